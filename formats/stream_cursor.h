@@ -1,0 +1,36 @@
+// The reading state of one packed file. Whole bytes and bit bytes share one stream position;
+// reads past the loaded data yield zero bytes, so no token can read outside the buffer.
+#pragma once
+
+#include <cstdint>
+
+inline constexpr uint32_t bit_buf_empty = 0x80;
+
+struct stream_cursor {
+    const uint8_t* data = nullptr;
+    int32_t size = 0;
+    int32_t pos = 0;                // index of the next unread byte
+    uint32_t bit_buf = bit_buf_empty; // current bit byte << 1 with a marker bit below it
+    uint32_t overhead_bits = 0;     // bits consumed by token decoding
+};
+
+inline void reset_cursor(stream_cursor& cur, const uint8_t* data, int32_t size) {
+    cur.data = data;
+    cur.size = size;
+    cur.pos = 0;
+    cur.bit_buf = bit_buf_empty;
+    cur.overhead_bits = 0;
+}
+
+// The byte at the stream position, or 0 past the loaded data; the position always advances.
+inline int stream_byte(stream_cursor& cur) {
+    int b = (cur.pos >= 0 && cur.pos < cur.size) ? cur.data[cur.pos] : 0;
+    ++cur.pos;
+    return b;
+}
+
+// A control or offset byte: counts 8 bits of overhead.
+inline int read_byte(stream_cursor& cur) {
+    cur.overhead_bits += 8;
+    return stream_byte(cur);
+}
