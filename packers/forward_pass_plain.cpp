@@ -1,0 +1,62 @@
+// The candidate walk as first written: one table look-up after another along pair_chain.
+// Kept beside the fast walk as the reference the fast one must equal table for table.
+#include <algorithm>
+
+#include "forward_pass.h"
+#include "parse_steps.h"
+#include "variant.h"
+
+template <class V>
+int forward_pass_plain(pack_tables& t, const uint8_t* b, int n) {
+    int run_count = parse_start(t);
+    if (n == 1) return 0;
+    for (int p = 1; p < n; ++p) {
+        const int prev = p - 1;
+        const int lit_cost = literal_step<V>(t, p, run_count);
+
+        const int key = b[prev] << 8 | b[p];
+        int c = t.pair_head[key];
+        t.pair_chain[p] = uint16_t(c);
+        t.pair_head[key] = uint16_t(p);
+        if (c == 0 || p - c > V::max_offset) continue;
+
+        bool keep_searching = true;
+        int skip_above = max_input;
+        walk_result r;
+        for (;;) {
+            const int w = p - c;
+            if (c <= skip_above) {
+                const int max_len = std::min(c + 1, V::max_seq_len);
+                int len;
+                int q;
+                if (t.step_len[prev] != 0 && t.step_off[prev] == w) {
+                    len = std::min(t.step_len[prev] + 1, max_len);
+                    keep_searching = false;
+                } else if (t.visit[c - 1].memo_pos == prev) {
+                    len = std::min(t.visit[c - 1].memo_len + 1, max_len);
+                } else if ((q = t.visit[c].period) != 0 && t.visit[p - q].period == q) {
+                    len = repeat_shortcut<V>(t, b, c, p, q, max_len, skip_above);
+                } else {
+                    len = compare_back(b, c, p, max_len);
+                }
+                t.visit[c].memo_pos = uint16_t(p);
+                t.visit[c].memo_len = uint16_t(len);
+                const int s = t.cost[p - len] + V::seq_cost(len, w);
+                if (s < r.best_cost || (s == r.best_cost && len > r.best_len)) {
+                    r.best_cost = s;
+                    r.best_len = len;
+                    r.best_off = w;
+                }
+                inherit_stretch(t.visit[c], len, r);
+                if (r.best_len >= V::max_seq_len) break;
+            }
+            c = t.pair_chain[c];
+            if (c == 0 || !keep_searching || c < r.best_len || p - c > V::max_offset) break;
+        }
+        if (int status = decide<V>(t, p, lit_cost, r, run_count)) return status;
+    }
+    return 0;
+}
+
+template int forward_pass_plain<ktb_variant>(pack_tables&, const uint8_t*, int);
+template int forward_pass_plain<kta_variant>(pack_tables&, const uint8_t*, int);

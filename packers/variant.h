@@ -1,0 +1,47 @@
+// The two packer variants side by side: their limits (from the formats' own limits) and the
+// byte costs the parse and the optimize passes charge for tokens. Everything else is shared.
+#pragma once
+
+#include "kt_limits.h"
+
+struct ktb_variant {
+    static constexpr int max_offset = ktb_max_offset;
+    static constexpr int max_seq_len = ktb_max_seq_len;
+    static constexpr int max_literal_run = ktb_max_literal_run;
+    // Literal counters of the optimize passes wrap here instead of reaching it.
+    static constexpr int run_modulus = ktb_max_literal_run + 1;
+    // Optimize pass 2 reviews positions down to this one.
+    static constexpr int pass_2_lowest = 0;
+
+    // A literal that extends a run of run_count literals; the 64th needs the two-byte header.
+    static constexpr int extend_cost(int run_count) {
+        return run_count == ktb_short_count_max ? 2 : 1;
+    }
+    static constexpr int seq_cost(int len, int off) {
+        return (len <= ktb_short_count_max ? 1 : 2) + (off <= ktb_short_offset_max ? 1 : 2);
+    }
+    // Whether a sequence of length n at offset o turns into literals next to a run of r.
+    static constexpr bool merge_pays(int n, int o, int r) {
+        int keep = (n > ktb_short_count_max ? 2 : 1) + (o > ktb_short_offset_max ? 2 : 1) +
+                   (r == 0 ? 0 : r > ktb_short_count_max ? 2 : 1);
+        int merge = n + (n + r > ktb_short_count_max ? 2 : 1) + (n + r >= ktb_max_literal_run ? 1 : 0);
+        return merge <= keep;
+    }
+};
+
+struct kta_variant {
+    static constexpr int max_offset = kta_max_offset;
+    static constexpr int max_seq_len = kta_max_seq_len;
+    static constexpr int max_literal_run = kta_max_literal_run;
+    static constexpr int run_modulus = kta_max_literal_run + 1;
+    // Positions 0 and 1 can't be the last of a sequence, so pass 2 stops above them.
+    static constexpr int pass_2_lowest = 2;
+
+    static constexpr int extend_cost(int) { return 1; }
+    static constexpr int seq_cost(int, int) { return 2; }
+    // Every sequence costs two bytes, so only a pair that fits into the run beside it
+    // (still at most 127 literals) is worth turning into literals.
+    static constexpr bool merge_pays(int n, int, int r) {
+        return n == 2 && r >= 1 && r <= kta_max_literal_run - 2;
+    }
+};
