@@ -166,7 +166,9 @@ TEST_P(forward_pass_rows, offset_limits) {
         }
         // Nothing but the marker's repeat can be a sequence.
         for (size_t p = 0; p < in.size(); ++p) {
-            if (int(p) <= end - c.marker_len || int(p) > end) ASSERT_EQ(r.step_len[p], 0) << p;
+            if (int(p) <= end - c.marker_len || int(p) > end) {
+                ASSERT_EQ(r.step_len[p], 0) << p;
+            }
         }
     }
 }
