@@ -1,0 +1,25 @@
+#!/bin/sh
+# Packs the corpus with KtbPack and KtaPack and depacks every file with KtuList -d; each
+# depacked file must equal its input.
+# Usage: lister_round_trip.sh KTBPACK KTAPACK KTULIST MAKE_CORPUS MAKE_SYNTHETIC
+set -eu
+ktb=$1 kta=$2 lister=$3 make_corpus=$4 gen=$5
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+sh "$make_corpus" "$work/corpus" "$gen"
+failed=0
+for variant in ktb kta; do
+    mkdir "$work/$variant"
+    if [ $variant = ktb ]; then packer=$ktb; else packer=$kta; fi
+    for f in "$work"/corpus/*; do
+        name=$(basename "$f")
+        cp "$f" "$work/$variant/$name.bin"
+        (cd "$work/$variant" && "$packer" "$name.bin" > /dev/null) || { echo "$variant: $name: packing failed"; failed=1; continue; }
+        (cd "$work/$variant" && "$lister" -d "$name.$variant" > /dev/null) || true
+        if ! cmp -s "$f" "$work/$variant/$name.out"; then
+            echo "$variant: $name: depacked file differs from the input"
+            failed=1
+        fi
+    done
+done
+exit $failed

@@ -1,0 +1,134 @@
+// Round trips over the corpus that bench/make_corpus.sh builds and over seeded mixtures of
+// runs, copies and noise: every stream depacks to its input, and the fast walk fills exactly
+// the tables of the plain walk.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "forward_pass.h"
+#include "pack_support.h"
+#include "variant.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class corpus : public testing::TestWithParam<bool> {
+protected:
+    static void SetUpTestSuite() {
+        dir = new scratch_dir;
+        const run_result r =
+            run_program("/bin/sh", {MAKE_CORPUS_SCRIPT, dir->path.string(), MAKE_SYNTHETIC_PATH}, dir->path);
+        ASSERT_EQ(r.status, 0) << r.err;
+    }
+    static void TearDownTestSuite() {
+        delete dir;
+        dir = nullptr;
+    }
+    static std::vector<fs::path> files() {
+        std::vector<fs::path> list;
+        for (const auto& e : fs::directory_iterator(dir->path)) list.push_back(e.path());
+        std::sort(list.begin(), list.end());
+        return list;
+    }
+    static scratch_dir* dir;
+};
+
+scratch_dir* corpus::dir = nullptr;
+
+TEST_P(corpus, depacks_to_its_input) {
+    const bool ktb = GetParam();
+    const auto list = files();
+    ASSERT_GE(list.size(), 20u);
+    for (const auto& f : list) {
+        SCOPED_TRACE(f.filename().string());
+        const bytes in = read_file(f);
+        ASSERT_GE(in.size(), 1u);
+        ASSERT_LE(in.size(), 65536u);
+        const packed p = pack_bytes(in, ktb);
+        ASSERT_EQ(p.status, 0);
+        EXPECT_EQ(p.fig.packed_len, p.fig.data_count + p.fig.overhead_count);
+        bytes back;
+        EXPECT_TRUE(depack(p.stream, ktb, back));
+        EXPECT_TRUE(back == in);
+    }
+}
+
+// The forward tables the later phases read, and the stretch records, position by position.
+void expect_same_tables(const bytes& in, bool ktb) {
+    auto fast = fresh_tables();
+    auto plain = fresh_tables();
+    const int n = int(in.size());
+    if (ktb) {
+        ASSERT_EQ(forward_pass<ktb_variant>(*fast, in.data(), n), 0);
+        ASSERT_EQ(forward_pass_plain<ktb_variant>(*plain, in.data(), n), 0);
+    } else {
+        ASSERT_EQ(forward_pass<kta_variant>(*fast, in.data(), n), 0);
+        ASSERT_EQ(forward_pass_plain<kta_variant>(*plain, in.data(), n), 0);
+    }
+    for (int p = 0; p < n; ++p) {
+        ASSERT_EQ(fast->cost[p], plain->cost[p]) << p;
+        ASSERT_EQ(fast->step_len[p], plain->step_len[p]) << p;
+        if (plain->step_len[p]) {
+            ASSERT_EQ(fast->step_off[p], plain->step_off[p]) << p;
+        }
+        ASSERT_EQ(fast->visit[p].period, plain->visit[p].period) << p;
+        ASSERT_EQ(fast->visit[p].period_len, plain->visit[p].period_len) << p;
+    }
+}
+
+TEST_P(corpus, fast_walk_equals_plain_walk) {
+    for (const auto& f : files()) {
+        SCOPED_TRACE(f.filename().string());
+        expect_same_tables(read_file(f), GetParam());
+    }
+}
+
+// Runs, copies from random distances (some overlapping) and noise, mixed at random.
+bytes mixture(std::mt19937& rng, size_t n) {
+    bytes b;
+    const uint32_t symbols = 2 + rng() % 255;
+    while (b.size() < n) {
+        const size_t len = 1 + rng() % 80;
+        switch (rng() % 4) {
+        case 0: b.insert(b.end(), len, uint8_t(rng() % symbols)); break;
+        case 1:
+            if (!b.empty()) {
+                const size_t dist = 1 + rng() % std::min<size_t>(b.size(), rng() % 2 ? 300 : 40000);
+                for (size_t k = 0; k < len; ++k) b.push_back(b[b.size() - dist]);
+                break;
+            }
+            [[fallthrough]];
+        default:
+            for (size_t k = 0; k < len; ++k) b.push_back(uint8_t(rng() % symbols));
+        }
+    }
+    b.resize(n);
+    return b;
+}
+
+TEST_P(corpus, seeded_mixtures) {
+    const bool ktb = GetParam();
+    std::mt19937 rng(ktb ? 1234 : 4321);
+    for (int i = 0; i < 120; ++i) {
+        const size_t n = 1 + rng() % (i % 10 == 0 ? 65536 : 3000);
+        const bytes in = mixture(rng, n);
+        SCOPED_TRACE(testing::Message() << "mixture " << i << " of " << n << " bytes");
+        expect_same_tables(in, ktb);
+        const packed p = pack_bytes(in, ktb);
+        ASSERT_EQ(p.status, 0);
+        bytes back;
+        EXPECT_TRUE(depack(p.stream, ktb, back));
+        ASSERT_TRUE(back == in);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(variants, corpus, testing::Values(true, false),
+                         [](const testing::TestParamInfo<bool>& info) {
+                             return std::string(info.param ? "ktb" : "kta");
+                         });
+
+} // namespace
