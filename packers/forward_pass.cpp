@@ -1,8 +1,9 @@
 // The forward pass with a cheap candidate visit. Each pair's positions lie in one contiguous
-// list, walked backwards, and each entry carries the two bytes that settle most visits.
-// It makes exactly the choices of the plain walk (forward_pass_plain.cpp); the comments give
-// the reason each shortcut changes no table.
+// list, walked backwards, and each entry carries the bytes that settle most visits without
+// touching the tables. It makes exactly the choices of the plain walk (forward_pass_plain.cpp);
+// the comments give the reason each shortcut changes nothing.
 #include <algorithm>
+#include <bit>
 #include <climits>
 
 #include "forward_pass.h"
@@ -10,6 +11,19 @@
 #include "variant.h"
 
 namespace {
+
+// An entry of pair_pos: c, then B[c+1], then the period of c's stretch if it is 1, 2 or 3
+// (set once c has been parsed), then B[c-2] .. B[c-5] nearest first.
+constexpr int entry_after_shift = 16;
+constexpr int entry_period_shift = 24;
+constexpr int entry_context_shift = 32;
+
+// B[p-2] .. B[p-5], nearest in the low byte; bytes before position 0 count as 0.
+uint64_t context_before(const uint8_t* b, int p) {
+    uint64_t x = 0;
+    for (int k = 5; k >= 2; --k) x = x << 8 | (p - k >= 0 ? b[p - k] : 0u);
+    return x;
+}
 
 // Groups positions 1..n-1 by the pair ending there, ascending within a pair, in pair_pos;
 // pair_first[key] becomes the index of the pair's first entry, pair_slot[p] that of p.
@@ -23,9 +37,9 @@ void build_pair_lists(pack_tables& t, const uint8_t* b, int n) {
     }
     for (int p = n - 1; p >= 1; --p) {
         const uint32_t slot = --t.pair_first[b[p - 1] << 8 | b[p]];
-        const uint32_t before = p >= 2 ? b[p - 2] : 0;
-        const uint32_t after = p + 1 < n ? b[p + 1] : 0;
-        t.pair_pos[slot] = uint32_t(p) | before << 16 | after << 24;
+        const uint64_t after = p + 1 < n ? b[p + 1] : 0;
+        t.pair_pos[slot] = uint64_t(p) | after << entry_after_shift |
+                           context_before(b, p) << entry_context_shift;
         t.pair_slot[p] = uint16_t(slot);
     }
 }
@@ -50,69 +64,108 @@ int forward_pass(pack_tables& t, const uint8_t* b, int n) {
         const int lit_cost = literal_step<V>(t, p, run_count);
         const int lo = int(t.pair_first[b[prev] << 8 | b[p]]);
 
-        walk_result r;
         int skip_above = max_input;
         int bound = walk_bound<V>(p, 0);
+        // The best so far as one number: lower cost first, then the longer length; a later
+        // candidate replaces it only when strictly better, so at a tie the nearer one stays.
+        uint64_t best_key = UINT64_MAX;
+        int best_off = 0;
+        int rep_period = 0;
+        int rep_len = 0;
+        // A stretch can be inherited only from a length above this (see inherit_stretch:
+        // m > 2q >= 2 and m - q > rep_len - rep_period, with m <= len and q >= 1).
+        int inherit_floor = 2;
         // Way A can only apply to the candidate at the offset of the sequence ending at prev.
         const int a_cand = t.step_len[prev] != 0 ? p - t.step_off[prev] : -1;
-        // Where B[c-2] differs from B[p-2], c-1 was not a candidate of prev (no memo), a
-        // sequence ending at prev can't have offset p - c (no way A), and a true stretch at c
-        // and at p - q can't have period 1, so a repeat shortcut stops at length 2 without
-        // touching skip_above: every way gives length 2 and no inherited stretch.
-        const uint32_t before = p >= 2 ? b[p - 2] : 0x100;
-        // memo_pos[c] = p is read only at p + 1, by candidate c + 1, which exists only when
-        // B[c+1] = B[p+1]. An unwritten memo keeps an older position, which no later prev equals.
-        const uint32_t after = p + 1 < n ? b[p + 1] : 0x100;
-        const int cost_2 = p >= 2 ? t.cost[p - 2] : 0;
+        const uint64_t context = context_before(b, p);
+        // memo[c] = p is read only at p + 1, by candidate c + 1, which exists only when
+        // B[c+1] = B[p+1]. Other memos go to the spare entry: an unwritten memo keeps an older
+        // position, which no later prev equals.
+        const uint64_t after = p + 1 < n ? b[p + 1] : 0x100;
+        const int32_t* const cost = t.cost;
+        memo_rec* const memo = t.memo;
 
         for (int i = int(t.pair_slot[p]) - 1; i >= lo; --i) {
-            const uint32_t e = t.pair_pos[i];
+            const uint64_t e = t.pair_pos[i];
             const int c = int(e & 0xFFFF);
-            if (c < bound) break;
-            if (c > skip_above) continue;
-            const int w = p - c;
-            if (((e >> 16) & 0xFF) != before) {
-                if ((e >> 24) == after) {
-                    t.visit[c].memo_pos = uint16_t(p);
-                    t.visit[c].memo_len = 2;
-                }
-                const int s = cost_2 + V::seq_cost(2, w);
-                if (s < r.best_cost) {
-                    r.best_cost = s;
-                    r.best_len = 2;
-                    r.best_off = w;
-                    bound = walk_bound<V>(p, 2);
-                }
+            // One test for both: below bound ends the walk, above skip_above passes c over.
+            if (unsigned(c - bound) > unsigned(skip_above - bound)) {
+                if (c < bound) break;
                 continue;
             }
-            const int max_len = std::min(c + 1, V::max_seq_len);
+            const int w = p - c;
+            const int memo_at = ((e >> entry_after_shift) & 0xFF) == after ? c : max_input;
+            const uint64_t diff = (e >> entry_context_shift) ^ context;
             int len;
+            if (diff != 0 && c != a_cand) {
+                // The bytes before the pair differ within four: the match length is known.
+                // Ways B and D give that length too, without side effects; way C does as long
+                // as the length is under two periods, and then no stretch can be inherited.
+                // A length of at most 5 is two periods only for periods 1 to 3.
+                len = std::min(2 + (std::countr_zero(diff) >> 3), c + 1);
+                const int small_period = int(e >> entry_period_shift) & 3;
+                if ((small_period == 0) | (2 * small_period > len)) {
+                    const int seq = cost[p - len] + V::seq_cost(len, w);
+                    memo[memo_at] = {uint16_t(p), uint16_t(len), seq};
+                    const uint64_t key = uint64_t(seq) << 16 | uint64_t(0xFFFF - len);
+                    if (key < best_key) {
+                        best_key = key;
+                        best_off = w;
+                        bound = walk_bound<V>(p, len);
+                    }
+                    continue;
+                }
+            }
+            const int max_len = std::min(c + 1, V::max_seq_len);
             int q;
-            if (c == a_cand) {
-                len = std::min(t.step_len[prev] + 1, max_len);
-            } else if (t.visit[c - 1].memo_pos == prev) {
-                len = std::min(t.visit[c - 1].memo_len + 1, max_len);
-            } else if ((q = t.visit[c].period) != 0 && t.visit[p - q].period == q) {
-                len = repeat_shortcut<V>(t, b, c, p, q, max_len, skip_above);
+            int seq;
+            if (const memo_rec m = memo[c - 1]; m.memo_pos == prev && c != a_cand &&
+                                                m.memo_len < V::max_seq_len) {
+                // Way B. The memo came from a visit of c - 1, at most c long, and carries that
+                // visit's sequence cost: one byte longer, the sequence starts at the same place.
+                len = m.memo_len + 1;
+                seq = m.memo_cost + V::seq_cost(len, w) - V::seq_cost(len - 1, w);
             } else {
-                len = compare_back(b, c, p, max_len);
+                if (c == a_cand)
+                    len = std::min(t.step_len[prev] + 1, max_len);
+                else if (m.memo_pos == prev)
+                    len = max_len; // way B at the longest length
+                else if ((q = t.stretch[c].period) != 0 && t.stretch[p - q].period == q)
+                    len = repeat_shortcut<V>(t, b, c, p, q, max_len, skip_above);
+                else
+                    len = compare_back(b, c, p, max_len);
+                seq = cost[p - len] + V::seq_cost(len, w);
             }
-            if ((e >> 24) == after) {
-                t.visit[c].memo_pos = uint16_t(p);
-                t.visit[c].memo_len = uint16_t(len);
-            }
-            const int s = t.cost[p - len] + V::seq_cost(len, w);
-            if (s < r.best_cost || (s == r.best_cost && len > r.best_len)) {
-                r.best_cost = s;
-                r.best_len = len;
-                r.best_off = w;
+            memo[memo_at] = {uint16_t(p), uint16_t(len), seq};
+            const uint64_t key = uint64_t(seq) << 16 | uint64_t(0xFFFF - len);
+            if (key < best_key) {
+                best_key = key;
+                best_off = w;
                 bound = walk_bound<V>(p, len);
             }
-            inherit_stretch(t.visit[c], len, r);
+            if (len > inherit_floor) {
+                const stretch_rec sc = t.stretch[c];
+                if (sc.period != 0) {
+                    const int m = std::min(len, int(sc.period_len));
+                    if (m > 2 * sc.period && m - sc.period > rep_len - rep_period) {
+                        rep_period = sc.period;
+                        rep_len = m;
+                        inherit_floor = std::max(2, rep_len - rep_period + 1);
+                    }
+                }
+            }
             if (c == a_cand) break;
         }
-        if (r.best_len == 0) continue; // no candidate in reach
+        if (best_key == UINT64_MAX) continue; // no candidate in reach
+        walk_result r;
+        r.best_cost = int(best_key >> 16);
+        r.best_len = int(0xFFFF - (best_key & 0xFFFF));
+        r.best_off = best_off;
+        r.rep_period = rep_period;
+        r.rep_len = rep_len;
         if (int status = decide<V>(t, p, lit_cost, r, run_count)) return status;
+        if (const int q = t.stretch[p].period; q >= 1 && q <= 3)
+            t.pair_pos[t.pair_slot[p]] |= uint64_t(q) << entry_period_shift;
     }
     return 0;
 }

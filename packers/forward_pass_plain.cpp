@@ -32,22 +32,22 @@ int forward_pass_plain(pack_tables& t, const uint8_t* b, int n) {
                 if (t.step_len[prev] != 0 && t.step_off[prev] == w) {
                     len = std::min(t.step_len[prev] + 1, max_len);
                     keep_searching = false;
-                } else if (t.visit[c - 1].memo_pos == prev) {
-                    len = std::min(t.visit[c - 1].memo_len + 1, max_len);
-                } else if ((q = t.visit[c].period) != 0 && t.visit[p - q].period == q) {
+                } else if (t.memo[c - 1].memo_pos == prev) {
+                    len = std::min(t.memo[c - 1].memo_len + 1, max_len);
+                } else if ((q = t.stretch[c].period) != 0 && t.stretch[p - q].period == q) {
                     len = repeat_shortcut<V>(t, b, c, p, q, max_len, skip_above);
                 } else {
                     len = compare_back(b, c, p, max_len);
                 }
-                t.visit[c].memo_pos = uint16_t(p);
-                t.visit[c].memo_len = uint16_t(len);
+                t.memo[c].memo_pos = uint16_t(p);
+                t.memo[c].memo_len = uint16_t(len);
                 const int s = t.cost[p - len] + V::seq_cost(len, w);
                 if (s < r.best_cost || (s == r.best_cost && len > r.best_len)) {
                     r.best_cost = s;
                     r.best_len = len;
                     r.best_off = w;
                 }
-                inherit_stretch(t.visit[c], len, r);
+                inherit_stretch(t.stretch[c], len, r);
                 if (r.best_len >= V::max_seq_len) break;
             }
             c = t.pair_chain[c];

@@ -6,12 +6,18 @@
 
 inline constexpr int max_input = 65536;
 
-// What one candidate visit of the walk reads and writes about position c, kept together.
-struct visit_rec {
-    uint16_t memo_pos;   // position at which c was last compared; 0 = never
-    uint16_t memo_len;   // match length found then
-    uint16_t period;     // period of a repeating stretch ending at c; 0 = none
-    uint16_t period_len; // its length, more than twice period; at most 16383 + 16382
+// The memo of candidate c: where it was last compared, the match length found then and, in
+// the fast walk, the cost of that sequence.
+struct memo_rec {
+    uint16_t memo_pos; // 0 = never
+    uint16_t memo_len;
+    int32_t memo_cost;
+};
+
+// A repeating stretch ending at a position.
+struct stretch_rec {
+    uint16_t period;     // 0 = none recorded
+    uint16_t period_len; // more than twice period; at most 16383 + 16382
 };
 
 struct pack_tables {
@@ -21,7 +27,8 @@ struct pack_tables {
     // 1 = literal, or the length at a sequence's first and last position, 0 inside it.
     uint16_t step_len[max_input];
     uint16_t step_off[max_input];
-    visit_rec visit[max_input];
+    memo_rec memo[max_input + 1]; // the last one takes memos that no one will read
+    stretch_rec stretch[max_input];
 
     // Candidate chains of the plain walk: latest position of each byte pair, and for each
     // position the one before it with the same pair; 0 = none.
@@ -29,9 +36,9 @@ struct pack_tables {
     uint16_t pair_chain[max_input];
 
     // Candidate lists of the fast walk: positions 1..N-1 grouped by pair, ascending within a
-    // pair. Each entry is c | B[c-2] << 16 | B[c+1] << 24, so that a visit settles most
-    // candidates from the entry alone (B[c-2] is taken as 0 for c = 1).
-    uint32_t pair_pos[max_input];
+    // pair. An entry holds c with the bytes around it and its short period (forward_pass.cpp),
+    // so that a visit settles most candidates from the entry alone.
+    uint64_t pair_pos[max_input];
     uint16_t pair_slot[max_input];     // index of p in pair_pos
     uint32_t pair_first[max_input + 1]; // index of the first entry of each pair
 };

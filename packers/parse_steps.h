@@ -22,8 +22,7 @@ inline int parse_start(pack_tables& t) {
     t.cost[0] = 2;
     t.step_len[0] = 0;
     t.pair_chain[0] = 0;
-    t.visit[0].period = 0;
-    t.visit[0].period_len = 0;
+    t.stretch[0] = {0, 0};
     return 1;
 }
 
@@ -67,14 +66,14 @@ inline int repeat_shortcut(const pack_tables& t, const uint8_t* b, int c, int p,
     int j = q + 1;
     while (j < lim && b[c - j] == b[p - j]) ++j;
     if (j < lim) return j;
-    int len = std::min({max_len, int(t.visit[c].period_len), q + t.visit[p - q].period_len});
+    int len = std::min({max_len, int(t.stretch[c].period_len), q + t.stretch[p - q].period_len});
     skip_above = p - len + 1;
     while (len < max_len && b[c - len] == b[p - len]) ++len;
     return len;
 }
 
 // The inherited stretch: the sequence of length len copies c's stretch, if c has one.
-inline void inherit_stretch(const visit_rec& rc, int len, walk_result& r) {
+inline void inherit_stretch(stretch_rec rc, int len, walk_result& r) {
     int q = rc.period;
     if (q == 0) return;
     int m = std::min(len, int(rc.period_len));
@@ -98,19 +97,15 @@ inline int decide(pack_tables& t, int p, int lit_cost, const walk_result& r, int
         t.cost[p] = r.best_cost;
         run_count = 0;
     }
-    visit_rec& v = t.visit[p];
+    stretch_rec& v = t.stretch[p];
     if (r.best_len > r.best_off) {
-        v.period = uint16_t(r.best_off);
-        v.period_len = uint16_t(r.best_len + r.best_off);
+        v = {uint16_t(r.best_off), uint16_t(r.best_len + r.best_off)};
         return 0;
     }
     int m = std::min(r.rep_len, r.best_len);
-    if (m > 2 * r.rep_period) {
-        v.period = uint16_t(r.rep_period);
-        v.period_len = uint16_t(m);
-    } else {
-        v.period = 0;
-        v.period_len = 0;
-    }
+    if (m > 2 * r.rep_period)
+        v = {uint16_t(r.rep_period), uint16_t(m)};
+    else
+        v = {0, 0};
     return 0;
 }

@@ -33,8 +33,8 @@ rows forward(const bytes& in, walk_case w) {
         r.cost.push_back(t->cost[p]);
         r.step_len.push_back(t->step_len[p]);
         r.step_off.push_back(t->step_len[p] ? t->step_off[p] : 0);
-        r.period.push_back(t->visit[p].period);
-        r.period_len.push_back(t->visit[p].period_len);
+        r.period.push_back(t->stretch[p].period);
+        r.period_len.push_back(t->stretch[p].period_len);
     }
     return r;
 }

@@ -75,8 +75,8 @@ void expect_same_tables(const bytes& in, bool ktb) {
         if (plain->step_len[p]) {
             ASSERT_EQ(fast->step_off[p], plain->step_off[p]) << p;
         }
-        ASSERT_EQ(fast->visit[p].period, plain->visit[p].period) << p;
-        ASSERT_EQ(fast->visit[p].period_len, plain->visit[p].period_len) << p;
+        ASSERT_EQ(fast->stretch[p].period, plain->stretch[p].period) << p;
+        ASSERT_EQ(fast->stretch[p].period_len, plain->stretch[p].period_len) << p;
     }
 }
 
