@@ -85,7 +85,37 @@ int forward_pass(pack_tables& t, const uint8_t* b, int n) {
         const int32_t* const cost = t.cost;
         memo_rec* const memo = t.memo;
 
+        bool in_run = false;
         for (int i = int(t.pair_slot[p]) - 1; i >= lo; --i) {
+            // Runs of candidates that take way B and can't pass on a stretch, as in long
+            // repeats and sparse data, go through a short loop: the memo gives the length
+            // and the cost, and only the best can change. It is tried after a way B visit,
+            // so that mixed lists don't bounce in and out of it.
+            while (in_run && i >= lo) {
+                const uint64_t e = t.pair_pos[i];
+                const int c = int(e & 0xFFFF);
+                if (c < bound || c > skip_above || c == a_cand) {
+                    in_run = false;
+                    break;
+                }
+                const memo_rec m = memo[c - 1];
+                const int len = m.memo_len + 1;
+                if (m.memo_pos != prev || len > V::max_seq_len || len > inherit_floor) {
+                    in_run = false;
+                    break;
+                }
+                // One byte longer, the same start: the offset part of the cost stays.
+                const int seq = m.memo_cost + V::seq_cost(len, 1) - V::seq_cost(len - 1, 1);
+                memo[((e >> entry_after_shift) & 0xFF) == after ? c : max_input] = {uint16_t(p), uint16_t(len), seq};
+                const uint64_t key = uint64_t(seq) << 16 | uint64_t(0xFFFF - len);
+                if (key < best_key) {
+                    best_key = key;
+                    best_off = p - c;
+                    bound = walk_bound<V>(p, len);
+                }
+                --i;
+            }
+            if (i < lo) break;
             const uint64_t e = t.pair_pos[i];
             const int c = int(e & 0xFFFF);
             // One test for both: below bound ends the walk, above skip_above passes c over.
@@ -125,6 +155,7 @@ int forward_pass(pack_tables& t, const uint8_t* b, int n) {
                 // visit's sequence cost: one byte longer, the sequence starts at the same place.
                 len = m.memo_len + 1;
                 seq = m.memo_cost + V::seq_cost(len, w) - V::seq_cost(len - 1, w);
+                in_run = true;
             } else {
                 if (c == a_cand)
                     len = std::min(t.step_len[prev] + 1, max_len);
