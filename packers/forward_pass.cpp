@@ -75,9 +75,15 @@ int forward_pass(pack_tables& t, const uint8_t* b, int n) {
         // A stretch can be inherited only from a length above this (see inherit_stretch:
         // m > 2q >= 2 and m - q > rep_len - rep_period, with m <= len and q >= 1).
         int inherit_floor = 2;
+        // The short loop takes lengths up to this: no stretch to pass on, no cap to meet.
+        int run_len_limit = std::min(inherit_floor, V::max_seq_len);
         // Way A can only apply to the candidate at the offset of the sequence ending at prev.
         const int a_cand = t.step_len[prev] != 0 ? p - t.step_off[prev] : -1;
         const uint64_t context = context_before(b, p);
+        // Bit q set: period q (1 to 3) also ends at p - q, the other condition of way C.
+        unsigned shortcut_periods = 0;
+        for (int q = 1; q <= 3 && q < p; ++q)
+            shortcut_periods |= unsigned(t.stretch[p - q].period == q) << q;
         // memo[c] = p is read only at p + 1, by candidate c + 1, which exists only when
         // B[c+1] = B[p+1]. Other memos go to the spare entry: an unwritten memo keeps an older
         // position, which no later prev equals.
@@ -94,19 +100,19 @@ int forward_pass(pack_tables& t, const uint8_t* b, int n) {
             while (in_run && i >= lo) {
                 const uint64_t e = t.pair_pos[i];
                 const int c = int(e & 0xFFFF);
-                if (c < bound || c > skip_above || c == a_cand) {
+                if (unsigned(c - bound) > unsigned(skip_above - bound) || c == a_cand) {
                     in_run = false;
                     break;
                 }
                 const memo_rec m = memo[c - 1];
                 const int len = m.memo_len + 1;
-                if (m.memo_pos != prev || len > V::max_seq_len || len > inherit_floor) {
+                if (m.memo_pos != prev || len > run_len_limit) {
                     in_run = false;
                     break;
                 }
                 // One byte longer, the same start: the offset part of the cost stays.
                 const int seq = m.memo_cost + V::seq_cost(len, 1) - V::seq_cost(len - 1, 1);
-                memo[((e >> entry_after_shift) & 0xFF) == after ? c : max_input] = {uint16_t(p), uint16_t(len), seq};
+                put_memo(memo[c], p, len, seq);
                 const uint64_t key = uint64_t(seq) << 16 | uint64_t(0xFFFF - len);
                 if (key < best_key) {
                     best_key = key;
@@ -131,12 +137,15 @@ int forward_pass(pack_tables& t, const uint8_t* b, int n) {
                 // The bytes before the pair differ within four: the match length is known.
                 // Ways B and D give that length too, without side effects; way C does as long
                 // as the length is under two periods, and then no stretch can be inherited.
-                // A length of at most 5 is two periods only for periods 1 to 3.
+                // A length of at most 5 is two periods only for periods 1 to 3. Nor does way C
+                // apply where p - q ends no stretch of that period; then a length up to
+                // inherit_floor settles it too.
                 len = std::min(2 + (std::countr_zero(diff) >> 3), c + 1);
                 const int small_period = int(e >> entry_period_shift) & 3;
-                if ((small_period == 0) | (2 * small_period > len)) {
+                if ((small_period == 0) | (2 * small_period > len) |
+                    ((((shortcut_periods >> small_period) & 1) == 0) & (len <= inherit_floor))) {
                     const int seq = cost[p - len] + V::seq_cost(len, w);
-                    memo[memo_at] = {uint16_t(p), uint16_t(len), seq};
+                    put_memo(memo[memo_at], p, len, seq);
                     const uint64_t key = uint64_t(seq) << 16 | uint64_t(0xFFFF - len);
                     if (key < best_key) {
                         best_key = key;
@@ -167,7 +176,7 @@ int forward_pass(pack_tables& t, const uint8_t* b, int n) {
                     len = compare_back(b, c, p, max_len);
                 seq = cost[p - len] + V::seq_cost(len, w);
             }
-            memo[memo_at] = {uint16_t(p), uint16_t(len), seq};
+            put_memo(memo[memo_at], p, len, seq);
             const uint64_t key = uint64_t(seq) << 16 | uint64_t(0xFFFF - len);
             if (key < best_key) {
                 best_key = key;
@@ -182,6 +191,7 @@ int forward_pass(pack_tables& t, const uint8_t* b, int n) {
                         rep_period = sc.period;
                         rep_len = m;
                         inherit_floor = std::max(2, rep_len - rep_period + 1);
+                        run_len_limit = std::min(inherit_floor, V::max_seq_len);
                     }
                 }
             }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 
 inline constexpr int max_input = 65536;
 
@@ -13,6 +14,12 @@ struct memo_rec {
     uint16_t memo_len;
     int32_t memo_cost;
 };
+
+// Writes a memo as one 8-byte store (little-endian layout of memo_rec).
+inline void put_memo(memo_rec& m, int pos, int len, int cost) {
+    const uint64_t v = uint64_t(uint16_t(pos)) | uint64_t(uint16_t(len)) << 16 | uint64_t(uint32_t(cost)) << 32;
+    std::memcpy(&m, &v, sizeof v);
+}
 
 // A repeating stretch ending at a position.
 struct stretch_rec {
