@@ -100,7 +100,7 @@ int forward_pass(pack_tables& t, const uint8_t* b, int n) {
             while (in_run && i >= lo) {
                 const uint64_t e = t.pair_pos[i];
                 const int c = int(e & 0xFFFF);
-                if (unsigned(c - bound) > unsigned(skip_above - bound) || c == a_cand) {
+                if (c < bound || c > skip_above || c == a_cand) {
                     in_run = false;
                     break;
                 }
@@ -124,11 +124,8 @@ int forward_pass(pack_tables& t, const uint8_t* b, int n) {
             if (i < lo) break;
             const uint64_t e = t.pair_pos[i];
             const int c = int(e & 0xFFFF);
-            // One test for both: below bound ends the walk, above skip_above passes c over.
-            if (unsigned(c - bound) > unsigned(skip_above - bound)) {
-                if (c < bound) break;
-                continue;
-            }
+            if (c < bound) break;
+            if (c > skip_above) continue;
             const int w = p - c;
             const int memo_at = ((e >> entry_after_shift) & 0xFF) == after ? c : max_input;
             const uint64_t diff = (e >> entry_context_shift) ^ context;

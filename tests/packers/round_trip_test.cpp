@@ -78,6 +78,17 @@ void expect_same_tables(const bytes& in, bool ktb) {
         ASSERT_EQ(fast->stretch[p].period, plain->stretch[p].period) << p;
         ASSERT_EQ(fast->stretch[p].period_len, plain->stretch[p].period_len) << p;
     }
+    // Both walks examine the same candidates. The fast one leaves out memos that no one reads
+    // (where B[c+1] differs from B[p+1]), so its last memo of a position is never later than
+    // the plain walk's, and the same wherever the plain walk's last one is read.
+    for (int c = 1; c < n; ++c) {
+        const int last = plain->memo[c].memo_pos;
+        ASSERT_LE(fast->memo[c].memo_pos, last) << c;
+        if (last != 0 && last + 1 < n && in[size_t(c + 1)] == in[size_t(last + 1)]) {
+            ASSERT_EQ(fast->memo[c].memo_pos, last) << c;
+            ASSERT_EQ(fast->memo[c].memo_len, plain->memo[c].memo_len) << c;
+        }
+    }
 }
 
 TEST_P(corpus, fast_walk_equals_plain_walk) {
