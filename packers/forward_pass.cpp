@@ -67,6 +67,10 @@ int forward_pass(pack_tables& t, const uint8_t* b, int n) {
 
         int skip_above = max_input;
         int bound = walk_bound<V>(p, 0);
+        // Candidates from bound to skip_above are examined: c - bound < span, taken unsigned,
+        // tests both ends at once. Recomputed whenever either end moves.
+        auto span_of = [&] { return std::max(skip_above, bound - 1) - bound + 1; };
+        int span = span_of();
         // The best so far as one number: lower cost first, then the longer length; a later
         // candidate replaces it only when strictly better, so at a tie the nearer one stays.
         uint64_t best_key = UINT64_MAX;
@@ -101,7 +105,7 @@ int forward_pass(pack_tables& t, const uint8_t* b, int n) {
             while (in_run && i >= lo) {
                 const uint64_t e = t.pair_pos[i];
                 const int c = int(e & 0xFFFF);
-                if (c < bound || c > skip_above || c == a_cand) {
+                if (unsigned(c - bound) >= unsigned(span) || c == a_cand) {
                     in_run = false;
                     break;
                 }
@@ -119,14 +123,17 @@ int forward_pass(pack_tables& t, const uint8_t* b, int n) {
                     best_key = key;
                     best_off = p - c;
                     bound = walk_bound<V>(p, len);
+                    span = span_of();
                 }
                 --i;
             }
             if (i < lo) break;
             const uint64_t e = t.pair_pos[i];
             const int c = int(e & 0xFFFF);
-            if (c < bound) break;
-            if (c > skip_above) continue;
+            if (unsigned(c - bound) >= unsigned(span)) {
+                if (c < bound) break;
+                continue; // above skip_above: passed over
+            }
             const int w = p - c;
             const int memo_at = ((e >> entry_after_shift) & 0xFF) == after ? c : max_input;
             const uint64_t diff = (e >> entry_context_shift) ^ context;
@@ -149,6 +156,7 @@ int forward_pass(pack_tables& t, const uint8_t* b, int n) {
                         best_key = key;
                         best_off = w;
                         bound = walk_bound<V>(p, len);
+                        span = span_of();
                     }
                     continue;
                 }
@@ -169,7 +177,10 @@ int forward_pass(pack_tables& t, const uint8_t* b, int n) {
                 else if (m.memo_pos == prev)
                     len = max_len; // way B at the longest length
                 else if ((q = t.stretch[c].period) != 0 && t.stretch[p - q].period == q)
+                {
                     len = repeat_shortcut<V>(t, b, c, p, q, max_len, skip_above);
+                    span = span_of();
+                }
                 else
                     len = compare_back(b, c, p, max_len);
                 seq = cost[p - len] + V::seq_cost(len, w);
@@ -180,6 +191,7 @@ int forward_pass(pack_tables& t, const uint8_t* b, int n) {
                 best_key = key;
                 best_off = w;
                 bound = walk_bound<V>(p, len);
+                span = span_of();
             }
             if (len > inherit_floor) {
                 const stretch_rec sc = t.stretch[c];
