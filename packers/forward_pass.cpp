@@ -53,6 +53,28 @@ int walk_bound(int p, int best_len) {
     return std::max({1, best_len, p - V::max_offset});
 }
 
+// The short loop over candidates from index i down: it takes each candidate that way B settles
+// with nothing to do but write the memo (in range, not way A's, memo from prev, no stretch to
+// inherit, not better than the best), and gives the index of the first one it can't take,
+// which the full visit then examines from scratch.
+template <class V>
+int memo_run(const uint64_t* pair_pos, int i, int lo, memo_rec* memo, int p, int a_cand, int bound,
+             int span, int len_limit, uint64_t best_key) {
+    const uint16_t prev = uint16_t(p - 1);
+    for (; i >= lo; --i) {
+        const int c = int(pair_pos[i] & 0xFFFF);
+        if (unsigned(c - bound) >= unsigned(span) || c == a_cand) break;
+        const memo_rec m = memo[c - 1];
+        const int len = m.memo_len + 1;
+        if (m.memo_pos != prev || len > len_limit) break;
+        // One byte longer, the same start: the offset part of the cost stays.
+        const int seq = m.memo_cost + V::seq_cost(len, 1) - V::seq_cost(len - 1, 1);
+        if ((uint64_t(seq) << 16 | uint64_t(0xFFFF - len)) < best_key) break;
+        put_memo(memo[c], p, len, seq);
+    }
+    return i;
+}
+
 } // namespace
 
 template <class V>
@@ -98,34 +120,12 @@ int forward_pass(pack_tables& t, const uint8_t* b, int n) {
 
         bool in_run = false;
         for (int i = int(t.pair_slot[p]) - 1; i >= lo; --i) {
-            // Runs of candidates that take way B and can't pass on a stretch, as in long
-            // repeats and sparse data, go through a short loop: the memo gives the length
-            // and the cost, and only the best can change. It is tried after a way B visit,
-            // so that mixed lists don't bounce in and out of it.
-            while (in_run && i >= lo) {
-                const uint64_t e = t.pair_pos[i];
-                const int c = int(e & 0xFFFF);
-                if (unsigned(c - bound) >= unsigned(span) || c == a_cand) {
-                    in_run = false;
-                    break;
-                }
-                const memo_rec m = memo[c - 1];
-                const int len = m.memo_len + 1;
-                if (m.memo_pos != prev || len > run_len_limit) {
-                    in_run = false;
-                    break;
-                }
-                // One byte longer, the same start: the offset part of the cost stays.
-                const int seq = m.memo_cost + V::seq_cost(len, 1) - V::seq_cost(len - 1, 1);
-                put_memo(memo[c], p, len, seq);
-                const uint64_t key = uint64_t(seq) << 16 | uint64_t(0xFFFF - len);
-                if (key < best_key) {
-                    best_key = key;
-                    best_off = p - c;
-                    bound = walk_bound<V>(p, len);
-                    span = span_of();
-                }
-                --i;
+            // After a way B visit, a run of more such visits is likely (long repeats, sparse
+            // data); the short loop takes them, stopping at the first it can't settle alone.
+            if (in_run) {
+                i = memo_run<V>(t.pair_pos, i, lo, memo, p, a_cand, bound, span, run_len_limit, best_key);
+                in_run = false;
+                if (i < lo) break;
             }
             if (i < lo) break;
             const uint64_t e = t.pair_pos[i];
