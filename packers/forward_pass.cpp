@@ -127,7 +127,6 @@ int forward_pass(pack_tables& t, const uint8_t* b, int n) {
                 in_run = false;
                 if (i < lo) break;
             }
-            if (i < lo) break;
             const uint64_t e = t.pair_pos[i];
             const int c = int(e & 0xFFFF);
             if (unsigned(c - bound) >= unsigned(span)) {
@@ -172,17 +171,16 @@ int forward_pass(pack_tables& t, const uint8_t* b, int n) {
                 seq = m.memo_cost + V::seq_cost(len, w) - V::seq_cost(len - 1, w);
                 in_run = true;
             } else {
-                if (c == a_cand)
+                if (c == a_cand) {
                     len = std::min(t.step_len[prev] + 1, max_len);
-                else if (m.memo_pos == prev)
+                } else if (m.memo_pos == prev) {
                     len = max_len; // way B at the longest length
-                else if ((q = t.stretch[c].period) != 0 && t.stretch[p - q].period == q)
-                {
+                } else if ((q = t.stretch[c].period) != 0 && t.stretch[p - q].period == q) {
                     len = repeat_shortcut<V>(t, b, c, p, q, max_len, skip_above);
                     span = span_of();
-                }
-                else
+                } else {
                     len = compare_back(b, c, p, max_len);
+                }
                 seq = cost[p - len] + V::seq_cost(len, w);
             }
             put_memo(memo[memo_at], p, len, seq);

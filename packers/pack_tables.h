@@ -2,6 +2,7 @@
 // one static instance, a test makes its own. Fields are as narrow as their values allow.
 #pragma once
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -15,9 +16,11 @@ struct memo_rec {
     int32_t memo_cost;
 };
 
-// Writes a memo as one 8-byte store (little-endian layout of memo_rec).
+// Writes a memo as one 8-byte store, laid out as memo_rec on this machine.
 inline void put_memo(memo_rec& m, int pos, int len, int cost) {
-    const uint64_t v = uint64_t(uint16_t(pos)) | uint64_t(uint16_t(len)) << 16 | uint64_t(uint32_t(cost)) << 32;
+    const uint64_t p = uint16_t(pos), l = uint16_t(len), c = uint32_t(cost);
+    const uint64_t v = std::endian::native == std::endian::little ? p | l << 16 | c << 32
+                                                                  : p << 48 | l << 32 | c;
     std::memcpy(&m, &v, sizeof v);
 }
 
