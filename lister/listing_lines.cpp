@@ -4,38 +4,13 @@
 
 #include <cstdio>
 
-namespace {
-
-const char* type_label(int type) {
-    static const char* const labels[] = {"KTA", "KTB", "ZX7", "BLK", "TS1"};
-    return (type >= 1 && type <= 5) ? labels[type - 1] : "???";
-}
-
-// Prints the coding text with its values and gives the number of characters printed.
-int print_coding_text(const pack_model& model) {
-    // Widths print as unsigned, and the multiples wrap rather than overflow.
-    const unsigned o1 = static_cast<unsigned>(model.offset1);
-    const unsigned o2 = static_cast<unsigned>(model.offset2);
-    switch (model.coding) {
-    case 1: return printf("offset 1 byte");
-    case 2: return printf("offset 2 bytes");
-    case 4: return printf("4 offs: %u %u %u %u", o1, 2 * o1, 3 * o1, 4 * o1);
-    case 5: return printf("fixed offset %2u", o1);
-    case 6: return printf("two offsets %2u %u", o1, o2);
-    case 7: return printf("elias-gama offset");
-    default: return printf("(unknown)");
-    }
-}
-
-} // namespace
-
 void describe_model(const pack_model& model) {
     static const char dots[] = "....................";
     constexpr int dot_column = 20;
-    printf("%s ", type_label(model.type));
-    int n = print_coding_text(model);
+    char text[64]; // the longest text, coding 4 with four 10-digit widths, takes 51
+    int n = offset_coding_text(text, sizeof text, model);
     if (n < 0 || n > dot_column) n = dot_column; // a long text gets no dots, only the spaces
-    printf(" %s ", dots + n);
+    printf("%s %s %s ", compression_label(model.type), text, dots + n);
 }
 
 void print_header(const char* name, int32_t size, const pack_model& model) {
