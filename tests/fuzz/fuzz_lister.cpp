@@ -1,6 +1,7 @@
 // libFuzzer target for the listing and depacking loop and the model reading from names.
-// The first input bytes choose mode, model and widths; the rest is the packed data, left
-// at the end of the fuzzer's own allocation so that any read past it is caught.
+// The first input bytes choose mode (and a cut-off long file), model and widths; the rest
+// is the packed data, left at the end of the fuzzer's own allocation so that any read past
+// it is caught. Byte 0 with bit 7 set feeds the rest to the name reading instead.
 #include <climits>
 #include <cstdint>
 #include <cstdio>
@@ -48,7 +49,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const int codings[] = {1, 2, 4, 5, 6, 7};
     stream_job job;
     job.name = "fuzz";
-    job.mode = static_cast<run_mode>(data[0] % 3);
+    job.mode = static_cast<run_mode>((data[0] & 0x3F) % 3);
+    job.input_cut = (data[0] & 0x40) != 0; // as if the file went on past these bytes
     job.model.type = 1 + data[1] % 5;
     job.model.coding = codings[data[2] % 6];
     job.model.offset1 = pick_width(data[3]);
