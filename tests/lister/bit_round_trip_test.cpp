@@ -1,6 +1,6 @@
 // Random token lists in every compression type crossed with every offset coding, written by
-// the test writer and read back: the output, the stream position and the overhead bit count
-// must be exactly what the writer laid down.
+// the bit-stream writer and depacked by the listing loop: the output, the stream position and
+// the overhead bit count must be exactly what the writer laid down.
 #include <gtest/gtest.h>
 
 #include <random>
