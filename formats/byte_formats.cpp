@@ -16,11 +16,3 @@ token_head read_ktb_token(stream_cursor& cur) {
     if (c & ktb_long_count_flag) count = (count << 8) | static_cast<uint32_t>(read_byte(cur));
     return {(c & ktb_sequence_flag) ? token_kind::sequence : token_kind::literal_run, count};
 }
-
-uint32_t read_offset_1byte(stream_cursor& cur) { return static_cast<uint32_t>(read_byte(cur)); }
-
-uint32_t read_offset_2bytes(stream_cursor& cur) {
-    uint32_t d = static_cast<uint32_t>(read_byte(cur));
-    if (d & ktb_long_offset_flag) d = ((d & 0x7F) << 8) | static_cast<uint32_t>(read_byte(cur));
-    return d;
-}

@@ -2,7 +2,9 @@
 
 #include <cstdio>
 
+#include "bit_formats.h"
 #include "byte_formats.h"
+#include "offset_codings.h"
 
 namespace {
 
@@ -11,30 +13,35 @@ bool read_head(stream_cursor& cur, int type, token_head& head) {
     switch (type) {
     case type_kta: head = read_kta_token(cur); return true;
     case type_ktb: head = read_ktb_token(cur); return true;
+    case type_zx7: head = read_zx7_token(cur); return true;
+    case type_blk: head = read_blk_token(cur); return true;
+    case type_ts1: head = read_ts1_token(cur); return true;
     default: return false;
     }
 }
 
-// Reads a sequence's offset; false (message printed) for a bad coding or a zero offset.
+bool zero_offset(const char* format_name, const stream_cursor& cur, const char* name,
+                 uint32_t length) {
+    printf("\nError in %s: Zero %s offset. Index=%u Length=%u\n", name, format_name,
+           static_cast<unsigned>(cur.pos), length);
+    return false;
+}
+
+// Reads a sequence's offset; false (message printed) for a bad coding or a zero offset under
+// the byte codings. Under the gamma coding an overlong code gives 0 and passes.
 bool read_offset(stream_cursor& cur, const pack_model& model, const char* name, uint32_t length,
                  uint32_t& offset) {
     switch (model.coding) {
     case 1:
         offset = read_offset_1byte(cur);
-        if (offset == 0) {
-            printf("\nError in %s: Zero KTA offset. Index=%u Length=%u\n", name,
-                   static_cast<unsigned>(cur.pos), length);
-            return false;
-        }
-        return true;
+        return offset != 0 || zero_offset("KTA", cur, name, length);
     case 2:
         offset = read_offset_2bytes(cur);
-        if (offset == 0) {
-            printf("\nError in %s: Zero KTB offset. Index=%u Length=%u\n", name,
-                   static_cast<unsigned>(cur.pos), length);
-            return false;
-        }
-        return true;
+        return offset != 0 || zero_offset("KTB", cur, name, length);
+    case 4: offset = read_offset_classes(cur, model.offset1); return true;
+    case 5: offset = read_offset_fixed(cur, model.offset1); return true;
+    case 6: offset = read_offset_two(cur, model.offset1, model.offset2); return true;
+    case 7: offset = read_offset_gamma(cur); return true;
     default:
         printf("\nError in %s: Unknown offset coding %u\n", name,
                static_cast<unsigned>(model.coding));
