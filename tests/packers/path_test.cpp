@@ -251,27 +251,6 @@ bytes controls(const bytes& stream, bool ktb) {
     return c;
 }
 
-TEST(emit, small_streams_and_figures) {
-    emitted e = emit<ktb_variant>(bytes{0x99}, lits(1));
-    EXPECT_EQ(e.stream, (bytes{0x01, 0x99, 0x00}));
-    EXPECT_EQ(e.fig.data_count, 1);
-    EXPECT_EQ(e.fig.overhead_count, 2);
-    e = emit<kta_variant>(bytes{0x99}, lits(1));
-    EXPECT_EQ(e.stream, (bytes{0x02, 0x99, 0x00}));
-    EXPECT_EQ(e.fig.packed_len, 3);
-
-    const bytes ab = to_bytes("ABABABAB");
-    const std::vector<tok> path = lits(2) + std::vector<tok>{{6, 2}};
-    e = emit<ktb_variant>(ab, path);
-    EXPECT_EQ(e.stream, (bytes{0x02, 0x41, 0x42, 0x46, 0x02, 0x00}));
-    EXPECT_EQ(e.fig.data_count, 2);
-    EXPECT_EQ(e.fig.overhead_count, 4);
-    e = emit<kta_variant>(ab, path);
-    EXPECT_EQ(e.stream, (bytes{0x04, 0x41, 0x42, 0x0D, 0x02, 0x00}));
-    EXPECT_EQ(e.fig.packed_len, 6);
-    EXPECT_EQ(e.fig.overhead_count, 4);
-}
-
 TEST(emit, control_bytes_at_the_format_limits) {
     const struct {
         bool ktb;
