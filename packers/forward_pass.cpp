@@ -45,6 +45,12 @@ void build_pair_lists(pack_tables& t, const uint8_t* b, int n) {
     }
 }
 
+// Once p is parsed, its entry carries the period of its stretch if that is 1, 2 or 3.
+void note_short_period(pack_tables& t, int p) {
+    if (const int q = t.stretch[p].period; q >= 1 && q <= 3)
+        t.pair_pos[t.pair_slot[p]] |= uint64_t(q) << entry_period_shift;
+}
+
 // The bound below which the walk at p ends: c < best_len can't give a longer match,
 // p - c beyond the largest offset is out of reach, and a best of the largest length ends it.
 template <class V>
@@ -54,23 +60,28 @@ int walk_bound(int p, int best_len) {
 }
 
 // The short loop over candidates from index i down: it takes each candidate that way B settles
-// with nothing to do but write the memo (in range, not way A's, memo from prev, no stretch to
+// with nothing to do but write the memo (at or above floor, memo from prev, no stretch to
 // inherit, not better than the best), and gives the index of the first one it can't take,
-// which the full visit then examines from scratch.
+// which the full visit then examines from scratch. floor keeps it at or above the walk's
+// bound and above way A's candidate; no candidate of the run lies above skip_above, since the
+// run starts below an examined one and nothing in it moves skip_above.
 template <class V>
-int memo_run(const uint64_t* pair_pos, int i, int lo, memo_rec* memo, int p, int a_cand, int bound,
-             int span, int len_limit, uint64_t best_key) {
-    const uint16_t prev = uint16_t(p - 1);
+int memo_run(const uint64_t* pair_pos, int i, int lo, memo_rec* memo, int p, int floor,
+             int len_limit, uint64_t best_key) {
     for (; i >= lo; --i) {
         const int c = int(pair_pos[i] & 0xFFFF);
-        if (unsigned(c - bound) >= unsigned(span) || c == a_cand) break;
-        const memo_rec m = memo[c - 1];
-        const int len = m.memo_len + 1;
-        if (m.memo_pos != prev || len > len_limit) break;
+        if (c < floor) break;
+        // The memo of c - 1 moved on: position + 1, length + 1 (see memo_word).
+        uint64_t v = memo_word(memo[c - 1]) + 0x10001;
+        // Position field p and length at most len_limit in one test: after subtracting p a
+        // wrong position leaves low bits, which the rotation puts above any length.
+        if (std::rotr(uint32_t(v) - uint32_t(p), 16) > uint32_t(len_limit)) break;
         // One byte longer, the same start: the offset part of the cost stays.
-        const int seq = m.memo_cost + V::seq_cost(len, 1) - V::seq_cost(len - 1, 1);
-        if ((uint64_t(seq) << 16 | uint64_t(0xFFFF - len)) < best_key) break;
-        put_memo(memo[c], p, len, seq);
+        const int len = int(v >> 16 & 0xFFFF);
+        v += uint64_t(V::seq_cost(len, 1) - V::seq_cost(len - 1, 1)) << 32;
+        // The key of the best, cost then length (see forward_pass), from the same word.
+        if (((v >> 16) ^ 0xFFFF) < best_key) break;
+        put_memo_word(memo[c], v);
     }
     return i;
 }
@@ -119,11 +130,13 @@ int forward_pass(pack_tables& t, const uint8_t* b, int n) {
         memo_rec* const memo = t.memo;
 
         bool in_run = false;
+        int run_from = 0; // the candidate whose way B visit started the run
         for (int i = int(t.pair_slot[p]) - 1; i >= lo; --i) {
             // After a way B visit, a run of more such visits is likely (long repeats, sparse
             // data); the short loop takes them, stopping at the first it can't settle alone.
             if (in_run) {
-                i = memo_run<V>(t.pair_pos, i, lo, memo, p, a_cand, bound, span, run_len_limit, best_key);
+                const int floor = std::max(bound, a_cand < run_from ? a_cand + 1 : 0);
+                i = memo_run<V>(t.pair_pos, i, lo, memo, p, floor, run_len_limit, best_key);
                 in_run = false;
                 if (i < lo) break;
             }
@@ -170,6 +183,7 @@ int forward_pass(pack_tables& t, const uint8_t* b, int n) {
                 len = m.memo_len + 1;
                 seq = m.memo_cost + V::seq_cost(len, w) - V::seq_cost(len - 1, w);
                 in_run = true;
+                run_from = c;
             } else {
                 if (c == a_cand) {
                     len = std::min(t.step_len[prev] + 1, max_len);
@@ -213,8 +227,7 @@ int forward_pass(pack_tables& t, const uint8_t* b, int n) {
         r.rep_period = rep_period;
         r.rep_len = rep_len;
         if (int status = decide<V>(t, p, lit_cost, r, run_count)) return status;
-        if (const int q = t.stretch[p].period; q >= 1 && q <= 3)
-            t.pair_pos[t.pair_slot[p]] |= uint64_t(q) << entry_period_shift;
+        note_short_period(t, p);
     }
     return 0;
 }
