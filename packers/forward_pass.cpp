@@ -98,6 +98,25 @@ int forward_pass(pack_tables& t, const uint8_t* b, int n) {
         const int lit_cost = literal_step<V>(t, p, run_count);
         const int lo = int(t.pair_first[b[prev] << 8 | b[p]]);
 
+        // The nearest candidate at the offset of the sequence ending at prev, in reach: way A
+        // gives its length and ends the walk, so it is the only candidate examined, as in long
+        // runs and repeats. Its memo goes where the plain walk puts it.
+        if (const int first = int(t.pair_slot[p]) - 1; first >= lo && t.step_len[prev] != 0) {
+            const int c = int(t.pair_pos[first] & 0xFFFF);
+            const int w = p - c;
+            if (w == t.step_off[prev] && w <= V::max_offset) {
+                walk_result r;
+                r.best_len = std::min({t.step_len[prev] + 1, c + 1, V::max_seq_len});
+                r.best_off = w;
+                r.best_cost = t.cost[p - r.best_len] + V::seq_cost(r.best_len, w);
+                put_memo(t.memo[c], p, r.best_len, r.best_cost);
+                inherit_stretch(t.stretch[c], r.best_len, r);
+                if (int status = decide<V>(t, p, lit_cost, r, run_count)) return status;
+                note_short_period(t, p);
+                continue;
+            }
+        }
+
         int skip_above = max_input;
         int bound = walk_bound<V>(p, 0);
         // Candidates from bound to skip_above are examined: c - bound < span, taken unsigned,
