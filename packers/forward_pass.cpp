@@ -86,6 +86,31 @@ int memo_run(const uint64_t* pair_pos, int i, int lo, memo_rec* memo, int p, int
     return i;
 }
 
+// The loop over candidates that the bytes before the pair settle alone (see the full visit):
+// from index i down to lo_run, it takes each whose length the entry gives and whose only
+// effect is its memo, as long as none becomes the best, and gives the index of the first it
+// can't take, which the full visit then examines from scratch. full_from holds, per byte, the
+// length from which a candidate of short period 0 to 3 needs the full visit.
+template <class V>
+int context_run(pack_tables& t, int i, int lo_run, int p, int bound, int span, uint64_t context,
+                uint64_t after, uint32_t full_from, uint64_t best_key) {
+    for (; i >= lo_run; --i) {
+        const uint64_t e = t.pair_pos[i];
+        const int c = int(e & 0xFFFF);
+        if (unsigned(c - bound) >= unsigned(span)) break;
+        const uint64_t diff = (e >> entry_context_shift) ^ context;
+        if (diff == 0) break;
+        const int len = std::min(2 + (std::countr_zero(diff) >> 3), c + 1);
+        const int small_period = int(e >> entry_period_shift) & 3;
+        if (len >= int(full_from >> (8 * small_period) & 0xFF)) break;
+        const int seq = t.cost[p - len] + V::seq_cost(len, p - c);
+        if ((uint64_t(seq) << 16 | uint64_t(0xFFFF - len)) < best_key) break;
+        const int memo_at = ((e >> entry_after_shift) & 0xFF) == after ? c : max_input;
+        put_memo(t.memo[memo_at], p, len, seq);
+    }
+    return i;
+}
+
 } // namespace
 
 template <class V>
@@ -147,6 +172,22 @@ int forward_pass(pack_tables& t, const uint8_t* b, int n) {
         const uint64_t after = p + 1 < n ? b[p + 1] : 0x100;
         const int32_t* const cost = t.cost;
         memo_rec* const memo = t.memo;
+        // The settling condition of the full visit below as a length per short period: a
+        // candidate of short period q (0 = none) needs the full visit from this length on.
+        auto full_from_of = [&] {
+            uint32_t x = 0xFF;
+            for (int q = 1; q <= 3; ++q) {
+                const int from = std::max(2 * q, (shortcut_periods >> q & 1) ? 0 : inherit_floor + 1);
+                x |= uint32_t(std::min(from, 0xFF)) << (8 * q);
+            }
+            return x;
+        };
+        uint32_t full_from = full_from_of();
+        // The context loop stops above way A's candidate, if it is in this list, and leaves
+        // it to the full visit.
+        int lo_run = lo;
+        if (a_cand >= 1 && b[a_cand - 1] == b[prev] && b[a_cand] == b[p])
+            lo_run = std::max(lo, int(t.pair_slot[a_cand]) + 1);
 
         bool in_run = false;
         int run_from = 0; // the candidate whose way B visit started the run
@@ -159,6 +200,8 @@ int forward_pass(pack_tables& t, const uint8_t* b, int n) {
                 in_run = false;
                 if (i < lo) break;
             }
+            i = context_run<V>(t, i, lo_run, p, bound, span, context, after, full_from, best_key);
+            if (i < lo) break;
             const uint64_t e = t.pair_pos[i];
             const int c = int(e & 0xFFFF);
             if (unsigned(c - bound) >= unsigned(span)) {
@@ -233,6 +276,7 @@ int forward_pass(pack_tables& t, const uint8_t* b, int n) {
                         rep_len = m;
                         inherit_floor = std::max(2, rep_len - rep_period + 1);
                         run_len_limit = std::min(inherit_floor, V::max_seq_len);
+                        full_from = full_from_of();
                     }
                 }
             }
