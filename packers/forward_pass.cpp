@@ -89,11 +89,12 @@ int memo_run(const uint64_t* pair_pos, int i, int lo, memo_rec* memo, int p, int
 // The loop over candidates that the bytes before the pair settle alone (see the full visit):
 // from index i down to lo_run, it takes each whose length the entry gives and whose only
 // effect is its memo, as long as none becomes the best, and gives the index of the first it
-// can't take, which the full visit then examines from scratch. full_from holds, per byte, the
-// length from which a candidate of short period 0 to 3 needs the full visit.
+// can't take, which the full visit then examines from scratch. full_near and full_far hold,
+// per byte, the length from which a candidate of short period 0 to 3 needs the full visit, at
+// offsets 1 and 2 and at offsets from 3 on.
 template <class V>
 int context_run(pack_tables& t, int i, int lo_run, int p, int bound, int span, uint64_t context,
-                uint64_t after, uint32_t full_from, uint64_t best_key) {
+                uint64_t after, uint32_t full_near, uint32_t full_far, uint64_t best_key) {
     for (; i >= lo_run; --i) {
         const uint64_t e = t.pair_pos[i];
         const int c = int(e & 0xFFFF);
@@ -102,6 +103,7 @@ int context_run(pack_tables& t, int i, int lo_run, int p, int bound, int span, u
         if (diff == 0) break;
         const int len = std::min(2 + (std::countr_zero(diff) >> 3), c + 1);
         const int small_period = int(e >> entry_period_shift) & 3;
+        const uint32_t full_from = p - c >= 3 ? full_far : full_near;
         if (len >= int(full_from >> (8 * small_period) & 0xFF)) break;
         const int seq = t.cost[p - len] + V::seq_cost(len, p - c);
         if ((uint64_t(seq) << 16 | uint64_t(0xFFFF - len)) < best_key) break;
@@ -183,6 +185,18 @@ int forward_pass(pack_tables& t, const uint8_t* b, int n) {
             return x;
         };
         uint32_t full_from = full_from_of();
+        // Farther out, way C's skip_above comes to nothing: with the length L at most 5 known
+        // and the offset w at least 3 >= L - 2, it sets skip_above = p - L' + 1 with L' <= L,
+        // which is c - 1 or more, so it passes over no candidate below c; nor did the bound it
+        // replaces, since c itself was examined. Only the inherited stretch is left, which
+        // needs a length above two periods and above inherit_floor.
+        auto full_far_of = [&] {
+            uint32_t x = 0xFF;
+            for (int q = 1; q <= 3; ++q)
+                x |= uint32_t(std::min(std::max(2 * q + 1, inherit_floor + 1), 0xFF)) << (8 * q);
+            return x;
+        };
+        uint32_t full_far = full_far_of();
         // The context loop stops above way A's candidate, if it is in this list, and leaves
         // it to the full visit.
         int lo_run = lo;
@@ -200,7 +214,8 @@ int forward_pass(pack_tables& t, const uint8_t* b, int n) {
                 in_run = false;
                 if (i < lo) break;
             }
-            i = context_run<V>(t, i, lo_run, p, bound, span, context, after, full_from, best_key);
+            i = context_run<V>(t, i, lo_run, p, bound, span, context, after, full_from, full_far,
+                               best_key);
             if (i < lo) break;
             const uint64_t e = t.pair_pos[i];
             const int c = int(e & 0xFFFF);
@@ -277,6 +292,7 @@ int forward_pass(pack_tables& t, const uint8_t* b, int n) {
                         inherit_floor = std::max(2, rep_len - rep_period + 1);
                         run_len_limit = std::min(inherit_floor, V::max_seq_len);
                         full_from = full_from_of();
+                        full_far = full_far_of();
                     }
                 }
             }
