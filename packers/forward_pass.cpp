@@ -86,6 +86,13 @@ int memo_run(const uint64_t* pair_pos, int i, int lo, memo_rec* memo, int p, int
     return i;
 }
 
+// Where the memo of candidate c (entry e) goes at p: c, or the spare entry when B[c+1] differs
+// from B[p+1] (see forward_pass). Chosen without a branch: on some data both are as likely.
+int memo_slot(uint64_t e, int c, uint64_t after) {
+    const int unread = int(((e >> entry_after_shift) & 0xFF) != after);
+    return c + unread * (max_input - c);
+}
+
 // The loop over candidates that the bytes before the pair settle alone (see the full visit):
 // from index i down to lo_run, it takes each whose length the entry gives and whose only
 // effect is its memo, as long as none becomes the best, and gives the index of the first it
@@ -107,8 +114,7 @@ int context_run(pack_tables& t, int i, int lo_run, int p, int bound, int span, u
         if (len >= int(full_from >> (8 * small_period) & 0xFF)) break;
         const int seq = t.cost[p - len] + V::seq_cost(len, p - c);
         if ((uint64_t(seq) << 16 | uint64_t(0xFFFF - len)) < best_key) break;
-        const int memo_at = ((e >> entry_after_shift) & 0xFF) == after ? c : max_input;
-        put_memo(t.memo[memo_at], p, len, seq);
+        put_memo(t.memo[memo_slot(e, c, after)], p, len, seq);
     }
     return i;
 }
@@ -224,7 +230,7 @@ int forward_pass(pack_tables& t, const uint8_t* b, int n) {
                 continue; // above skip_above: passed over
             }
             const int w = p - c;
-            const int memo_at = ((e >> entry_after_shift) & 0xFF) == after ? c : max_input;
+            const int memo_at = memo_slot(e, c, after);
             const uint64_t diff = (e >> entry_context_shift) ^ context;
             int len;
             if (diff != 0 && c != a_cand) {
