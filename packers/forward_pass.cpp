@@ -59,6 +59,26 @@ int walk_bound(int p, int best_len) {
     return std::max({1, best_len, p - V::max_offset});
 }
 
+// The one length at which a sequence costs one more than a byte shorter one, or 0 if there
+// is none; checked against the variant's cost rule at every length.
+template <class V>
+constexpr int len_cost_step() {
+    int step = 0;
+    for (int len = 3; len <= V::max_seq_len; ++len)
+        if (V::seq_cost(len, 1) != V::seq_cost(len - 1, 1)) step = len;
+    return step;
+}
+
+template <class V>
+constexpr bool len_cost_step_holds() {
+    for (int len = 3; len <= V::max_seq_len; ++len)
+        for (int off : {1, V::max_offset})
+            if (V::seq_cost(len, off) - V::seq_cost(len - 1, off) != int(len == len_cost_step<V>()))
+                return false;
+    return true;
+}
+static_assert(len_cost_step_holds<ktb_variant>() && len_cost_step_holds<kta_variant>());
+
 // The short loop over candidates from index i down: it takes each candidate that way B settles
 // with nothing to do but write the memo (at or above floor, memo from prev, no stretch to
 // inherit, not better than the best), and gives the index of the first one it can't take,
@@ -76,9 +96,10 @@ int memo_run(const uint64_t* pair_pos, int i, int lo, memo_rec* memo, int p, int
         // Position field p and length at most len_limit in one test: after subtracting p a
         // wrong position leaves low bits, which the rotation puts above any length.
         if (std::rotr(uint32_t(v) - uint32_t(p), 16) > uint32_t(len_limit)) break;
-        // One byte longer, the same start: the offset part of the cost stays.
-        const int len = int(v >> 16 & 0xFFFF);
-        v += uint64_t(V::seq_cost(len, 1) - V::seq_cost(len - 1, 1)) << 32;
+        // One byte longer, the same start: the offset part of the cost stays, the length part
+        // grows by one at one length at most.
+        if constexpr (len_cost_step<V>() != 0)
+            v += uint64_t((v >> 16 & 0xFFFF) == uint64_t(len_cost_step<V>())) << 32;
         // The key of the best, cost then length (see forward_pass), from the same word.
         if (((v >> 16) ^ 0xFFFF) < best_key) break;
         put_memo_word(memo[c], v);
