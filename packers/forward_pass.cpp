@@ -20,6 +20,9 @@ constexpr int entry_context_shift = 32;
 
 // B[p-2] .. B[p-5], nearest in the low byte; bytes before position 0 count as 0.
 uint64_t context_before(const uint8_t* b, int p) {
+    if (p >= 5)
+        return uint64_t(b[p - 2]) | uint64_t(b[p - 3]) << 8 | uint64_t(b[p - 4]) << 16 |
+               uint64_t(b[p - 5]) << 24;
     uint64_t x = 0;
     for (int k = 5; k >= 2; --k) x = x << 8 | (p - k >= 0 ? b[p - k] : 0u);
     return x;
@@ -170,6 +173,12 @@ int forward_pass(pack_tables& t, const uint8_t* b, int n) {
                 continue;
             }
         }
+
+        // No candidate, or the nearest one out of reach: p keeps the literal, and its stretch
+        // record stays 0 from the zeroed start, as in the plain walk.
+        if (const int first = int(t.pair_slot[p]) - 1;
+            first < lo || p - int(t.pair_pos[first] & 0xFFFF) > V::max_offset)
+            continue;
 
         int skip_above = max_input;
         int bound = walk_bound<V>(p, 0);
