@@ -117,6 +117,35 @@ int memo_slot(uint64_t e, int c, uint64_t after) {
     return c + unread * (max_input - c);
 }
 
+// The offset from which a sequence of 2 to 5 bytes costs more than a nearer one, checked
+// against the variant's cost rule (one past the largest offset if it never does).
+template <class V>
+constexpr int far_offset() {
+    int w = 1;
+    while (w <= V::max_offset && V::seq_cost(2, w) == V::seq_cost(2, 1)) ++w;
+    return w;
+}
+
+template <class V>
+constexpr bool far_offset_holds() {
+    for (int len = 2; len <= 5; ++len)
+        for (int w = 1; w <= V::max_offset; ++w)
+            if (V::seq_cost(len, w) != V::seq_cost(len, w < far_offset<V>() ? 1 : V::max_offset))
+                return false;
+    return true;
+}
+static_assert(far_offset_holds<ktb_variant>() && far_offset_holds<kta_variant>());
+
+// The memo words at p for lengths 2 to 5 (index len), and at the far offsets (index len + 8).
+template <class V>
+void fill_short_memos(const int32_t* cost, int p, uint64_t* short_memos) {
+    for (int len = 2; len <= 5 && len <= p; ++len)
+        for (int far = 0; far <= 1; ++far) {
+            const int seq = cost[p - len] + V::seq_cost(len, far ? V::max_offset : 1);
+            short_memos[len + 8 * far] = uint64_t(p) | uint64_t(len) << 16 | uint64_t(uint32_t(seq)) << 32;
+        }
+}
+
 // The loop over candidates that the bytes before the pair settle alone (see the full visit):
 // from index i down to lo_run, it takes each whose length the entry gives and whose only
 // effect is its memo, as long as none becomes the best, and gives the index of the first it
@@ -125,7 +154,8 @@ int memo_slot(uint64_t e, int c, uint64_t after) {
 // offsets 1 and 2 and at offsets from 3 on.
 template <class V>
 int context_run(pack_tables& t, int i, int lo_run, int p, int bound, int span, uint64_t context,
-                uint64_t after, uint32_t full_near, uint32_t full_far, uint64_t best_key) {
+                uint64_t after, uint32_t full_near, uint32_t full_far, const uint64_t* short_memos,
+                uint64_t best_key) {
     for (; i >= lo_run; --i) {
         const uint64_t e = t.pair_pos[i];
         const int c = int(e & 0xFFFF);
@@ -136,9 +166,9 @@ int context_run(pack_tables& t, int i, int lo_run, int p, int bound, int span, u
         const int small_period = int(e >> entry_period_shift) & 3;
         const uint32_t full_from = p - c >= 3 ? full_far : full_near;
         if (len >= int(full_from >> (8 * small_period) & 0xFF)) break;
-        const int seq = t.cost[p - len] + V::seq_cost(len, p - c);
-        if ((uint64_t(seq) << 16 | uint64_t(0xFFFF - len)) < best_key) break;
-        put_memo(t.memo[memo_slot(e, c, after)], p, len, seq);
+        const uint64_t m = short_memos[len + (p - c >= far_offset<V>() ? 8 : 0)];
+        if (((m >> 16) ^ 0xFFFF) < best_key) break;
+        put_memo_word(t.memo[memo_slot(e, c, after)], m);
     }
     return i;
 }
@@ -233,6 +263,8 @@ int forward_pass(pack_tables& t, const uint8_t* b, int n) {
             return x;
         };
         uint32_t full_far = full_far_of();
+        uint64_t short_memos[16] = {};
+        fill_short_memos<V>(t.cost, p, short_memos);
         // The context loop stops above way A's candidate, if it is in this list, and leaves
         // it to the full visit.
         int lo_run = lo;
@@ -251,7 +283,7 @@ int forward_pass(pack_tables& t, const uint8_t* b, int n) {
                 if (i < lo) break;
             }
             i = context_run<V>(t, i, lo_run, p, bound, span, context, after, full_from, full_far,
-                               best_key);
+                               short_memos, best_key);
             if (i < lo) break;
             const uint64_t e = t.pair_pos[i];
             const int c = int(e & 0xFFFF);

@@ -37,7 +37,10 @@ inline uint64_t memo_word(const memo_rec& m) {
 }
 
 inline void put_memo_word(memo_rec& m, uint64_t v) {
-    put_memo(m, int(v & 0xFFFF), int(v >> 16 & 0xFFFF), int(uint32_t(v >> 32)));
+    if constexpr (std::endian::native == std::endian::little)
+        std::memcpy(&m, &v, sizeof v);
+    else
+        put_memo(m, int(v & 0xFFFF), int(v >> 16 & 0xFFFF), int(uint32_t(v >> 32)));
 }
 
 // A repeating stretch ending at a position.
