@@ -74,13 +74,14 @@ constexpr int len_cost_step() {
 
 template <class V>
 constexpr bool len_cost_step_holds() {
+    constexpr int step = len_cost_step<V>();
     for (int len = 3; len <= V::max_seq_len; ++len)
         for (int off : {1, V::max_offset})
-            if (V::seq_cost(len, off) - V::seq_cost(len - 1, off) != int(len == len_cost_step<V>()))
-                return false;
+            if (V::seq_cost(len, off) - V::seq_cost(len - 1, off) != int(len == step)) return false;
     return true;
 }
-static_assert(len_cost_step_holds<ktb_variant>() && len_cost_step_holds<kta_variant>());
+static_assert(len_cost_step_holds<ktb_variant>());
+static_assert(len_cost_step_holds<kta_variant>());
 
 // The short loop over candidates from index i down: it takes each candidate that way B settles
 // with nothing to do but write the memo (at or above floor, memo from prev, no stretch to
@@ -128,13 +129,16 @@ constexpr int far_offset() {
 
 template <class V>
 constexpr bool far_offset_holds() {
-    for (int len = 2; len <= 5; ++len)
+    constexpr int far = far_offset<V>();
+    for (int len = 2; len <= 5; ++len) {
+        const int near_cost = V::seq_cost(len, 1), far_cost = V::seq_cost(len, V::max_offset);
         for (int w = 1; w <= V::max_offset; ++w)
-            if (V::seq_cost(len, w) != V::seq_cost(len, w < far_offset<V>() ? 1 : V::max_offset))
-                return false;
+            if (V::seq_cost(len, w) != (w < far ? near_cost : far_cost)) return false;
+    }
     return true;
 }
-static_assert(far_offset_holds<ktb_variant>() && far_offset_holds<kta_variant>());
+static_assert(far_offset_holds<ktb_variant>());
+static_assert(far_offset_holds<kta_variant>());
 
 // The memo words at p for lengths 2 to 5 (index len), and at the far offsets (index len + 8).
 template <class V>
