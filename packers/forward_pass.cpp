@@ -146,7 +146,8 @@ void fill_short_memos(const int32_t* cost, int p, uint64_t* short_memos) {
     for (int len = 2; len <= 5 && len <= p; ++len)
         for (int far = 0; far <= 1; ++far) {
             const int seq = cost[p - len] + V::seq_cost(len, far ? V::max_offset : 1);
-            short_memos[len + 8 * far] = uint64_t(p) | uint64_t(len) << 16 | uint64_t(uint32_t(seq)) << 32;
+            short_memos[len + 8 * far] =
+                uint64_t(p) | uint64_t(len) << 16 | uint64_t(uint32_t(seq)) << 32;
         }
 }
 
@@ -249,7 +250,8 @@ int forward_pass(pack_tables& t, const uint8_t* b, int n) {
         auto full_from_of = [&] {
             uint32_t x = 0xFF;
             for (int q = 1; q <= 3; ++q) {
-                const int from = std::max(2 * q, (shortcut_periods >> q & 1) ? 0 : inherit_floor + 1);
+                const int from =
+                    std::max(2 * q, (shortcut_periods >> q & 1) ? 0 : inherit_floor + 1);
                 x |= uint32_t(std::min(from, 0xFF)) << (8 * q);
             }
             return x;

@@ -32,7 +32,8 @@ inline uint64_t memo_word(const memo_rec& m) {
         std::memcpy(&v, &m, sizeof v);
         return v;
     } else {
-        return uint64_t(m.memo_pos) | uint64_t(m.memo_len) << 16 | uint64_t(uint32_t(m.memo_cost)) << 32;
+        return uint64_t(m.memo_pos) | uint64_t(m.memo_len) << 16 |
+               uint64_t(uint32_t(m.memo_cost)) << 32;
     }
 }
 
