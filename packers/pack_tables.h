@@ -24,6 +24,26 @@ inline void put_memo(memo_rec& m, int pos, int len, int cost) {
     std::memcpy(&m, &v, sizeof v);
 }
 
+// A memo as one word whatever the byte order: memo_pos in bits 0-15, memo_len in 16-31, the
+// cost in 32-63, so that one addition moves a memo one position on and one byte longer.
+inline uint64_t memo_word(const memo_rec& m) {
+    if constexpr (std::endian::native == std::endian::little) {
+        uint64_t v;
+        std::memcpy(&v, &m, sizeof v);
+        return v;
+    } else {
+        return uint64_t(m.memo_pos) | uint64_t(m.memo_len) << 16 |
+               uint64_t(uint32_t(m.memo_cost)) << 32;
+    }
+}
+
+inline void put_memo_word(memo_rec& m, uint64_t v) {
+    if constexpr (std::endian::native == std::endian::little)
+        std::memcpy(&m, &v, sizeof v);
+    else
+        put_memo(m, int(v & 0xFFFF), int(v >> 16 & 0xFFFF), int(uint32_t(v >> 32)));
+}
+
 // A repeating stretch ending at a position.
 struct stretch_rec {
     uint16_t period;     // 0 = none recorded

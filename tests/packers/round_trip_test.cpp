@@ -137,6 +137,64 @@ TEST_P(corpus, seeded_mixtures) {
     }
 }
 
+// Shapes that drive the fast walk's shortcuts to their edges: zero runs around 64 bytes (the
+// length at which a KTB sequence grows a byte) and past the longest length, short alphabets
+// (lengths 2 to 5 from the bytes before the pair, near and far offsets), and runs of periods
+// 1 to 3 broken by noise (the repeat shortcut at offsets 1 and 2).
+struct shape {
+    const char* name;
+    bytes (*make)(std::mt19937& rng);
+};
+
+bytes sparse_runs(std::mt19937& rng) {
+    bytes b;
+    while (b.size() < 20000) {
+        b.insert(b.end(), 56 + rng() % 16, uint8_t(0));
+        b.push_back(uint8_t(1 + rng() % 255));
+    }
+    return b;
+}
+
+bytes small_alphabet(std::mt19937& rng) {
+    bytes b(12000);
+    for (size_t k = 0; k < b.size(); ++k) b[k] = uint8_t(rng() % (k < 6000 ? 2 : 3));
+    return b;
+}
+
+bytes short_periods(std::mt19937& rng) {
+    bytes b;
+    while (b.size() < 12000) {
+        const size_t q = 1 + rng() % 3;
+        const size_t len = 3 + rng() % 40;
+        const size_t from = b.size();
+        for (size_t k = 0; k < len; ++k)
+            b.push_back(k < q ? uint8_t(rng() % 3) : b[from + k - q]);
+        if (rng() % 2) b.push_back(uint8_t(rng() % 3));
+    }
+    return b;
+}
+
+bytes long_runs(std::mt19937& rng) {
+    bytes b(20000, 7);
+    for (int k = 0; k < 20; ++k) b.push_back(uint8_t(rng()));
+    b.insert(b.end(), 18000, uint8_t(7));
+    return b;
+}
+
+TEST_P(corpus, fast_walk_equals_plain_walk_on_edge_shapes) {
+    const shape shapes[] = {
+        {"sparse runs of 56 to 71 zeros", sparse_runs},
+        {"two and three symbols", small_alphabet},
+        {"periods 1 to 3 broken by noise", short_periods},
+        {"runs longer than the longest sequence", long_runs},
+    };
+    std::mt19937 rng(99);
+    for (const shape& s : shapes) {
+        SCOPED_TRACE(s.name);
+        expect_same_tables(s.make(rng), GetParam());
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(variants, corpus, testing::Values(true, false),
                          [](const testing::TestParamInfo<bool>& info) {
                              return std::string(info.param ? "ktb" : "kta");
