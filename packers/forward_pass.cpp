@@ -102,8 +102,9 @@ int memo_run(const uint64_t* pair_pos, int i, int lo, memo_rec* memo, int p, int
         if (std::rotr(uint32_t(v) - uint32_t(p), 16) > uint32_t(len_limit)) break;
         // One byte longer, the same start: the offset part of the cost stays, the length part
         // grows by one at one length at most.
-        if constexpr (len_cost_step<V>() != 0)
-            v += uint64_t((v >> 16 & 0xFFFF) == uint64_t(len_cost_step<V>())) << 32;
+        // Named constants, so that every compiler folds them rather than run the loops per visit.
+        constexpr int step = len_cost_step<V>();
+        if constexpr (step != 0) v += uint64_t((v >> 16 & 0xFFFF) == uint64_t(step)) << 32;
         // The key of the best, cost then length (see forward_pass), from the same word.
         if (((v >> 16) ^ 0xFFFF) < best_key) break;
         put_memo_word(memo[c], v);
@@ -171,7 +172,8 @@ int context_run(pack_tables& t, int i, int lo_run, int p, int bound, int span, u
         const int small_period = int(e >> entry_period_shift) & 3;
         const uint32_t full_from = p - c >= 3 ? full_far : full_near;
         if (len >= int(full_from >> (8 * small_period) & 0xFF)) break;
-        const uint64_t m = short_memos[len + (p - c >= far_offset<V>() ? 8 : 0)];
+        constexpr int far = far_offset<V>();
+        const uint64_t m = short_memos[len + (p - c >= far ? 8 : 0)];
         if (((m >> 16) ^ 0xFFFF) < best_key) break;
         put_memo_word(t.memo[memo_slot(e, c, after)], m);
     }
