@@ -12,17 +12,12 @@
 #include <vector>
 
 #include "pack_input.h"
+#include "bench_io.h"
 #include "variant.h"
 
 namespace {
 
 using pack_fn = int (*)(pack_tables&, const uint8_t*, int, uint8_t*, emit_figures&);
-
-long long cpu_us() {
-    timespec ts;
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return ts.tv_sec * 1000000LL + ts.tv_nsec / 1000;
-}
 
 long long median_us(pack_fn pack, const std::vector<uint8_t>& in, int reps, pack_tables& t,
                     std::vector<uint8_t>& out, int& out_len) {
@@ -55,14 +50,8 @@ int main(int argc, char** argv) {
     int status = 0;
     printf("%-24s %10s %10s %10s %10s\n", "file", "KTB fast", "KTB plain", "KTA fast", "KTA plain");
     for (int a = 2; a < argc; ++a) {
-        FILE* f = fopen(argv[a], "rb");
-        if (f == nullptr) {
-            perror(argv[a]);
-            return 1;
-        }
-        std::vector<uint8_t> in(max_input + 1);
-        in.resize(fread(in.data(), 1, in.size(), f));
-        fclose(f);
+        std::vector<uint8_t> in;
+        if (!read_input_file(argv[a], max_input, in)) return 1;
         if (in.empty() || in.size() > size_t(max_input)) continue;
         long long us[4];
         for (int v = 0; v < 2; ++v) {

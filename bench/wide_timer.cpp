@@ -12,16 +12,11 @@
 #include <vector>
 
 #include "forward_pass.h"
+#include "bench_io.h"
 #include "variant.h"
 #include "wide_walk.h"
 
 namespace {
-
-long long cpu_us() {
-    timespec ts;
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return ts.tv_sec * 1000000LL + ts.tv_nsec / 1000;
-}
 
 template <class F>
 long long median_us(int reps, F run) {
@@ -82,14 +77,8 @@ int main(int argc, char** argv) {
     printf("%-24s %10s %10s %10s %10s %10s %10s\n", "file", "KTB wide", "KTB plain", "KTB fast",
            "KTA wide", "KTA plain", "KTA fast");
     for (int a = 2; a < argc; ++a) {
-        FILE* f = fopen(argv[a], "rb");
-        if (f == nullptr) {
-            perror(argv[a]);
-            return 1;
-        }
-        std::vector<uint8_t> in(max_input + 1);
-        in.resize(fread(in.data(), 1, in.size(), f));
-        fclose(f);
+        std::vector<uint8_t> in;
+        if (!read_input_file(argv[a], max_input, in)) return 1;
         if (in.empty() || in.size() > size_t(max_input)) continue;
         long long us[6];
         const bool ktb_same = time_variant<ktb_variant>(in, reps, *w, *t, us);

@@ -227,6 +227,16 @@ int forward_pass(pack_tables& t, const uint8_t* b, int n) {
         // candidate replaces it only when strictly better, so at a tie the nearer one stays.
         uint64_t best_key = UINT64_MAX;
         int best_off = 0;
+        // A candidate's sequence becomes the best when strictly better; the walk's bound follows.
+        auto offer = [&](int seq, int len, int w) {
+            const uint64_t key = uint64_t(seq) << 16 | uint64_t(0xFFFF - len);
+            if (key < best_key) {
+                best_key = key;
+                best_off = w;
+                bound = walk_bound<V>(p, len);
+                span = span_of();
+            }
+        };
         int rep_period = 0;
         int rep_len = 0;
         // A stretch can be inherited only from a length above this (see inherit_stretch:
@@ -316,13 +326,7 @@ int forward_pass(pack_tables& t, const uint8_t* b, int n) {
                     ((((shortcut_periods >> small_period) & 1) == 0) & (len <= inherit_floor))) {
                     const int seq = cost[p - len] + V::seq_cost(len, w);
                     put_memo(memo[memo_at], p, len, seq);
-                    const uint64_t key = uint64_t(seq) << 16 | uint64_t(0xFFFF - len);
-                    if (key < best_key) {
-                        best_key = key;
-                        best_off = w;
-                        bound = walk_bound<V>(p, len);
-                        span = span_of();
-                    }
+                    offer(seq, len, w);
                     continue;
                 }
             }
@@ -351,13 +355,7 @@ int forward_pass(pack_tables& t, const uint8_t* b, int n) {
                 seq = cost[p - len] + V::seq_cost(len, w);
             }
             put_memo(memo[memo_at], p, len, seq);
-            const uint64_t key = uint64_t(seq) << 16 | uint64_t(0xFFFF - len);
-            if (key < best_key) {
-                best_key = key;
-                best_off = w;
-                bound = walk_bound<V>(p, len);
-                span = span_of();
-            }
+            offer(seq, len, w);
             if (len > inherit_floor) {
                 const stretch_rec sc = t.stretch[c];
                 if (sc.period != 0) {
