@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <set>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,9 @@ struct variant_texts {
     const char* ext;
     bool ktb;
 };
+
+// ctest names the cases by this, so that a failing one can be named and rerun.
+void PrintTo(const variant_texts& v, std::ostream* os) { *os << (v.ktb ? "KtbPack" : "KtaPack"); }
 
 const variant_texts ktb{KTB_PACK_PATH, "\nTalvik soft: KTB Packer 01\n", "Use: KtbPack <filename>\n\n",
                         ".ktb", true};

@@ -2,6 +2,7 @@
 // variants and for both walks (fast and plain), which must give the same rows.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,10 @@ struct walk_case {
     bool ktb;
     bool plain;
 };
+
+void PrintTo(const walk_case& w, std::ostream* os) {
+    *os << (w.ktb ? "ktb" : "kta") << (w.plain ? "_plain" : "_fast");
+}
 
 rows forward(const bytes& in, walk_case w) {
     auto t = fresh_tables();
