@@ -2,6 +2,8 @@
 // with no shell to expand or split them.
 #include "cli_runner.h"
 
+#include "tested_program.h"
+
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -56,12 +58,9 @@ std::map<std::string, std::string> dir_files(const std::string& dir) {
 cli_result run_ktulist_in(const temp_dir& dir, const std::vector<std::string>& args) {
     const std::string out_path = dir.root + "/stdout";
     const std::string err_path = dir.root + "/stderr";
-    std::vector<char*> argv;
-    std::string program = KTULIST_PATH;
-    argv.push_back(program.data());
+    std::vector<std::string> command = tested_command(KTULIST_PATH);
     std::vector<std::string> copies = args;
-    for (std::string& a : copies) argv.push_back(a.data());
-    argv.push_back(nullptr);
+    const std::vector<char*> argv = exec_argv(command, copies);
 
     const pid_t pid = fork();
     if (pid < 0) throw std::runtime_error("fork failed");
@@ -71,14 +70,14 @@ cli_result run_ktulist_in(const temp_dir& dir, const std::vector<std::string>& a
         if (out < 0 || err < 0 || chdir(dir.path.c_str()) != 0) _exit(127);
         dup2(out, 1);
         dup2(err, 2);
-        execv(argv[0], argv.data());
+        execvp(argv[0], argv.data());
         _exit(127);
     }
     int wstatus = 0;
     waitpid(pid, &wstatus, 0);
     cli_result r;
     r.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
-    r.out = read_file(out_path);
-    r.err = read_file(err_path);
+    r.out = console_text(read_file(out_path));
+    r.err = console_text(read_file(err_path));
     return r;
 }

@@ -63,7 +63,7 @@ std::set<std::string> files_in(const fs::path& dir) {
 class packer_program : public testing::TestWithParam<variant_texts> {
 protected:
     scratch_dir dir;
-    run_result run(const std::vector<std::string>& args) { return run_program(GetParam().program, args, dir.path); }
+    run_result run(const std::vector<std::string>& args) { return run_tested(GetParam().program, args, dir.path); }
 };
 
 TEST_P(packer_program, wrong_argument_count_prints_usage) {

@@ -2,7 +2,9 @@
 # Packs the corpus with KtbPack and KtaPack and depacks every file with KtuList -d; each
 # depacked file must equal its input.
 # Usage: lister_round_trip.sh KTBPACK KTAPACK KTULIST MAKE_CORPUS MAKE_SYNTHETIC
+# With KT_RUNNER set (such as wine), the three programs are run through it.
 set -eu
+run=${KT_RUNNER:-}
 ktb=$1 kta=$2 lister=$3 make_corpus=$4 gen=$5
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -14,8 +16,8 @@ for variant in ktb kta; do
     for f in "$work"/corpus/*; do
         name=$(basename "$f")
         cp "$f" "$work/$variant/$name.bin"
-        (cd "$work/$variant" && "$packer" "$name.bin" > /dev/null) || { echo "$variant: $name: packing failed"; failed=1; continue; }
-        (cd "$work/$variant" && "$lister" -d "$name.$variant" > /dev/null) || true
+        (cd "$work/$variant" && $run "$packer" "$name.bin" > /dev/null) || { echo "$variant: $name: packing failed"; failed=1; continue; }
+        (cd "$work/$variant" && $run "$lister" -d "$name.$variant" > /dev/null) || true
         if ! cmp -s "$f" "$work/$variant/$name.out"; then
             echo "$variant: $name: depacked file differs from the input"
             failed=1

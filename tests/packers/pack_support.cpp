@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "forward_pass_plain.h"
+#include "tested_program.h"
 #include "pack_input.h"
 #include "pack_messages.h"
 #include "token_walk.h"
@@ -85,7 +86,9 @@ std::string slurp_fd(int fd) {
 
 } // namespace
 
-run_result run_program(const std::string& program, const std::vector<std::string>& args,
+namespace {
+
+run_result run_command(std::vector<std::string> command, std::vector<std::string> args,
                        const std::filesystem::path& dir) {
     // Output goes to files, so that neither pipe can fill up while the other is read.
     const auto out_path = dir / ".stdout";
@@ -98,11 +101,8 @@ run_result run_program(const std::string& program, const std::vector<std::string
         int e = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         dup2(o, 1);
         dup2(e, 2);
-        std::vector<char*> argv;
-        argv.push_back(const_cast<char*>(program.c_str()));
-        for (auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        execv(program.c_str(), argv.data());
+        const std::vector<char*> argv = exec_argv(command, args);
+        execvp(argv[0], argv.data());
         _exit(127);
     }
     int st = 0;
@@ -116,5 +116,20 @@ run_result run_program(const std::string& program, const std::vector<std::string
     close(e);
     std::filesystem::remove(out_path);
     std::filesystem::remove(err_path);
+    return r;
+}
+
+} // namespace
+
+run_result run_program(const std::string& program, const std::vector<std::string>& args,
+                       const std::filesystem::path& dir) {
+    return run_command({program}, args, dir);
+}
+
+run_result run_tested(const std::string& built_path, const std::vector<std::string>& args,
+                      const std::filesystem::path& dir) {
+    run_result r = run_command(tested_command(built_path), args, dir);
+    r.out = console_text(r.out);
+    r.err = console_text(r.err);
     return r;
 }

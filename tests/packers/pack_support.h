@@ -50,3 +50,7 @@ struct run_result {
 // Runs program with args in dir; arguments are passed as they are, without a shell.
 run_result run_program(const std::string& program, const std::vector<std::string>& args,
                        const std::filesystem::path& dir);
+// The same for a program under test (see tested_program.h): this build's, or another
+// platform's through its runner, with its console text in LF form.
+run_result run_tested(const std::string& built_path, const std::vector<std::string>& args,
+                      const std::filesystem::path& dir);

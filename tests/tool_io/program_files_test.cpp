@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+#include "tested_program.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -76,6 +78,10 @@ pid_t start(const std::string& program, const std::vector<std::string>& args, co
             const run_options& o, const std::string& tag) {
     const std::string out = o.stdout_path.empty() ? (d.root / ("out" + tag)).string() : o.stdout_path;
     const std::string err = (d.root / ("err" + tag)).string();
+    // Made before the fork: a missing program is the test's error, not the child's.
+    std::vector<std::string> command = tested_command(program);
+    std::vector<std::string> copies = args;
+    const std::vector<char*> argv = exec_argv(command, copies);
     const pid_t pid = fork();
     if (pid != 0) return pid;
     const int fo = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
@@ -89,10 +95,7 @@ pid_t start(const std::string& program, const std::vector<std::string>& args, co
         if (setrlimit(RLIMIT_FSIZE, &lim) != 0) _exit(126);
     }
     if (o.unprivileged && geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(125);
-    std::vector<char*> argv{const_cast<char*>(program.c_str())};
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    execv(program.c_str(), argv.data());
+    execvp(argv[0], argv.data());
     _exit(127);
 }
 
@@ -101,8 +104,8 @@ run_result finish(pid_t pid, const scratch& d, const run_options& o, const std::
     waitpid(pid, &st, 0);
     run_result r;
     r.status = WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
-    if (o.stdout_path.empty()) r.out = slurp(d.root / ("out" + tag));
-    r.err = slurp(d.root / ("err" + tag));
+    if (o.stdout_path.empty()) r.out = console_text(slurp(d.root / ("out" + tag)));
+    r.err = console_text(slurp(d.root / ("err" + tag)));
     return r;
 }
 
