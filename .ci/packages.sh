@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The packages users install: builds the Debian package, installs it, runs every program from
 # PATH and reads its manual page, removes the package and checks that nothing is left; then
-# cross-builds the Windows programs and checks the zip. Needs root for dpkg, and dpkg-dev,
-# file, mandoc and g++-mingw-w64-x86-64 (.ci/run installs them).
+# cross-builds the Windows programs, checks the zip and unpacks it into build-winpkg/programs
+# for the tests under Wine. Needs root for dpkg, and dpkg-dev, file, man-db, mandoc and
+# g++-mingw-w64-x86-64 (.ci/run installs them).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 src=$PWD
@@ -58,7 +59,7 @@ if [ -e /usr/share/doc/ktu_tools ]; then echo "/usr/share/doc/ktu_tools is left 
 
 echo "== Windows zip"
 cmake -S . -B build-winpkg -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DKT_TESTS=OFF \
-  -DCMAKE_BUILD_TYPE=Release
+  -DKT_WERROR=ON -DCMAKE_BUILD_TYPE=Release
 cmake --build build-winpkg -j"$jobs"
 rm -f build-winpkg/*.zip
 (cd build-winpkg && cpack -G ZIP)
@@ -68,3 +69,8 @@ for want in "${programs[@]/%/.exe}" "${programs[@]/%/.html}" README.md LICENSE C
   grep -q "/$want\$" <<<"$listing" || { echo "$zip lacks $want" >&2; exit 1; }
 done
 echo "$zip: $(grep -c . <<<"$listing") entries"
+rm -rf build-winpkg/unzip build-winpkg/programs
+mkdir build-winpkg/unzip
+(cd build-winpkg/unzip && cmake -E tar xf "../$(basename "$zip")")
+mv build-winpkg/unzip/*/ build-winpkg/programs
+rmdir build-winpkg/unzip
