@@ -3,7 +3,6 @@
 // input back from a stream that ends with its end mark.
 #include <cstdint>
 #include <cstring>
-#include <memory>
 
 #include "pack_input.h"
 #include "token_walk.h"
@@ -11,15 +10,16 @@
 
 namespace {
 
+pack_tables tables;
 uint8_t packed[max_output];
 uint8_t back[max_input + 16];
 
 template <class V>
 void round_trip(const uint8_t* in, int n, const pack_model& model) {
     // The phases expect zeroed tables, as a program starts with them.
-    auto t = std::make_unique<pack_tables>();
+    memset(&tables, 0, sizeof tables);
     emit_figures fig;
-    if (failed(pack_input<V>(*t, in, n, packed, fig))) __builtin_trap();
+    if (failed(pack_input<V>(tables, in, n, packed, fig))) __builtin_trap();
     const depack_outcome d = depack_stream(packed, fig.packed_len, model, back, sizeof back);
     if (d.status != walk_status::end_mark || d.packed_pos != fig.packed_len) __builtin_trap();
     if (d.out_size != n || memcmp(back, in, size_t(n)) != 0) __builtin_trap();
