@@ -47,7 +47,9 @@ write_result write_directly(const std::string& name, const uint8_t* data, size_t
 // The errno whose text the C runtime would give for a failed Windows call.
 int errno_of(DWORD code) {
     switch (code) {
-    case ERROR_ACCESS_DENIED: case ERROR_SHARING_VIOLATION: case ERROR_LOCK_VIOLATION: return EACCES;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION: return EACCES;
     case ERROR_DISK_FULL: case ERROR_HANDLE_DISK_FULL: return ENOSPC;
     case ERROR_FILE_NOT_FOUND: case ERROR_PATH_NOT_FOUND: return ENOENT;
     default: return EIO;
@@ -63,10 +65,12 @@ int create_temp(const std::string& target, std::string& temp) {
     static unsigned serial = 0;
     for (int attempt = 0; attempt < 100; ++attempt) {
         char tag[48];
-        snprintf(tag, sizeof tag, ".%lu.%lu.%u.tmp", static_cast<unsigned long>(GetCurrentProcessId()),
-                 static_cast<unsigned long>(GetTickCount()), serial++);
+        const unsigned long process = GetCurrentProcessId();
+        const unsigned long ticks = GetTickCount();
+        snprintf(tag, sizeof tag, ".%lu.%lu.%u.tmp", process, ticks, serial++);
         temp = folder + "." + base + tag;
-        const int fd = _open(temp.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+        const int flags = _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY;
+        const int fd = _open(temp.c_str(), flags, _S_IREAD | _S_IWRITE);
         if (fd >= 0 || errno != EEXIST) return fd;
     }
     return -1;
@@ -94,8 +98,8 @@ write_result write_output_file(const std::string& name, const uint8_t* data, siz
     int err = 0;
     if (!write_all(fd, data, size)) err = errno;
     if (_close(fd) != 0 && err == 0) err = errno;
-    if (err == 0 &&
-        !MoveFileExA(temp.c_str(), name.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    const DWORD replace = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+    if (err == 0 && !MoveFileExA(temp.c_str(), name.c_str(), replace))
         err = errno_of(GetLastError());
     if (err == 0) return {};
     _unlink(temp.c_str());
