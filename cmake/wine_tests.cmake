@@ -14,6 +14,9 @@ set(kt_wine_excluded
     "/dev/full is a Linux device: Windows has no device that fails every write"
   "file_size_limit" "the file size limit (setrlimit with SIGXFSZ) is POSIX only"
   "read_only_folder" "a Windows folder has no write permission that stops creating files in it"
+  "long_names|name_longer_than_1024"
+    "a path over 260 characters (MAX_PATH) needs the long-path opt-in of Windows 10 and later"
+  "non_ascii" "Windows programs get their arguments in the ANSI code page, not as the bytes given"
 )
 
 if(NOT KT_WINE_PROGRAMS)
@@ -39,7 +42,7 @@ set(KT_WINE_PREFIX "${kt_tmp}/ktu_tools-wine-${kt_build_hash}")
 set(kt_wine_env
   "WINEPREFIX=${KT_WINE_PREFIX}" "WINEDEBUG=-all" "WINEDLLOVERRIDES=mscoree,mshtml="
   "KT_RUNNER=${KT_WINE}" "KT_PROGRAM_DIR=${KT_WINE_PROGRAMS}" "KT_PROGRAM_SUFFIX=.exe"
-  "KT_CONSOLE_CRLF=1")
+  "KT_PROGRAM_SYSTEM=Windows" "KT_CONSOLE_CRLF=1")
 
 # A fresh prefix, with its server and services kept running for all the tests (one start
 # instead of hundreds). They are started here with their output to /dev/null: a daemon that
@@ -52,13 +55,19 @@ add_test(NAME wine.prefix_remove
 set_tests_properties(wine.prefix_create PROPERTIES FIXTURES_SETUP kt_wine ENVIRONMENT "${kt_wine_env}")
 set_tests_properties(wine.prefix_remove PROPERTIES FIXTURES_CLEANUP kt_wine ENVIRONMENT "${kt_wine_env}")
 
-# The script that disables the excluded cases among the names gtest discovered for a target.
-function(kt_wine_exclusions list_var script)
-  set(body "# Made by cmake/wine_tests.cmake: the cases that cannot run on Windows.\n")
+# The script that sets, on every case gtest discovered for a target, the wine environment and
+# the prefix fixture, and disables the excluded cases. Set here rather than through
+# gtest_discover_tests(PROPERTIES): that passes a list value (ENVIRONMENT) on as separate words.
+function(kt_wine_properties list_var script)
+  string(CONCAT body "# Made by cmake/wine_tests.cmake: the cases run against the Windows programs.\n"
+    "foreach(t IN LISTS ${list_var})\n"
+    "  set_tests_properties(\"\${t}\" PROPERTIES ENVIRONMENT \"${kt_wine_env}\"\n"
+    "    FIXTURES_REQUIRED kt_wine TIMEOUT 300)\n"
+    "endforeach()\n")
   set(pairs ${kt_wine_excluded})
   while(pairs)
     list(POP_FRONT pairs pattern reason)
-    string(APPEND body "# ${reason}\n"
+    string(APPEND body "# Not on Windows: ${reason}\n"
       "foreach(t IN LISTS ${list_var})\n"
       "  if(t MATCHES \"${pattern}\")\n"
       "    set_tests_properties(\"\${t}\" PROPERTIES DISABLED TRUE)\n"
@@ -71,10 +80,9 @@ endfunction()
 # Registers the cases of a GoogleTest program again, run against the Windows programs.
 function(kt_wine_gtest target)
   gtest_discover_tests(${target} TEST_PREFIX wine. TEST_LIST kt_wine_${target}
-    DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "${kt_wine_env}" FIXTURES_REQUIRED kt_wine TIMEOUT 300)
-  set(script ${CMAKE_CURRENT_BINARY_DIR}/${target}_wine_exclusions.cmake)
-  kt_wine_exclusions(kt_wine_${target} ${script})
+    DISCOVERY_TIMEOUT 60)
+  set(script ${CMAKE_CURRENT_BINARY_DIR}/${target}_wine_properties.cmake)
+  kt_wine_properties(kt_wine_${target} ${script})
   # After gtest's own include file, which defines the list.
   set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${script})
 endfunction()

@@ -10,9 +10,10 @@
 namespace {
 
 // Like atoi, including what glibc's atoi gives for numbers that do not fit, but without
-// the undefined behaviour of an overflowing conversion.
+// the undefined behaviour of an overflowing conversion. strtoll, not strtol: long has 32 bits
+// on Windows, where strtol would stop at 2147483647 instead of wrapping as glibc does.
 int read_number(const char* text) {
-    return static_cast<int>(std::strtol(text, nullptr, 10));
+    return static_cast<int>(std::strtoll(text, nullptr, 10));
 }
 
 char ascii_lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }

@@ -87,6 +87,19 @@ bool write_all(int fd, const uint8_t* data, size_t size) {
     return true;
 }
 
+// Moves temp over target in one step. Windows refuses while another process has the target
+// open (another writer checking it, a virus scanner), so a refusal is retried for a second.
+int replace_target(const std::string& temp, const std::string& target) {
+    const DWORD how = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+    for (int tries = 0;; ++tries) {
+        if (MoveFileExA(temp.c_str(), target.c_str(), how)) return 0;
+        const DWORD code = GetLastError();
+        const bool busy = code == ERROR_ACCESS_DENIED || code == ERROR_SHARING_VIOLATION;
+        if (!busy || tries == 100) return errno_of(code);
+        Sleep(10);
+    }
+}
+
 } // namespace
 
 write_result write_output_file(const std::string& name, const uint8_t* data, size_t size) {
@@ -98,9 +111,7 @@ write_result write_output_file(const std::string& name, const uint8_t* data, siz
     int err = 0;
     if (!write_all(fd, data, size)) err = errno;
     if (_close(fd) != 0 && err == 0) err = errno;
-    const DWORD replace = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
-    if (err == 0 && !MoveFileExA(temp.c_str(), name.c_str(), replace))
-        err = errno_of(GetLastError());
+    if (err == 0) err = replace_target(temp, name);
     if (err == 0) return {};
     _unlink(temp.c_str());
     return failed(write_failure::write, err);

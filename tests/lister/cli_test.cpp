@@ -14,6 +14,7 @@
 
 #include "cli_runner.h"
 #include "stream_writer.h"
+#include "tested_program.h"
 
 namespace {
 
@@ -135,8 +136,9 @@ std::vector<cli_case> basic_cases() {
                  demo_listing("one.kta") + stats("two.kta", 9, 8, 1, 4, 4, 40) +
                      stats("six.kta", 9, 8, 1, 4, 4, 40) + demo_listing("ten.kta"),
                  "", 0, {{"two.out", demo_out}, {"six.bin", demo_out}}});
+    // Windows drops a dot at the end of a file name, so the file there is "demo".
     c.push_back({"empty_extension", {{"demo.kta", demo}}, {"-e", "-d", "demo.kta"},
-                 demo_stats_line, "", 0, {{"demo.", demo_out}}});
+                 demo_stats_line, "", 0, {{tested_on_windows() ? "demo" : "demo.", demo_out}}});
     c.push_back({"extension_with_dot", {{"demo.kta", demo}}, {"-E.bin", "-d", "demo.kta"},
                  demo_stats_line, "", 0, {{"demo..bin", demo_out}}});
     c.push_back({"end_mark_only_listing", {{"e.kta", hex_bytes("00")}}, {"e.kta"},
@@ -323,7 +325,6 @@ std::vector<cli_case> name_cases() {
         {"x-t63.bin", "Unknown compress type 6 for file x-t63.bin\n"},
         {"x-t08.bin", "Unknown compress type 0 for file x-t08.bin\n"},
         {"x-t3/.bin", "Unknown offset coding -1 for file x-t3/.bin\n"},
-        {"x-t1\xE9.bin", "Unknown offset coding -71 for file x-t1\xE9.bin\n"},
         {"kta", "Cannot determine compress type for file kta\n"},
         {"", "Cannot determine compress type for file \n"},
     };
@@ -337,6 +338,9 @@ std::vector<cli_case> name_cases() {
     }
     c.push_back({"name_errors_list", {}, list_args, list_out, "", 0, {}});
     c.push_back({"name_errors_depack", {}, depack_args, depack_out, "", 0, {}});
+    // A byte above 127 where the coding digit belongs counts as a negative number.
+    c.push_back({"name_error_non_ascii_byte", {}, {"x-t1\xE9.bin"},
+                 "\nUnknown offset coding -71 for file x-t1\xE9.bin\n", "", 0, {}});
     return c;
 }
 
@@ -372,7 +376,7 @@ std::vector<cli_case> file_cases() {
     c.push_back({"missing_file", {}, {"none.kta", "-d", "none.kta"}, "\n", 
                  "none.kta: No such file or directory\nnone.kta: No such file or directory\n", 0, {}});
     c.push_back({"input_is_a_directory", {}, {"dir.kta", "-d", "dir.kta"}, "\n",
-                 "dir.kta: Is a directory\ndir.kta: Is a directory\n", 0, {},
+                 "dir.kta: " + folder_reason() + "\ndir.kta: " + folder_reason() + "\n", 0, {},
                  [](const std::string& dir) { std::filesystem::create_directory(dir + "/dir.kta"); }});
     c.push_back({"output_name_is_the_input", {{"x-t12.out", write_ktb({literal("A"), end_mark()})}},
                  {"-d", "x-t12.out"},
@@ -390,14 +394,15 @@ std::vector<cli_case> file_cases() {
                  [](const std::string& dir) {
                      std::filesystem::create_symlink("x-t11.out", dir + "/x.out");
                  }});
-    c.push_back({"output_cannot_be_opened", {{"demo.kta", demo}}, {"-d", "demo.kta"}, demo_stats_line, "demo.out: Is a directory\n", 0, {},
+    c.push_back({"output_cannot_be_opened", {{"demo.kta", demo}}, {"-d", "demo.kta"}, demo_stats_line,
+                 "demo.out: " + folder_reason() + "\n", 0, {},
                  [](const std::string& dir) { std::filesystem::create_directory(dir + "/demo.out"); }});
     c.push_back({"wildcards_expanded_sorted",
                  {{"a2.kta", demo}, {"a1.kta", demo}, {"a[1].kta", demo}, {"b.kta", demo}},
                  {"-d", "a?.kta", "a[1].kta", "zz*.kta"},
                  stats("a1.kta", 9, 8, 1, 4, 4, 40) + stats("a2.kta", 9, 8, 1, 4, 4, 40) +
                      stats("a[1].kta", 9, 8, 1, 4, 4, 40),
-                 "zz*.kta: No such file or directory\n", 0,
+                 "zz*.kta: " + wildcard_name_reason() + "\n", 0,
                  {{"a1.out", demo_out}, {"a2.out", demo_out}, {"a[1].out", demo_out}}});
     c.push_back({"wildcard_match_counts_as_file_in_list_mode", {{"q1.kta", demo}},
                  {"q*.kta"}, demo_listing("q1.kta"), "", 0, {}});

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "pack_support.h"
+#include "tested_program.h"
 
 namespace fs = std::filesystem;
 
@@ -167,7 +168,7 @@ TEST_P(packer_program, refused_inputs_leave_no_output) {
         {"empty.bin", "Zero length of input file !\n", ""},
         {"big.bin", "\nError: Input file is longer than 65536 bytes\n", ""},
         {"none.bin", "", "none.bin: No such file or directory\n"},
-        {"folder.bin", "", "folder.bin: Is a directory\n"},
+        {"folder.bin", "", "folder.bin: " + folder_reason() + "\n"},
     };
     const std::set<std::string> before = files_in(dir.path);
     for (const auto& c : cases) {
@@ -207,14 +208,17 @@ TEST_P(packer_program, failed_output_is_reported_and_nothing_is_removed) {
     fs::create_directories(dir.path / (std::string("qq") + v.ext));
     run_result r = run({"qq.bin"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, std::string("qq") + v.ext + ": Is a directory\n");
+    EXPECT_EQ(r.err, std::string("qq") + v.ext + ": " + folder_reason() + "\n");
     EXPECT_EQ(r.out, std::string(v.head) + input_line("qq.bin", std::string("qq") + v.ext));
+}
 
+TEST_P(packer_program, failed_write_to_a_device_is_reported_and_the_link_stays) {
+    const variant_texts& v = GetParam();
     if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
     write_file(dir.path / "full.bin", bytes(5000, 1));
     const fs::path link = dir.path / (std::string("full") + v.ext);
     fs::create_symlink("/dev/full", link);
-    r = run({"full.bin"});
+    const run_result r = run({"full.bin"});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, std::string("full") + v.ext + ": No space left on device\n");
     EXPECT_EQ(r.out, std::string(v.head) + input_line("full.bin", std::string("full") + v.ext));

@@ -17,9 +17,11 @@ for variant in ktb kta; do
         name=$(basename "$f")
         cp "$f" "$work/$variant/$name.bin"
         (cd "$work/$variant" && $run "$packer" "$name.bin" > /dev/null) || { echo "$variant: $name: packing failed"; failed=1; continue; }
-        (cd "$work/$variant" && $run "$lister" -d "$name.$variant" > /dev/null) || true
+        status=0
+        (cd "$work/$variant" && $run "$lister" -d "$name.$variant" > "$work/said" 2>&1) || status=$?
         if ! cmp -s "$f" "$work/$variant/$name.out"; then
-            echo "$variant: $name: depacked file differs from the input"
+            echo "$variant: $name: depacked file differs from the input (KtuList status $status):"
+            cat "$work/said"
             failed=1
         fi
     done

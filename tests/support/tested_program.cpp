@@ -29,6 +29,14 @@ std::vector<std::string> tested_command(const std::string& built_path) {
     return command;
 }
 
+bool tested_on_windows() { return env("KT_PROGRAM_SYSTEM") == "Windows"; }
+
+std::string folder_reason() { return tested_on_windows() ? "Permission denied" : "Is a directory"; }
+
+std::string wildcard_name_reason() {
+    return tested_on_windows() ? "Invalid argument" : "No such file or directory";
+}
+
 std::vector<char*> exec_argv(std::vector<std::string>& command, std::vector<std::string>& args) {
     std::vector<char*> argv;
     for (std::string& w : command) argv.push_back(w.data());

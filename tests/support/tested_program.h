@@ -11,6 +11,17 @@
 // after the words of KT_RUNNER; a program missing there is an error, never a fallback.
 std::vector<std::string> tested_command(const std::string& built_path);
 
+// Whether the programs under test are Windows programs (KT_PROGRAM_SYSTEM=Windows), for the
+// few cases whose right result is the platform's own, such as names that differ in case.
+bool tested_on_windows();
+
+// The system's reason the programs print when a folder is opened as a file: EISDIR, or EACCES
+// from the Windows C runtime.
+std::string folder_reason();
+// The reason for a name with a wildcard character that matches no file: ENOENT, or EINVAL on
+// Windows, whose file names cannot hold one.
+std::string wildcard_name_reason();
+
 // argv for execvp: command, then args; the pointers point into the two vectors.
 std::vector<char*> exec_argv(std::vector<std::string>& command, std::vector<std::string>& args);
 

@@ -209,6 +209,36 @@ TEST(racing_packers, leave_one_whole_output) {
     }
 }
 
+// Where names ignore case (Windows), ab.KTB and the output name ab.ktb are one file, and the
+// programs must find that out by the file's identity, not by the text; elsewhere they are two
+// files and the output is written beside the input.
+TEST(names_differing_in_case, are_one_file_only_where_the_file_system_says_so) {
+    const bool windows = tested_on_windows();
+    scratch d;
+    const std::string data = noise(500, 3);
+    put(d.path / "ab.KTB", data);
+    const run_result p = run(KTB_PACK_PATH, {"ab.KTB"}, d);
+    EXPECT_EQ(p.status, windows ? 1 : 0);
+    EXPECT_EQ(p.out.find("\nError: Output file ab.ktb is the input file\n") != std::string::npos,
+              windows)
+        << p.out;
+    EXPECT_TRUE(slurp(d.path / "ab.KTB") == data);
+
+    const std::string demo = std::string("\x06" "ABC\x09\x03\x02" "D", 8) + std::string(1, '\0');
+    put(d.path / "cd.KTA", demo);
+    const run_result l = run(KTULIST_PATH, {"-d", "-ekta", "cd.KTA"}, d);
+    EXPECT_EQ(l.status, 0);
+    EXPECT_EQ(l.err, "");
+    if (windows) {
+        EXPECT_EQ(l.out, "\nError in cd.KTA: Output file cd.kta is the input file itself\n");
+        EXPECT_TRUE(slurp(d.path / "cd.KTA") == demo);
+        EXPECT_EQ(d.names(), (std::set<std::string>{"ab.KTB", "cd.KTA"}));
+    } else {
+        EXPECT_EQ(slurp(d.path / "cd.kta"), "ABCABCAD");
+        EXPECT_EQ(d.names(), (std::set<std::string>{"ab.KTB", "ab.ktb", "cd.KTA", "cd.kta"}));
+    }
+}
+
 struct full_case {
     const char* what;
     const char* program;
