@@ -1,0 +1,70 @@
+; KTA depacker for the 6502.
+; In:  depack_src = packed stream, depack_dst = destination (zero page, low byte first).
+;      Call with jsr depack.
+; Out: depack_dst = one past the last byte written; depack_src points at the end mark.
+; Destroys A, X, Y and the flags. Uses 6 zero-page bytes (segment ZEROPAGE) and 2 bytes of
+; stack; writes no memory but the output and those bytes.
+; Size: 74 bytes. Speed: see the README table (measured by the tests).
+; In place: the stream may end at output end + M, M being the largest excess, at the end of any
+; token, of stream bytes still unread over output bytes still to write (at least 1, the end
+; mark); the packed stream then lies inside the output area and is overwritten last.
+; Checked with ca65 2.19.
+
+.export depack, depack_src, depack_dst
+
+.segment "ZEROPAGE"
+depack_src:     .res 2
+depack_dst:     .res 2
+kta_from:       .res 2          ; where a sequence copies from
+
+.segment "CODE"
+depack:
+kta_token:
+        ldy #0
+        lda (depack_src),y
+        beq kta_end             ; 0x00 ends
+        inc depack_src
+        bne kta_control_read
+        inc depack_src+1
+kta_control_read:
+        lsr a                   ; count, with the sequence flag in carry
+        tax
+        bcc kta_literal
+        lda depack_dst          ; carry is set here, as sbc needs it
+        sbc (depack_src),y      ; from = dst - offset
+        sta kta_from
+        lda depack_dst+1
+        sbc #0
+        sta kta_from+1
+        inc depack_src
+        bne kta_sequence_copy
+        inc depack_src+1
+kta_sequence_copy:
+        lda (kta_from),y        ; byte by byte, so an offset below the count repeats
+        sta (depack_dst),y
+        iny
+        dex
+        bne kta_sequence_copy
+        beq kta_dst_forward
+kta_literal:
+        lda (depack_src),y      ; counts stay below 128, so Y never wraps
+        sta (depack_dst),y
+        iny
+        dex
+        bne kta_literal
+        tya
+        clc
+        adc depack_src
+        sta depack_src
+        bcc kta_dst_forward
+        inc depack_src+1
+kta_dst_forward:
+        tya
+        clc
+        adc depack_dst
+        sta depack_dst
+        bcc kta_token
+        inc depack_dst+1
+        bne kta_token           ; the output does not pass $FFFF
+kta_end:
+        rts

@@ -1,0 +1,99 @@
+; KTB depacker for the 6502.
+; In:  depack_src = packed stream, depack_dst = destination (zero page, low byte first).
+;      Call with jsr depack.
+; Out: depack_dst = one past the last byte written; depack_src one past the end mark.
+; Destroys A, X, Y and the flags. Uses 8 zero-page bytes (segment ZEROPAGE) and 4 bytes of
+; stack; writes no memory but the output and those bytes.
+; Size: 0 bytes. Speed: see the README table (measured by the tests).
+; In place: the stream may end at output end + M, M being the largest excess, at the end of any
+; token, of stream bytes still unread over output bytes still to write (at least 1, the end
+; mark); the packed stream then lies inside the output area and is overwritten last.
+; Checked with ca65 2.19.
+
+.export depack, depack_src, depack_dst
+
+.segment "ZEROPAGE"
+depack_src:     .res 2
+depack_dst:     .res 2
+ktb_from:       .res 2          ; where a token copies from: the stream or the output
+ktb_pages:      .res 1          ; the count's high byte, plus one when its low byte is not 0
+ktb_control:    .res 1
+
+.segment "CODE"
+depack:
+ktb_token:
+        ldy #0                  ; ktb_get and the copy loop take Y = 0
+        jsr ktb_get
+        beq ktb_end             ; 0x00 ends
+        sta ktb_control
+        and #$3F
+        tax                     ; X = count, or its low byte below
+        sty ktb_pages
+        bit ktb_control         ; N = long count, V = sequence; ktb_get keeps V
+        bpl ktb_short_count
+        stx ktb_pages
+        jsr ktb_get
+        tax
+ktb_short_count:
+        bvs ktb_sequence
+        lda depack_src          ; literal run: copy from the stream, which moves past it
+        sta ktb_from
+        txa
+        clc
+        adc depack_src
+        sta depack_src
+        lda depack_src+1
+        sta ktb_from+1
+        adc ktb_pages
+        sta depack_src+1
+        bcc ktb_copy            ; the stream does not pass $FFFF
+ktb_sequence:
+        jsr ktb_get
+        sty ktb_from+1          ; offset high part 0 unless the long form follows
+        bpl ktb_short_offset
+        and #$7F                ; long offset: high part first
+        sta ktb_from+1
+        jsr ktb_get
+ktb_short_offset:
+        eor #$FF                ; from = dst - offset: dst + ~low + 1, then the high part
+        sec
+        adc depack_dst
+        sta ktb_from
+        lda depack_dst+1
+        sbc ktb_from+1
+        sta ktb_from+1
+ktb_copy:
+        txa                     ; a low byte of 0 needs no extra round of X
+        beq ktb_copy_byte
+        inc ktb_pages
+ktb_copy_byte:
+        lda (ktb_from),y        ; front to back one byte at a time, so an offset below
+        sta (depack_dst),y      ; the count repeats
+        iny
+        bne ktb_same_page
+        inc ktb_from+1
+        inc depack_dst+1
+ktb_same_page:
+        dex
+        bne ktb_copy_byte
+        dec ktb_pages
+        bne ktb_copy_byte
+        tya                     ; dst += Y, and Y back to 0
+        clc
+        adc depack_dst
+        sta depack_dst
+        bcc ktb_token
+        inc depack_dst+1
+        bne ktb_token           ; the output does not pass $FFFF
+ktb_end:
+        rts
+
+; A = next stream byte, with N and Z set from it. Takes Y = 0; keeps X, Y, V.
+ktb_get:
+        lda (depack_src),y
+        inc depack_src
+        bne ktb_got
+        inc depack_src+1
+ktb_got:
+        cmp #0
+        rts
