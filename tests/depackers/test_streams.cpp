@@ -1,5 +1,5 @@
-// The one call into the packers' library is pack_with_packer; the corpus is built by the
-// bench's script into a scratch folder that is removed once the files are read.
+// The one call into the packers' library is pack_with_packer, whose status type may change; the
+// corpus script's files are read into memory from a scratch folder that is removed at once.
 #include "test_streams.h"
 
 #include <sys/wait.h>
@@ -14,9 +14,10 @@
 #include <random>
 #include <stdexcept>
 
-#include "kt_limits.h"
+#include "pack_model.h"
 #include "pack_input.h"
 #include "stream_writer.h"
+#include "token_walk.h"
 #include "variant.h"
 
 namespace fs = std::filesystem;
@@ -28,9 +29,9 @@ bytes pack_with_packer(format f, const bytes& in) {
     bytes out(max_output);
     emit_figures fig;
     const int n = int(in.size());
-    const int status = f == format::ktb ? pack_input<ktb_variant>(*t, in.data(), n, out.data(), fig)
-                                        : pack_input<kta_variant>(*t, in.data(), n, out.data(), fig);
-    if (status != 0) return {};
+    const pack_status status = f == format::ktb ? pack_input<ktb_variant>(*t, in.data(), n, out.data(), fig)
+                                                : pack_input<kta_variant>(*t, in.data(), n, out.data(), fig);
+    if (failed(status)) return {};
     out.resize(size_t(fig.packed_len));
     return out;
 }
@@ -146,35 +147,16 @@ std::vector<test_stream> corpus_streams(format f, size_t cut) {
 }
 
 int in_place_margin(format f, const bytes& packed) {
-    const int p_len = int(packed.size());
-    int out = 0;
-    int pos = 0;
-    // First the output length, then the walk again for the excess at each token end.
-    std::vector<std::pair<int, int>> ends; // stream bytes read, output bytes written
-    while (pos < p_len) {
-        const uint32_t c = packed[size_t(pos++)];
-        if (c == kt_end_mark) break;
-        uint32_t count;
-        bool seq;
-        if (f == format::kta) {
-            count = c >> 1;
-            seq = c & 1;
-        } else {
-            count = c & 0x3F;
-            if (c & ktb_long_count_flag) count = count << 8 | packed.at(size_t(pos++));
-            seq = c & ktb_sequence_flag;
-        }
-        if (seq) {
-            const uint32_t d = packed.at(size_t(pos++));
-            if (f == format::ktb && (d & ktb_long_offset_flag)) ++pos;
-        } else {
-            pos += int(count);
-        }
-        out += int(count);
-        ends.emplace_back(pos, out);
-    }
+    const int32_t p_len = int32_t(packed.size());
+    // First the token ends (stream bytes read, output bytes written), then the output's length.
+    std::vector<std::pair<int32_t, int32_t>> ends;
+    const pack_model model{f == format::kta ? type_kta : type_ktb, f == format::kta ? 1 : 2, 0, 0};
+    std::vector<uint8_t> out(1 << 17);
+    token_walk w;
+    start_walk(w, packed.data(), p_len, model, out.data(), uint32_t(out.size()));
+    while (walk_token(w).status == walk_status::token_taken) ends.emplace_back(w.cur.pos, w.out_pos);
     int margin = 1; // the end mark is read after the last byte is written
     for (const auto& [read, written] : ends)
-        margin = std::max(margin, (p_len - read) - (out - written));
+        margin = std::max(margin, (p_len - read) - (w.out_pos - written));
     return margin;
 }
