@@ -121,8 +121,8 @@ std::string routine_name(const testing::TestParamInfo<int>& p) {
 
 INSTANTIATE_TEST_SUITE_P(m6502, m6502_depacker, testing::Values(0, 1), routine_name);
 
-// The driver's checks themselves: a wrong or short original, and output left where it was not
-// expected, are each reported with their own status.
+// The driver's checks themselves: a wrong or short original, output ending where it was not
+// expected and a stream read to somewhere else than its end are each reported by their status.
 TEST(m6502_driver, reports_each_kind_of_difference) {
     const test_stream t = edge_streams(format::kta)[3]; // a literal run of 127 bytes
     scratch_folder dir;
@@ -140,14 +140,19 @@ TEST(m6502_driver, reports_each_kind_of_difference) {
     ++at.area_len;
     ASSERT_TRUE(build_driver(b, source_path(routines[0]), t.packed, at)) << b.log;
     EXPECT_EQ(run_check(b, t.original), driver_bad_end);
+    // A byte after the end mark is not read, so depack_src stops one short of the data's end.
+    std::vector<uint8_t> longer = t.packed;
+    longer.push_back(0x55);
+    ASSERT_TRUE(build_driver(b, source_path(routines[0]), longer, apart(t))) << b.log;
+    EXPECT_EQ(run_check(b, t.original), driver_bad_src);
 }
 
 // A stream that ends at once costs the few instructions the routine runs for it; page
 // crossings may add a cycle to a taken branch.
 TEST(m6502_driver, measures_the_end_mark_alone_as_its_instructions) {
-    // KTA: ldy 2, lda (zp),y 5, beq 3, rts 6. KTB: ldy 2, jsr 6, lda 5, inc 5, bne 3, cmp 2,
-    // rts 6, beq 3, rts 6.
-    const long long expected[] = {16, 38};
+    // KTA: ldy 2, lda (zp),y 5, inc 5, bne 3, lsr 2, beq 3, rts 6. KTB: ldy 2, jsr 6, lda 5,
+    // inc 5, bne 3, cmp 2, rts 6, beq 3, rts 6.
+    const long long expected[] = {26, 38};
     for (int k = 0; k < 2; ++k) {
         const test_stream t{"end", {}, {0}};
         scratch_folder dir;

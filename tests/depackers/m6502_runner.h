@@ -22,6 +22,7 @@ inline constexpr int driver_bad_end = 10;
 inline constexpr int driver_changed_memory = 11;
 inline constexpr int driver_bad_data = 12;
 inline constexpr int driver_bad_length = 13;
+inline constexpr int driver_bad_src = 15;
 
 struct m6502_bench {
     std::filesystem::path dir;

@@ -1,9 +1,10 @@
 ; Test driver for the 6502 depackers under sim65. The test places the packed stream in an area
 ; of $A5 bytes and gives the layout as assembler symbols: OUT_AT, OUT_LEN, STREAM_AT,
 ; STREAM_LEN, AREA_LEN (offsets and lengths in the area; the stream is "packed.bin").
-; With no argument the driver depacks, checks depack_dst, that no byte outside the output
-; changed (a 16-bit sum of $0200-$FFEF before and after), and compares the output with the
-; original read from standard input; it exits with 0, or the number of the check that failed.
+; With no argument the driver depacks, checks depack_dst and depack_src, that no byte outside
+; the output changed (a 16-bit sum of $0200-$FFEF before and after), and compares the output
+; with the original read from standard input; it exits with 0, or the number of the check that
+; failed.
 ; With one argument it only depacks and exits, with two it skips the call too: the difference
 ; of the two cycle counts is the call's.
 
@@ -62,6 +63,12 @@ check:
         lda depack_dst+1
         cmp #>out_end
         bne fail_end
+        lda depack_src
+        cmp #<(stream + STREAM_LEN)
+        bne fail_src
+        lda depack_src+1
+        cmp #>(stream + STREAM_LEN)
+        bne fail_src
         jsr memory_sum
         lda sum
         cmp sum_before
@@ -128,6 +135,9 @@ fail_data:
         bne fail
 fail_length:
         lda #13                 ; the original is longer or shorter than the output
+        bne fail
+fail_src:
+        lda #15                 ; depack_src is not one past the end mark
         bne fail
 fail_read:
         lda #14
