@@ -5,9 +5,10 @@
 ; besides its return address; writes no memory but the output.
 ; Size: 51 bytes. Speed: 32.1 T-states per output byte on the test corpus (LDIR: 21).
 ; Position independent (relative jumps only); labels start with ktb_; no self-modifying code.
-; In place: the stream may end at output end + M, M being the largest excess, at the end of any
-; token, of stream bytes still unread over output bytes still to write (at least 1, the end
-; mark); the packed stream then lies inside the output area and is overwritten last.
+; In place: the stream may end M bytes past the end of the output, inside the output area,
+; M being 1 plus the largest sum, over the tokens that follow any one token, of each token's
+; stream bytes minus the bytes it writes (a literal run +1, or +2 above 63 bytes; a sequence
+; its 2 to 4 bytes - its length).
 ; Checked with pasmo 0.5.3.
 
 ktb_depack:
