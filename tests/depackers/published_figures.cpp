@@ -1,3 +1,5 @@
+// Reads the figures back as the README and the comment blocks write them: a table row split at
+// its bars, and the "Size: N bytes. Speed: X" line of a routine.
 #include "published_figures.h"
 
 #include <cmath>
