@@ -92,6 +92,10 @@ std::vector<test_stream> ktb_laid() {
         laid(f, "offset_32767", {literal(r300), sequence(16383, 300), sequence(16084, 300),
                                   sequence(16383, 32767), literal("end"), end_mark()}),
         laid(f, "offset_equals_length", {literal(random_text(1000, 9)), sequence(1000, 1000), end_mark()}),
+        // Counts whose low byte is 0 or 255, as page-wise copies take them apart.
+        laid(f, "whole_page_counts", {literal(random_text(256, 11)), sequence(512, 256),
+                                       literal(random_text(255, 12)), sequence(257, 1),
+                                       sequence(255, 700), end_mark()}),
     };
 }
 
