@@ -29,7 +29,9 @@ const routine_info routines[] = {
     {format::ktb, "depackers/6502/ktb.s", KT_DEPACKERS_BIN "/6502/ktb.bin"},
 };
 
-std::string source_path(const routine_info& r) { return std::string(KT_SOURCE_DIR "/") + r.source; }
+std::string source_path(const routine_info& r) {
+    return std::string(KT_SOURCE_DIR "/") + r.source;
+}
 
 m6502_layout apart(const test_stream& t) {
     const long n = long(t.original.size()), p = long(t.packed.size());
@@ -65,7 +67,7 @@ int check(const routine_info& r, const test_stream& t, const m6502_layout& at) {
 }
 
 class m6502_depacker : public testing::TestWithParam<int> {
-protected:
+  protected:
     const routine_info& info() const { return routines[GetParam()]; }
 };
 
@@ -106,9 +108,11 @@ TEST_P(m6502_depacker, unpacks_the_corpus_and_states_its_measured_figures) {
     std::snprintf(row, sizeof row, "| `%s` | %d | %.1f cycles | page copy: 16 cycles |", r.source,
                   size, speed);
 
-    const stated_figures in_readme = readme_figures(read_text(KT_SOURCE_DIR "/README.md"), r.source);
+    const stated_figures in_readme =
+        readme_figures(read_text(KT_SOURCE_DIR "/README.md"), r.source);
     EXPECT_TRUE(in_readme.found && in_readme.size == size && speed_agrees(in_readme.speed, speed))
-        << "the README row should read\n" << row;
+        << "the README row should read\n"
+        << row;
     const stated_figures in_header = header_figures(read_text(source_path(r)));
     EXPECT_TRUE(in_header.found && in_header.size == size && speed_agrees(in_header.speed, speed))
         << r.source << " should state \"; Size: " << size << " bytes. Speed: " << std::fixed

@@ -41,9 +41,10 @@ int run_tool(const fs::path& dir, const std::vector<std::string>& argv, const fs
         dup2(o, 1);
         dup2(o, 2);
         std::vector<char*> args;
-        for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+        for (const auto& a : argv)
+            args.push_back(const_cast<char*>(a.c_str()));
         args.push_back(nullptr);
-        execvp(args[0], args.data());
+        execv(args[0], args.data());
         _exit(127);
     }
     int st = 0;
@@ -53,7 +54,7 @@ int run_tool(const fs::path& dir, const std::vector<std::string>& argv, const fs
 }
 
 long long cycles_of(m6502_bench& b, const std::vector<std::string>& extra) {
-    std::vector<std::string> argv = {"sim65", "-c", "-x", cycle_limit, "driver"};
+    std::vector<std::string> argv = {SIM65_PATH, "-c", "-x", cycle_limit, "driver"};
     argv.insert(argv.end(), extra.begin(), extra.end());
     std::string out;
     if (run_tool(b.dir, argv, {}, out) != 0) {
@@ -71,20 +72,34 @@ long long cycles_of(m6502_bench& b, const std::vector<std::string>& extra) {
 
 } // namespace
 
-bool build_driver(m6502_bench& b, const std::string& routine_source, const std::vector<uint8_t>& stream,
-                  const m6502_layout& at) {
+bool build_driver(m6502_bench& b, const std::string& routine_source,
+                  const std::vector<uint8_t>& stream, const m6502_layout& at) {
     write_bytes(b.dir / "packed.bin", stream);
     // Copies, so that cl65 leaves its object files in the scratch folder.
     fs::copy_file(SIM6502_DRIVER, b.dir / "driver.s", fs::copy_options::overwrite_existing);
     fs::copy_file(routine_source, b.dir / "depack.s", fs::copy_options::overwrite_existing);
-    const auto def = [](const char* name, long v) { return name + std::string("=") + std::to_string(v); };
-    const std::vector<std::string> argv = {
-        "cl65", "-t", "sim6502", "--bin-include-dir", ".",
-        "--asm-define", def("OUT_AT", at.out_at), "--asm-define", def("OUT_LEN", at.out_len),
-        "--asm-define", def("STREAM_AT", at.stream_at),
-        "--asm-define", def("STREAM_LEN", long(stream.size())),
-        "--asm-define", def("AREA_LEN", at.area_len),
-        "-o", "driver", "driver.s", "depack.s"};
+    const auto def = [](const char* name, long v) {
+        return name + std::string("=") + std::to_string(v);
+    };
+    const std::vector<std::string> argv = {CL65_PATH,
+                                           "-t",
+                                           "sim6502",
+                                           "--bin-include-dir",
+                                           ".",
+                                           "--asm-define",
+                                           def("OUT_AT", at.out_at),
+                                           "--asm-define",
+                                           def("OUT_LEN", at.out_len),
+                                           "--asm-define",
+                                           def("STREAM_AT", at.stream_at),
+                                           "--asm-define",
+                                           def("STREAM_LEN", long(stream.size())),
+                                           "--asm-define",
+                                           def("AREA_LEN", at.area_len),
+                                           "-o",
+                                           "driver",
+                                           "driver.s",
+                                           "depack.s"};
     std::string out;
     if (run_tool(b.dir, argv, {}, out) != 0 || out.find("Warning") != std::string::npos) {
         b.log = out;
@@ -96,7 +111,8 @@ bool build_driver(m6502_bench& b, const std::string& routine_source, const std::
 int run_check(m6502_bench& b, const std::vector<uint8_t>& original) {
     write_bytes(b.dir / "original.bin", original);
     std::string out;
-    const int status = run_tool(b.dir, {"sim65", "-x", cycle_limit, "driver"}, b.dir / "original.bin", out);
+    const int status =
+        run_tool(b.dir, {SIM65_PATH, "-x", cycle_limit, "driver"}, b.dir / "original.bin", out);
     b.log = out;
     return status;
 }
@@ -105,7 +121,8 @@ long long call_cycles(m6502_bench& b) {
     const long long with_call = cycles_of(b, {"m"});
     const long long without = cycles_of(b, {"b", "b"});
     if (with_call < 0 || without < 0) return -1;
-    // The call path takes a branch not taken (2 cycles) and the jsr (6) where the other takes it (3).
+    // The call path takes a branch not taken (2 cycles) and the jsr (6) where the other takes it
+    // (3).
     return with_call - without - 5;
 }
 

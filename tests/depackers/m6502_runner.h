@@ -31,8 +31,8 @@ struct m6502_bench {
 };
 
 // Links the driver with the routine and the stream; false when cl65 fails.
-bool build_driver(m6502_bench& b, const std::string& routine_source, const std::vector<uint8_t>& stream,
-                  const m6502_layout& at);
+bool build_driver(m6502_bench& b, const std::string& routine_source,
+                  const std::vector<uint8_t>& stream, const m6502_layout& at);
 // The checking run with the original on standard input: the driver's exit status, or -1.
 int run_check(m6502_bench& b, const std::vector<uint8_t>& original);
 // Cycles of the call from the routine's first instruction through its rts; -1 on failure.

@@ -6,8 +6,8 @@
 
 struct stated_figures {
     bool found = false;
-    int size = 0;      // bytes
-    double speed = 0;  // T-states or cycles per output byte
+    int size = 0;     // bytes
+    double speed = 0; // T-states or cycles per output byte
 };
 
 // The README table row whose first cell is the routine's path in backquotes, such as

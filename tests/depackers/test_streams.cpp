@@ -14,23 +14,26 @@
 #include <random>
 #include <stdexcept>
 
-#include "pack_model.h"
 #include "pack_input.h"
+#include "pack_model.h"
 #include "stream_writer.h"
 #include "token_walk.h"
 #include "variant.h"
 
 namespace fs = std::filesystem;
 
-std::string format_name(format f) { return f == format::kta ? "KTA" : "KTB"; }
+std::string format_name(format f) {
+    return f == format::kta ? "KTA" : "KTB";
+}
 
 bytes pack_with_packer(format f, const bytes& in) {
     auto t = std::make_unique<pack_tables>();
     bytes out(max_output);
     emit_figures fig;
     const int n = int(in.size());
-    const pack_status status = f == format::ktb ? pack_input<ktb_variant>(*t, in.data(), n, out.data(), fig)
-                                                : pack_input<kta_variant>(*t, in.data(), n, out.data(), fig);
+    const pack_status status = f == format::ktb
+                                   ? pack_input<ktb_variant>(*t, in.data(), n, out.data(), fig)
+                                   : pack_input<kta_variant>(*t, in.data(), n, out.data(), fig);
     if (failed(status)) return {};
     out.resize(size_t(fig.packed_len));
     return out;
@@ -38,12 +41,15 @@ bytes pack_with_packer(format f, const bytes& in) {
 
 namespace {
 
-bytes to_bytes(const std::string& s) { return bytes(s.begin(), s.end()); }
+bytes to_bytes(const std::string& s) {
+    return bytes(s.begin(), s.end());
+}
 
 std::string random_text(size_t n, uint32_t seed) {
     std::mt19937 g(seed);
     std::string s(n, '\0');
-    for (char& c : s) c = char(g() & 0xFF);
+    for (char& c : s)
+        c = char(g() & 0xFF);
     return s;
 }
 
@@ -65,10 +71,12 @@ std::vector<test_stream> kta_laid() {
         laid(f, "longest_literal", {literal(random_text(127, 2)), end_mark()}),
         laid(f, "longest_sequence_offset_1", {literal("x"), sequence(127, 1), end_mark()}),
         laid(f, "offset_2_repeats", {literal("ab"), sequence(127, 2), sequence(1, 2), end_mark()}),
-        laid(f, "offset_255", {literal(r255.substr(0, 127)), literal(r255.substr(127, 127)),
-                                literal(r255.substr(254)), sequence(127, 255), sequence(127, 255),
-                                literal("!"), end_mark()}),
-        laid(f, "offset_equals_length", {literal(random_text(100, 3)), sequence(100, 100), end_mark()}),
+        laid(f, "offset_255",
+             {literal(r255.substr(0, 127)), literal(r255.substr(127, 127)),
+              literal(r255.substr(254)), sequence(127, 255), sequence(127, 255), literal("!"),
+              end_mark()}),
+        laid(f, "offset_equals_length",
+             {literal(random_text(100, 3)), sequence(100, 100), end_mark()}),
         laid(f, "ends_with_sequence", {literal("abc"), sequence(3, 3), end_mark()}),
     };
 }
@@ -80,22 +88,26 @@ std::vector<test_stream> ktb_laid() {
     return {
         laid(f, "end_mark_only", {end_mark()}),
         laid(f, "one_byte", {literal("A"), end_mark()}),
-        laid(f, "short_and_long_counts", {literal(random_text(63, 5)), literal(random_text(64, 6)),
-                                           literal("q", true), sequence(63, 1), sequence(64, 1),
-                                           sequence(2, 3, true), end_mark()}),
+        laid(f, "short_and_long_counts",
+             {literal(random_text(63, 5)), literal(random_text(64, 6)), literal("q", true),
+              sequence(63, 1), sequence(64, 1), sequence(2, 3, true), end_mark()}),
         laid(f, "longest_literal", {literal(random_text(16383, 8)), end_mark()}),
         laid(f, "longest_sequence_offset_1", {literal("x"), sequence(16383, 1), end_mark()}),
-        laid(f, "offset_127_128", {literal(r127), literal("zz"), sequence(50, 127), sequence(50, 128),
-                                    sequence(5, 1, false, true), end_mark()}),
-        laid(f, "offset_255_256", {literal(r300), sequence(300, 255), sequence(300, 256), end_mark()}),
+        laid(f, "offset_127_128",
+             {literal(r127), literal("zz"), sequence(50, 127), sequence(50, 128),
+              sequence(5, 1, false, true), end_mark()}),
+        laid(f, "offset_255_256",
+             {literal(r300), sequence(300, 255), sequence(300, 256), end_mark()}),
         // 32767 bytes of history, then the farthest copy at the longest length.
-        laid(f, "offset_32767", {literal(r300), sequence(16383, 300), sequence(16084, 300),
-                                  sequence(16383, 32767), literal("end"), end_mark()}),
-        laid(f, "offset_equals_length", {literal(random_text(1000, 9)), sequence(1000, 1000), end_mark()}),
+        laid(f, "offset_32767",
+             {literal(r300), sequence(16383, 300), sequence(16084, 300), sequence(16383, 32767),
+              literal("end"), end_mark()}),
+        laid(f, "offset_equals_length",
+             {literal(random_text(1000, 9)), sequence(1000, 1000), end_mark()}),
         // Counts whose low byte is 0 or 255, as page-wise copies take them apart.
-        laid(f, "whole_page_counts", {literal(random_text(256, 11)), sequence(512, 256),
-                                       literal(random_text(255, 12)), sequence(257, 1),
-                                       sequence(255, 700), end_mark()}),
+        laid(f, "whole_page_counts",
+             {literal(random_text(256, 11)), sequence(512, 256), literal(random_text(255, 12)),
+              sequence(257, 1), sequence(255, 700), end_mark()}),
     };
 }
 
@@ -131,13 +143,15 @@ std::vector<test_stream> corpus_streams(format f, size_t cut) {
     const fs::path dir = tmpl;
     const pid_t pid = fork();
     if (pid == 0) {
-        execl("/bin/sh", "sh", MAKE_CORPUS_SCRIPT, dir.c_str(), MAKE_SYNTHETIC_PATH, (char*)nullptr);
+        execl("/bin/sh", "sh", MAKE_CORPUS_SCRIPT, dir.c_str(), MAKE_SYNTHETIC_PATH,
+              (char*)nullptr);
         _exit(127);
     }
     int st = 0;
     waitpid(pid, &st, 0);
     std::vector<fs::path> names;
-    for (const auto& e : fs::directory_iterator(dir)) names.push_back(e.path());
+    for (const auto& e : fs::directory_iterator(dir))
+        names.push_back(e.path());
     std::sort(names.begin(), names.end());
     std::vector<test_stream> v;
     for (const auto& p : names) {
@@ -158,7 +172,8 @@ int in_place_margin(format f, const bytes& packed) {
     std::vector<uint8_t> out(1 << 17);
     token_walk w;
     start_walk(w, packed.data(), p_len, model, out.data(), uint32_t(out.size()));
-    while (walk_token(w).status == walk_status::token_taken) ends.emplace_back(w.cur.pos, w.out_pos);
+    while (walk_token(w).status == walk_status::token_taken)
+        ends.emplace_back(w.cur.pos, w.out_pos);
     int margin = 1; // the end mark is read after the last byte is written
     for (const auto& [read, written] : ends)
         margin = std::max(margin, (p_len - read) - (w.out_pos - written));

@@ -29,8 +29,9 @@ std::vector<test_stream> corpus_streams(format f, size_t cut);
 
 // The least M such that the stream, placed to end M bytes past the end of its output, is never
 // overwritten before it is read: the largest excess, at the end of a token, of stream bytes
-// still unread over output bytes still to write, found with the formats' own token walk. The routines read a token's control and
-// offset bytes before writing, and each literal byte just before writing it.
+// still unread over output bytes still to write, found with the formats' own token walk. The
+// routines read a token's control and offset bytes before writing, and each literal byte just
+// before writing it.
 int in_place_margin(format f, const bytes& packed);
 
 std::string format_name(format f);

@@ -59,11 +59,13 @@ z80_call in_place(const bytes& routine, const test_stream& t, int margin) {
 }
 
 bool fits(const z80_call& c) {
-    return c.out_at + c.out_len + guard <= 0xFFF0u && c.stream_at + c.stream.size() + guard <= 0xFFF0u;
+    return c.out_at + c.out_len + guard <= 0xFFF0u &&
+           c.stream_at + c.stream.size() + guard <= 0xFFF0u;
 }
 
 // Every promise of the calling contract, for one call.
-void expect_contract(const routine_info& r, const z80_call& c, const test_stream& t, const z80_result& res) {
+void expect_contract(const routine_info& r, const z80_call& c, const test_stream& t,
+                     const z80_result& res) {
     ASSERT_TRUE(res.returned);
     EXPECT_TRUE(res.output == t.original);
     EXPECT_EQ(res.de, c.out_at + t.original.size());
@@ -76,7 +78,7 @@ void expect_contract(const routine_info& r, const z80_call& c, const test_stream
 }
 
 class z80_depacker : public testing::TestWithParam<int> {
-protected:
+  protected:
     const routine_info& info() const { return routines[GetParam()]; }
 };
 
@@ -156,13 +158,16 @@ TEST_P(z80_depacker, unpacks_the_corpus_and_states_its_measured_figures) {
                 "in-place margins up to %d\n",
                 r.source, size, speed, corpus.size(), (unsigned long long)out_bytes, widest_margin);
     char row[160];
-    std::snprintf(row, sizeof row, "| `%s` | %d | %.1f T-states | LDIR: 21 T-states |", r.source, size,
-                  speed);
+    std::snprintf(row, sizeof row, "| `%s` | %d | %.1f T-states | LDIR: 21 T-states |", r.source,
+                  size, speed);
 
-    const stated_figures in_readme = readme_figures(read_text(KT_SOURCE_DIR "/README.md"), r.source);
+    const stated_figures in_readme =
+        readme_figures(read_text(KT_SOURCE_DIR "/README.md"), r.source);
     EXPECT_TRUE(in_readme.found && in_readme.size == size && speed_agrees(in_readme.speed, speed))
-        << "the README row should read\n" << row;
-    const stated_figures in_header = header_figures(read_text(std::string(KT_SOURCE_DIR "/") + r.source));
+        << "the README row should read\n"
+        << row;
+    const stated_figures in_header =
+        header_figures(read_text(std::string(KT_SOURCE_DIR "/") + r.source));
     EXPECT_TRUE(in_header.found && in_header.size == size && speed_agrees(in_header.speed, speed))
         << r.source << " should state \"; Size: " << size << " bytes. Speed: " << std::fixed
         << std::setprecision(1) << speed << " ...\"";

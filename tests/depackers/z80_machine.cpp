@@ -19,7 +19,9 @@ struct machine {
     z80_result* result = nullptr;
 };
 
-bool in_range(uint32_t a, uint32_t from, uint32_t len) { return a >= from && a < from + len; }
+bool in_range(uint32_t a, uint32_t from, uint32_t len) {
+    return a >= from && a < from + len;
+}
 
 Z80EX_BYTE mem_read(Z80EX_CONTEXT*, Z80EX_WORD addr, int, void* user) {
     auto* m = static_cast<machine*>(user);
@@ -43,9 +45,13 @@ void mem_write(Z80EX_CONTEXT*, Z80EX_WORD addr, Z80EX_BYTE value, void* user) {
     m->mem[addr] = value;
 }
 
-Z80EX_BYTE port_read(Z80EX_CONTEXT*, Z80EX_WORD, void*) { return 0xFF; }
+Z80EX_BYTE port_read(Z80EX_CONTEXT*, Z80EX_WORD, void*) {
+    return 0xFF;
+}
 void port_write(Z80EX_CONTEXT*, Z80EX_WORD, Z80EX_BYTE, void*) {}
-Z80EX_BYTE int_read(Z80EX_CONTEXT*, void*) { return 0xFF; }
+Z80EX_BYTE int_read(Z80EX_CONTEXT*, void*) {
+    return 0xFF;
+}
 
 // Known values for the registers the routine must keep, and for those it may change.
 struct reg_value {
@@ -54,9 +60,8 @@ struct reg_value {
     bool kept;
 };
 constexpr reg_value reg_values[] = {
-    {regAF, 0x1234, false}, {regBC, 0x5678, false}, {regAF_, 0x9ABC, true},
-    {regBC_, 0xDEF0, true}, {regDE_, 0x0F1E, true}, {regHL_, 0x2D3C, true},
-    {regIX, 0x4B5A, true},  {regIY, 0x6978, true},
+    {regAF, 0x1234, false}, {regBC, 0x5678, false}, {regAF_, 0x9ABC, true}, {regBC_, 0xDEF0, true},
+    {regDE_, 0x0F1E, true}, {regHL_, 0x2D3C, true}, {regIX, 0x4B5A, true},  {regIY, 0x6978, true},
 };
 
 } // namespace
@@ -80,7 +85,8 @@ z80_result run_z80(const z80_call& call) {
 
     Z80EX_CONTEXT* cpu = z80ex_create(mem_read, m.get(), mem_write, m.get(), port_read, nullptr,
                                       port_write, nullptr, int_read, nullptr);
-    for (const auto& v : reg_values) z80ex_set_reg(cpu, v.reg, v.value);
+    for (const auto& v : reg_values)
+        z80ex_set_reg(cpu, v.reg, v.value);
     z80ex_set_reg(cpu, regHL, call.stream_at);
     z80ex_set_reg(cpu, regDE, call.out_at);
     z80ex_set_reg(cpu, regSP, z80_stack_top - 2);
@@ -102,7 +108,8 @@ z80_result run_z80(const z80_call& call) {
     r.output.assign(m->mem.begin() + call.out_at, m->mem.begin() + call.out_at + call.out_len);
     r.rest_unchanged = true;
     for (uint32_t a = 0; a < 65536; ++a) {
-        const bool stack = a >= uint32_t(z80_stack_top - 2 - stack_allowance) && a < z80_stack_top - 2u;
+        const bool stack =
+            a >= uint32_t(z80_stack_top - 2 - stack_allowance) && a < z80_stack_top - 2u;
         if (!stack && !in_range(a, call.out_at, call.out_len) && m->mem[a] != before[a])
             r.rest_unchanged = false;
     }

@@ -17,8 +17,8 @@ struct z80_call {
 };
 
 struct z80_result {
-    bool returned = false;       // reached the sentinel return address in time
-    uint64_t t_states = 0;       // from the first instruction through the final RET
+    bool returned = false; // reached the sentinel return address in time
+    uint64_t t_states = 0; // from the first instruction through the final RET
     uint16_t de = 0, hl = 0, sp = 0;
     bool kept_registers = false; // IX, IY, AF', BC', DE', HL' as they were
     int stray_writes = 0;        // writes outside the output and the routine's stack
