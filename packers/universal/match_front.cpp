@@ -1,0 +1,66 @@
+// The tree is a treap of suffixes: ordered by their bytes, the most recent on top. The
+// nearest source with a match of at least L bytes is the most recent suffix of a run of
+// suffixes next to the new one in byte order, so it lies on the new suffix's search path,
+// which the insertion walks anyway.
+#include "match_front.h"
+
+namespace {
+constexpr int32_t no_node = -1;
+} // namespace
+
+void find_match_front(const uint8_t* data, int32_t size, match_front& front) {
+    front.size = size;
+    front.start.assign(static_cast<size_t>(size) + 1, 0);
+    front.pairs.clear();
+    front.pairs.reserve(static_cast<size_t>(size) * 4);
+    std::vector<int32_t> smaller(static_cast<size_t>(size), no_node);
+    std::vector<int32_t> larger(static_cast<size_t>(size), no_node);
+    int32_t root[256];
+    for (int32_t& r : root) r = no_node;
+
+    for (int32_t p = 0; p < size; ++p) {
+        front.start[static_cast<size_t>(p)] = static_cast<uint32_t>(front.pairs.size());
+        int32_t cur = root[data[p]];
+        root[data[p]] = p;
+        // Where the next node found smaller (larger) than p hangs, and how many bytes every
+        // node on that side shares with p.
+        int32_t* hang_smaller = &smaller[static_cast<size_t>(p)];
+        int32_t* hang_larger = &larger[static_cast<size_t>(p)];
+        int32_t len_smaller = 1;
+        int32_t len_larger = 1;
+        int32_t best = 0;
+        bool cut = false;
+        while (cur != no_node) {
+            int32_t len = len_smaller < len_larger ? len_smaller : len_larger;
+            while (p + len < size && data[cur + len] == data[p + len]) ++len;
+            if (len > best) {
+                best = len;
+                front.pairs.push_back({static_cast<uint16_t>(p - cur), static_cast<uint16_t>(len)});
+            }
+            if (p + len == size) {
+                // p's suffix is a prefix of cur's: cur never again gives a longer or nearer
+                // match than p, so p takes its place.
+                *hang_smaller = smaller[static_cast<size_t>(cur)];
+                *hang_larger = larger[static_cast<size_t>(cur)];
+                cut = true;
+                break;
+            }
+            if (data[cur + len] < data[p + len]) {
+                *hang_smaller = cur;
+                hang_smaller = &larger[static_cast<size_t>(cur)];
+                cur = *hang_smaller;
+                len_smaller = len;
+            } else {
+                *hang_larger = cur;
+                hang_larger = &smaller[static_cast<size_t>(cur)];
+                cur = *hang_larger;
+                len_larger = len;
+            }
+        }
+        if (!cut) {
+            *hang_smaller = no_node;
+            *hang_larger = no_node;
+        }
+    }
+    front.start[static_cast<size_t>(size)] = static_cast<uint32_t>(front.pairs.size());
+}

@@ -1,0 +1,174 @@
+// Each position's choices come as options: a range of arrival positions with one token cost
+// (literal runs and sequences split where a length step or an offset cost changes), so that a
+// choice costs one range minimum however long the match. The parse and the path recovery list
+// the options with the same function.
+#include "optimal_parse.h"
+
+#include <algorithm>
+#include <bit>
+
+namespace {
+
+struct option {
+    int32_t lo;    // arrival positions lo..hi
+    int32_t hi;
+    int32_t bits;  // the token's cost; literal bytes come on top at 8 bits each
+    int8_t literal;
+    int8_t reach;  // the offset set a sequence takes its offset from
+};
+
+int32_t widest_step(const cost_step* steps, int count, int32_t size) {
+    int32_t w = 1;
+    for (int i = 0; i < count; ++i) w = std::max(w, steps[i].hi - steps[i].lo + 1);
+    return std::min(w, size);
+}
+
+int levels_for(int32_t width) { return std::bit_width(static_cast<uint32_t>(width)); }
+
+// Calls visit(option) for every option at p; stops early when visit gives true.
+template <typename visit_fn>
+void for_each_option(const parse_input& in, const type_costs& tc, const coding_costs& cc,
+                     const parse_space& sp, int32_t p, visit_fn visit) {
+    const int32_t left = in.size - p;
+    for (int i = 0; i < tc.literal_count && tc.literal[i].lo <= left; ++i)
+        if (visit(option{p + tc.literal[i].lo, p + std::min(tc.literal[i].hi, left),
+                         tc.literal[i].bits, 1, 0}))
+            return;
+
+    const front_pair* pair = in.front->pairs.data() + in.front->start[static_cast<size_t>(p)];
+    const front_pair* pair_end =
+        in.front->pairs.data() + in.front->start[static_cast<size_t>(p) + 1];
+    int32_t done = 0; // lengths up to here are reached by a cheaper offset
+    int32_t prefix_len = 0;
+    int step = 0;
+    for (int r = 0; r < cc.reach_count; ++r) {
+        const offset_reach& reach = cc.reach[r];
+        int32_t len;
+        if (reach.lo > 1) {
+            len = sp.win_len[static_cast<size_t>(p)];
+        } else {
+            while (pair != pair_end && pair->offset <= reach.hi) prefix_len = (pair++)->length;
+            len = prefix_len;
+        }
+        len = std::min(len, left);
+        if (len <= done) continue;
+        // Lengths done + 1 .. len, cut where the head's cost changes.
+        while (step < tc.length_count && tc.length[step].hi <= done) ++step;
+        for (int s = step; s < tc.length_count && tc.length[s].lo <= len; ++s) {
+            const int32_t a = std::max(tc.length[s].lo, done + 1);
+            const int32_t b = std::min(tc.length[s].hi, len);
+            if (visit(option{p + a, p + b, tc.length[s].bits + reach.bits, 0,
+                             static_cast<int8_t>(r)}))
+                return;
+        }
+        done = len;
+        if (pair == pair_end) break; // later sets add no length
+    }
+}
+
+inline uint32_t range_min(const uint32_t* rows, int32_t stride, int32_t l, int32_t r) {
+    if (l == r) return rows[l];
+    const int k = std::bit_width(static_cast<uint32_t>(r - l + 1)) - 1;
+    const uint32_t* row = rows + static_cast<size_t>(k) * static_cast<size_t>(stride);
+    return std::min(row[l], row[r - (1 << k) + 1]);
+}
+
+// Row k at x: the least of row 0 over x .. min(x + 2^k - 1, size). The running least stays in
+// a register: reading back the row just written would chain every level through memory.
+inline void fill_levels(uint32_t* rows, int32_t stride, int levels, int32_t x, int32_t size) {
+    uint32_t least = rows[x];
+    for (int k = 1; k < levels; ++k) {
+        const int32_t half = 1 << (k - 1);
+        uint32_t* row = rows + static_cast<size_t>(k) * static_cast<size_t>(stride);
+        if (x + half <= size) least = std::min(least, row[x + half - stride]);
+        row[x] = least;
+    }
+}
+
+int32_t first_position(const type_costs& tc) { return tc.first_bits > 0 ? 1 : 0; }
+
+uint32_t option_cost(const option& o, const parse_space& sp, int32_t x_lo, int32_t x_hi,
+                     int32_t p) {
+    if (o.literal)
+        return range_min(sp.lit_end.data(), sp.stride, x_lo, x_hi) - 8u * static_cast<uint32_t>(p) +
+               static_cast<uint32_t>(o.bits);
+    return range_min(sp.to_end.data(), sp.stride, x_lo, x_hi) + static_cast<uint32_t>(o.bits);
+}
+
+} // namespace
+
+bool needs_window(const coding_costs& cc) { return cc.reach_count > 0 && cc.reach[0].lo > 1; }
+
+void size_parse_space(int32_t size, parse_space& space) {
+    space.stride = size + 1;
+    const size_t rows = static_cast<size_t>(levels_for(size)) + 1;
+    space.to_end.assign(rows * static_cast<size_t>(space.stride), 0);
+    space.lit_end.assign(rows * static_cast<size_t>(space.stride), 0);
+    space.win_len.assign(static_cast<size_t>(size) + 1, 0);
+    space.win_off.assign(static_cast<size_t>(size) + 1, 0);
+    space.win_lo = 0;
+    space.win_hi = 0;
+}
+
+uint32_t parse_cost(const parse_input& in, const type_costs& tc, const coding_costs& cc,
+                    parse_space& sp) {
+    const int32_t n = in.size;
+    if (needs_window(cc) && (sp.win_lo != cc.reach[0].lo || sp.win_hi != cc.reach[0].hi)) {
+        find_window_matches(*in.index, cc.reach[0].lo, cc.reach[0].hi, sp.win_len.data(),
+                            sp.win_off.data());
+        sp.win_lo = cc.reach[0].lo;
+        sp.win_hi = cc.reach[0].hi;
+    }
+    const int seq_levels = levels_for(widest_step(tc.length, tc.length_count, n));
+    const int lit_levels = levels_for(widest_step(tc.literal, tc.literal_count, n));
+    uint32_t* to_end = sp.to_end.data();
+    uint32_t* lit_end = sp.lit_end.data();
+    to_end[n] = static_cast<uint32_t>(tc.end_bits);
+    lit_end[n] = to_end[n] + 8u * static_cast<uint32_t>(n);
+    fill_levels(to_end, sp.stride, seq_levels, n, n);
+    fill_levels(lit_end, sp.stride, lit_levels, n, n);
+    const int32_t first = first_position(tc);
+    for (int32_t p = n - 1; p >= first; --p) {
+        uint32_t best = UINT32_MAX;
+        for_each_option(in, tc, cc, sp, p, [&](const option& o) {
+            best = std::min(best, option_cost(o, sp, o.lo, o.hi, p));
+            return false;
+        });
+        to_end[p] = best;
+        lit_end[p] = best + 8u * static_cast<uint32_t>(p);
+        fill_levels(to_end, sp.stride, seq_levels, p, n);
+        fill_levels(lit_end, sp.stride, lit_levels, p, n);
+    }
+    return static_cast<uint32_t>(tc.first_bits) + to_end[first];
+}
+
+int32_t recover_parse(const parse_input& in, const type_costs& tc, const coding_costs& cc,
+                      const parse_space& sp, token* tokens) {
+    int32_t count = 0;
+    for (int32_t p = first_position(tc); p < in.size;) {
+        const uint32_t want = sp.to_end[static_cast<size_t>(p)];
+        int32_t x = -1;
+        option o{};
+        for_each_option(in, tc, cc, sp, p, [&](const option& cand) {
+            if (option_cost(cand, sp, cand.lo, cand.hi, p) != want) return false;
+            for (x = cand.lo; option_cost(cand, sp, x, x, p) != want; ++x) {}
+            o = cand;
+            return true;
+        });
+        const uint32_t length = static_cast<uint32_t>(x - p);
+        uint32_t offset = 0;
+        if (!o.literal) {
+            if (cc.reach[o.reach].lo > 1) {
+                offset = sp.win_off[static_cast<size_t>(p)];
+            } else {
+                const front_pair* pair =
+                    in.front->pairs.data() + in.front->start[static_cast<size_t>(p)];
+                while (pair->length < length) ++pair;
+                offset = pair->offset;
+            }
+        }
+        tokens[count++] = {length, offset};
+        p = x;
+    }
+    return count;
+}
