@@ -48,7 +48,6 @@ int main(int argc, char** argv) {
             double t0 = now_ms();
             file_matches fm;
             prepare_file(in.data(), n, fm);
-            prepare_model(fm, model);
             parse_space space;
             size_parse_space(n, space);
             if (pack_stream(fm, model, space, tokens.data(), out.data(), int32_t(out.size()),

@@ -1,14 +1,16 @@
 // The tree is a treap of suffixes: ordered by their bytes, the most recent on top. The
 // nearest source with a match of at least L bytes is the most recent suffix of a run of
 // suffixes next to the new one in byte order, so it lies on the new suffix's search path,
-// which the insertion walks anyway.
+// which the insertion walks anyway. Suffixes are compared by rank and their common prefix
+// taken from the suffix index, so a long match costs no more than a short one.
 #include "match_front.h"
 
 namespace {
 constexpr int32_t no_node = -1;
 } // namespace
 
-void find_match_front(const uint8_t* data, int32_t size, match_front& front) {
+void find_match_front(const uint8_t* data, const suffix_index& ix, match_front& front) {
+    const int32_t size = ix.size;
     front.size = size;
     front.start.assign(static_cast<size_t>(size) + 1, 0);
     front.pairs.clear();
@@ -20,19 +22,19 @@ void find_match_front(const uint8_t* data, int32_t size, match_front& front) {
 
     for (int32_t p = 0; p < size; ++p) {
         front.start[static_cast<size_t>(p)] = static_cast<uint32_t>(front.pairs.size());
+        const int32_t rank_p = ix.rank[static_cast<size_t>(p)];
         int32_t cur = root[data[p]];
         root[data[p]] = p;
-        // Where the next node found smaller (larger) than p hangs, and how many bytes every
-        // node on that side shares with p.
+        // Where the next node found smaller (larger) than p hangs.
         int32_t* hang_smaller = &smaller[static_cast<size_t>(p)];
         int32_t* hang_larger = &larger[static_cast<size_t>(p)];
-        int32_t len_smaller = 1;
-        int32_t len_larger = 1;
         int32_t best = 0;
         bool cut = false;
         while (cur != no_node) {
-            int32_t len = len_smaller < len_larger ? len_smaller : len_larger;
-            while (p + len < size && data[cur + len] == data[p + len]) ++len;
+            const int32_t rank_cur = ix.rank[static_cast<size_t>(cur)];
+            const bool cur_smaller = rank_cur < rank_p;
+            const int32_t len =
+                cur_smaller ? lcp_of_ranks(ix, rank_cur, rank_p) : lcp_of_ranks(ix, rank_p, rank_cur);
             if (len > best) {
                 best = len;
                 front.pairs.push_back({static_cast<uint16_t>(p - cur), static_cast<uint16_t>(len)});
@@ -45,16 +47,14 @@ void find_match_front(const uint8_t* data, int32_t size, match_front& front) {
                 cut = true;
                 break;
             }
-            if (data[cur + len] < data[p + len]) {
+            if (cur_smaller) {
                 *hang_smaller = cur;
                 hang_smaller = &larger[static_cast<size_t>(cur)];
                 cur = *hang_smaller;
-                len_smaller = len;
             } else {
                 *hang_larger = cur;
                 hang_larger = &smaller[static_cast<size_t>(cur)];
                 cur = *hang_larger;
-                len_larger = len;
             }
         }
         if (!cut) {

@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "suffix_index.h"
+
 struct front_pair {
     uint16_t offset; // 1..65535
     uint16_t length; // 1..65535: the longest match at this offset
@@ -20,6 +22,6 @@ struct match_front {
     std::vector<front_pair> pairs;
 };
 
-// Fills front for data[0..size), 1 <= size <= 65536. Exact: a binary tree of every earlier
+// Fills front for the input of ix, 1 <= size <= 65536. Exact: a binary tree of every earlier
 // suffix, most recent at the root, searched without a depth or length cap.
-void find_match_front(const uint8_t* data, int32_t size, match_front& front);
+void find_match_front(const uint8_t* data, const suffix_index& ix, match_front& front);

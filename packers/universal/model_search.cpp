@@ -49,7 +49,6 @@ pack_model search_model(int index) {
 }
 
 void search_models(file_matches& fm, int threads, search_result& result) {
-    for (int c = 0; c < search_coding_count; ++c) prepare_model(fm, search_model(c * 5));
     std::atomic<int> next{0};
     std::vector<std::thread> workers;
     for (int i = 1; i < threads; ++i)

@@ -113,11 +113,13 @@ void size_parse_space(int32_t size, parse_space& space) {
 uint32_t parse_cost(const parse_input& in, const type_costs& tc, const coding_costs& cc,
                     parse_space& sp) {
     const int32_t n = in.size;
-    if (needs_window(cc) && (sp.win_lo != cc.reach[0].lo || sp.win_hi != cc.reach[0].hi)) {
+    if (needs_window(cc) && (sp.win_lo != cc.reach[0].lo || sp.win_hi != cc.reach[0].hi ||
+                             sp.win_serial != in.index->serial)) {
         find_window_matches(*in.index, cc.reach[0].lo, cc.reach[0].hi, sp.win_len.data(),
                             sp.win_off.data());
         sp.win_lo = cc.reach[0].lo;
         sp.win_hi = cc.reach[0].hi;
+        sp.win_serial = in.index->serial;
     }
     const int seq_levels = levels_for(widest_step(tc.length, tc.length_count, n));
     const int lit_levels = levels_for(widest_step(tc.literal, tc.literal_count, n));

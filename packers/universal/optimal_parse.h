@@ -21,6 +21,7 @@ struct parse_space {
     std::vector<uint16_t> win_off;
     int32_t win_lo = 0;              // the window win_len holds; 0: none
     int32_t win_hi = 0;
+    uint64_t win_serial = 0;         // of the suffix index it was found in
 };
 
 struct parse_input {

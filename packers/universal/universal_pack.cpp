@@ -5,8 +5,8 @@
 void prepare_file(const uint8_t* data, int32_t size, file_matches& fm) {
     fm.data = data;
     fm.size = size;
-    fm.has_index = false;
-    find_match_front(data, size, fm.front);
+    build_suffix_index(data, size, fm.index);
+    find_match_front(data, fm.index, fm.front);
 }
 
 bool plan_model(const pack_model& model, int32_t size, model_plan& plan) {
@@ -14,16 +14,9 @@ bool plan_model(const pack_model& model, int32_t size, model_plan& plan) {
            build_coding_costs(model, size, plan.cc);
 }
 
-void prepare_model(file_matches& fm, const pack_model& model) {
-    model_plan plan;
-    if (fm.has_index || !plan_model(model, fm.size, plan) || !needs_window(plan.cc)) return;
-    build_suffix_index(fm.data, fm.size, fm.index);
-    fm.has_index = true;
-}
-
 namespace {
 parse_input input_of(const file_matches& fm) {
-    return {fm.data, fm.size, &fm.front, fm.has_index ? &fm.index : nullptr};
+    return {fm.data, fm.size, &fm.front, &fm.index};
 }
 int32_t bytes_of(uint32_t bits) { return static_cast<int32_t>((bits + 7) / 8); }
 } // namespace
@@ -36,7 +29,6 @@ pack_status pack_stream(const file_matches& fm, const pack_model& model, parse_s
                         token* tokens, uint8_t* out, int32_t cap, pack_outcome& outcome) {
     model_plan plan;
     if (!plan_model(model, fm.size, plan)) return pack_status::bad_model;
-    if (needs_window(plan.cc) && !fm.has_index) return pack_status::internal_error;
     const parse_input in = input_of(fm);
     const uint32_t bits = parse_cost(in, plan.tc, plan.cc, space);
     outcome.tokens = recover_parse(in, plan.tc, plan.cc, space, tokens);

@@ -10,17 +10,12 @@
 struct file_matches {
     const uint8_t* data = nullptr;
     int32_t size = 0;
+    suffix_index index;
     match_front front;
-    suffix_index index; // built on first need
-    bool has_index = false;
 };
 
 // data must stay in place while fm is used; 1 <= size <= 65536.
 void prepare_file(const uint8_t* data, int32_t size, file_matches& fm);
-// Builds the suffix index if the model's coding needs it. Not thread-safe: call before
-// sharing fm between threads.
-void prepare_model(file_matches& fm, const pack_model& model);
-
 struct model_plan {
     type_costs tc;
     coding_costs cc;

@@ -3,7 +3,6 @@
 // neighbour look-ups.
 #include "window_matches.h"
 
-#include <algorithm>
 #include <bit>
 
 namespace {
@@ -54,66 +53,7 @@ int32_t set_above(const rank_set& s, int32_t r) {
     return (w << 6) | std::countr_zero(s.word[w]);
 }
 
-// The longest common prefix of the suffixes of ranks a < b.
-int32_t lcp_of_ranks(const suffix_index& ix, int32_t a, int32_t b) {
-    const int32_t lo = a + 1;
-    const int k = std::bit_width(static_cast<uint32_t>(b - lo + 1)) - 1;
-    const auto& row = ix.lcp_min[static_cast<size_t>(k)];
-    return std::min(row[static_cast<size_t>(lo)], row[static_cast<size_t>(b - (1 << k) + 1)]);
-}
-
 } // namespace
-
-void build_suffix_index(const uint8_t* data, int32_t size, suffix_index& ix) {
-    const size_t n = static_cast<size_t>(size);
-    ix.size = size;
-    ix.sa.resize(n);
-    ix.rank.resize(n);
-    std::vector<int32_t> next(n);
-    for (size_t i = 0; i < n; ++i) {
-        ix.sa[i] = static_cast<int32_t>(i);
-        ix.rank[i] = data[i];
-    }
-    // Prefix doubling: sorted by the first 2k bytes from the ranks of the first k.
-    for (int32_t k = 1;; k <<= 1) {
-        auto key2 = [&](int32_t i) { return i + k < size ? ix.rank[static_cast<size_t>(i + k)] : -1; };
-        auto before = [&](int32_t a, int32_t b) {
-            if (ix.rank[static_cast<size_t>(a)] != ix.rank[static_cast<size_t>(b)])
-                return ix.rank[static_cast<size_t>(a)] < ix.rank[static_cast<size_t>(b)];
-            return key2(a) < key2(b);
-        };
-        std::sort(ix.sa.begin(), ix.sa.end(), before);
-        next[static_cast<size_t>(ix.sa[0])] = 0;
-        for (size_t i = 1; i < n; ++i)
-            next[static_cast<size_t>(ix.sa[i])] =
-                next[static_cast<size_t>(ix.sa[i - 1])] + (before(ix.sa[i - 1], ix.sa[i]) ? 1 : 0);
-        ix.rank.swap(next);
-        if (ix.rank[static_cast<size_t>(ix.sa[n - 1])] == size - 1 || k >= size) break;
-    }
-    // Kasai: lcp[r] between the suffixes of ranks r - 1 and r.
-    std::vector<uint16_t> lcp(n, 0);
-    int32_t h = 0;
-    for (int32_t i = 0; i < size; ++i) {
-        const int32_t r = ix.rank[static_cast<size_t>(i)];
-        if (r == 0) {
-            h = 0;
-            continue;
-        }
-        const int32_t j = ix.sa[static_cast<size_t>(r - 1)];
-        while (i + h < size && j + h < size && data[i + h] == data[j + h]) ++h;
-        lcp[static_cast<size_t>(r)] = static_cast<uint16_t>(h);
-        if (h > 0) --h;
-    }
-    ix.lcp_min.clear();
-    ix.lcp_min.push_back(std::move(lcp));
-    for (int32_t span = 2; span <= size; span <<= 1) {
-        const auto& prev = ix.lcp_min.back();
-        std::vector<uint16_t> row(n);
-        for (size_t i = 0; i + static_cast<size_t>(span) <= n; ++i)
-            row[i] = std::min(prev[i], prev[i + static_cast<size_t>(span / 2)]);
-        ix.lcp_min.push_back(std::move(row));
-    }
-}
 
 void find_window_matches(const suffix_index& ix, int32_t lo, int32_t hi, uint16_t* len,
                          uint16_t* off) {

@@ -6,15 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-// The suffix array of the input with its longest-common-prefix table, ready for range minima.
-struct suffix_index {
-    int32_t size = 0;
-    std::vector<int32_t> sa;
-    std::vector<int32_t> rank;
-    std::vector<std::vector<uint16_t>> lcp_min; // lcp_min[k][i]: least LCP in [i, i + 2^k)
-};
-
-void build_suffix_index(const uint8_t* data, int32_t size, suffix_index& ix);
+#include "suffix_index.h"
 
 // For every position p: len[p] the longest match with a source p - d, lo <= d <= hi, and
 // off[p] that d (len 0, off 0 when no source in the window shares a byte).
