@@ -51,7 +51,7 @@ int main(int argc, char** argv) {
             parse_space space;
             size_parse_space(n, space);
             if (pack_stream(fm, model, space, tokens.data(), out.data(), int32_t(out.size()),
-                            outcome) != pack_status::ok)
+                            outcome) != universal_status::ok)
                 return 2;
             one.push_back(now_ms() - t0);
             t0 = now_ms();

@@ -11,13 +11,14 @@
 #include <memory>
 #include <vector>
 
+#include "forward_pass_plain.h"
 #include "pack_input.h"
 #include "bench_io.h"
 #include "variant.h"
 
 namespace {
 
-using pack_fn = int (*)(pack_tables&, const uint8_t*, int, uint8_t*, emit_figures&);
+using pack_fn = pack_status (*)(pack_tables&, const uint8_t*, int, uint8_t*, emit_figures&);
 
 long long median_us(pack_fn pack, const std::vector<uint8_t>& in, int reps, pack_tables& t,
                     std::vector<uint8_t>& out, int& out_len) {
@@ -26,7 +27,7 @@ long long median_us(pack_fn pack, const std::vector<uint8_t>& in, int reps, pack
         memset(&t, 0, sizeof t);
         emit_figures fig;
         const long long t0 = cpu_us();
-        if (pack(t, in.data(), int(in.size()), out.data(), fig) != 0) exit(2);
+        if (failed(pack(t, in.data(), int(in.size()), out.data(), fig))) exit(2);
         us.push_back(cpu_us() - t0);
         out_len = fig.packed_len;
     }

@@ -20,7 +20,7 @@ cmake --build "$build" -j2 --target KtbPack KtaPack kt_pack_timer kt_make_synthe
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-sh "$top/bench/make_corpus.sh" "$work/corpus" "$build/bench/kt_make_synthetic"
+sh "$top/tests/corpus/make_corpus.sh" "$work/corpus" "$build/tests/corpus/kt_make_synthetic"
 
 # run DIR CMD...: runs CMD in DIR reps times; prints "median_us peak_kib".
 run() {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "forward_pass.h"
+#include "forward_pass_plain.h"
 #include "bench_io.h"
 #include "variant.h"
 #include "wide_walk.h"

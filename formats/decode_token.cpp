@@ -1,7 +1,5 @@
 #include "decode_token.h"
 
-#include <cstdio>
-
 #include "bit_formats.h"
 #include "byte_formats.h"
 #include "offset_codings.h"
@@ -20,50 +18,35 @@ bool read_head(stream_cursor& cur, int type, token_head& head) {
     }
 }
 
-bool zero_offset(const char* format_name, const stream_cursor& cur, const char* name,
-                 uint32_t length) {
-    printf("\nError in %s: Zero %s offset. Index=%u Length=%u\n", name, format_name,
-           static_cast<unsigned>(cur.pos), length);
-    return false;
-}
-
-// Reads a sequence's offset; false (message printed) for a bad coding or a zero offset under
-// the byte codings. Under the gamma coding an overlong code gives 0 and passes.
-bool read_offset(stream_cursor& cur, const pack_model& model, const char* name, uint32_t length,
-                 uint32_t& offset) {
+// Reads a sequence's offset; a bad coding or a zero offset under the byte codings fails.
+// Under the gamma coding an overlong code gives 0 and passes.
+decode_status read_offset(stream_cursor& cur, const pack_model& model, uint32_t length,
+                          uint32_t& offset) {
     switch (model.coding) {
-    case 1:
-        offset = read_offset_1byte(cur);
-        return offset != 0 || zero_offset("KTA", cur, name, length);
-    case 2:
-        offset = read_offset_2bytes(cur);
-        return offset != 0 || zero_offset("KTB", cur, name, length);
-    case 4: offset = read_offset_classes(cur, model.offset1); return true;
-    case 5: offset = read_offset_fixed(cur, model.offset1); return true;
-    case 6: offset = read_offset_two(cur, model.offset1, model.offset2); return true;
-    case 7: offset = read_offset_gamma(cur); return true;
-    default:
-        printf("\nError in %s: Unknown offset coding %u\n", name,
-               static_cast<unsigned>(model.coding));
-        return false;
+    case 1: offset = read_offset_1byte(cur); break;
+    case 2: offset = read_offset_2bytes(cur); break;
+    case 4: offset = read_offset_classes(cur, model.offset1); return {};
+    case 5: offset = read_offset_fixed(cur, model.offset1); return {};
+    case 6: offset = read_offset_two(cur, model.offset1, model.offset2); return {};
+    case 7: offset = read_offset_gamma(cur); return {};
+    default: return {decode_error::unknown_coding, model.coding, 0};
     }
+    if (offset == 0) return {decode_error::zero_offset, model.coding, length};
+    return {};
 }
 
 } // namespace
 
-int decode_token(stream_cursor& cur, const pack_model& model, const char* name, token& out) {
+decode_status decode_token(stream_cursor& cur, const pack_model& model, token& out) {
     out = token{};
     token_head head{};
-    if (!read_head(cur, model.type, head)) {
-        printf("\nError in %s: Unknown compression type %u\n", name,
-               static_cast<unsigned>(model.type));
-        return decode_failed;
-    }
-    if (head.kind == token_kind::end_mark) return decode_ok;
+    if (!read_head(cur, model.type, head)) return {decode_error::unknown_type, model.type, 0};
+    if (head.kind == token_kind::end_mark) return {};
     out.length = head.length;
-    if (head.kind == token_kind::literal_run) return decode_ok;
+    if (head.kind == token_kind::literal_run) return {};
     uint32_t offset = 0;
-    if (!read_offset(cur, model, name, head.length, offset)) return decode_failed;
+    const decode_status s = read_offset(cur, model, head.length, offset);
+    if (s.error != decode_error::none) return s;
     out.offset = offset;
-    return decode_ok;
+    return {};
 }

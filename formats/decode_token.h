@@ -1,14 +1,27 @@
 // One token of a packed stream under a pack model: the one place where the model picks a
-// token grammar and an offset coding. Prints its own message on failure.
+// token grammar and an offset coding. Silent: a failure comes back as a status with the
+// values its message needs, and the program that called words it.
 #pragma once
+
+#include <cstdint>
 
 #include "pack_model.h"
 #include "stream_cursor.h"
 #include "token.h"
 
-inline constexpr int decode_ok = 0;
-inline constexpr int decode_failed = 1;
+enum class decode_error : uint8_t {
+    none,
+    unknown_type,   // value: the compression type
+    unknown_coding, // value: the offset coding
+    zero_offset,    // value: the coding (1 or 2), length: the sequence's length
+};
 
-// Gives decode_ok with the token in out, or decode_failed after printing the message for
-// the file named name. out is cleared at the start of every call.
-int decode_token(stream_cursor& cur, const pack_model& model, const char* name, token& out);
+struct decode_status {
+    decode_error error = decode_error::none;
+    int value = 0;
+    uint32_t length = 0;
+};
+
+// Gives the token in out (cleared at the start of every call), or the failure. On a zero
+// offset the stream position has passed the offset bytes.
+decode_status decode_token(stream_cursor& cur, const pack_model& model, token& out);

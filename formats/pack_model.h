@@ -18,10 +18,3 @@ inline constexpr int type_ts1 = 5;
 int first_byte_flag(int type);
 // Number of "o" parameters the coding takes: 0, 1 or 2; -1: unsupported or unknown coding.
 int offset_param_count(int coding);
-
-// The names a listing header gives the model: "KTA".."TS1" ("???" for any other type), and
-// the offset coding's text with its widths ("(unknown)" for any other coding).
-const char* compression_label(int type);
-// Writes the coding's text into buf (always terminated, cut to size) and gives the length of
-// the whole text, as snprintf does.
-int offset_coding_text(char* buf, unsigned size, const pack_model& model);

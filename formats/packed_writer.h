@@ -17,8 +17,8 @@ struct stream_writer {
     bool overflow = false; // a byte did not fit in cap: the stream is unusable
     int32_t out_pos = 0;   // bytes the stream depacks to so far
     // The largest (output position written) - (stream bytes read by then) over every byte the
-    // depacker writes: what decides the in-place margin.
-    int32_t lead = -1;
+    // depacker writes: what decides the in-place margin. Far below any real lead until a write.
+    int32_t lead = INT32_MIN / 2;
 };
 
 void start_stream(stream_writer& w, uint8_t* out, int32_t cap);

@@ -1,17 +1,19 @@
 // Options act on the file arguments after them. Wildcards the shell left unexpanded are
-// expanded here, so that each match is a file argument of its own.
+// expanded here, all of them before the first file is touched, so that a pattern never
+// matches an output the run itself wrote.
 #include "args_scan.h"
-
-#include <glob.h>
-#include <sys/stat.h>
 
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "file_job.h"
+#include "name_messages.h"
 #include "name_model.h"
 #include "output_name.h"
+#include "stdout_check.h"
+#include "wildcards.h"
 
 namespace {
 
@@ -19,6 +21,11 @@ struct run_settings {
     run_mode mode = run_mode::list;
     std::string ext = "out";
     unsigned file_count = 0;
+};
+
+struct scan_item {
+    std::string text;
+    bool option;
 };
 
 void print_usage() {
@@ -50,45 +57,46 @@ void take_option(const std::string& arg, run_settings& run) {
     }
 }
 
-// The names an argument stands for: itself, unless it is a wildcard pattern that names
-// no existing file and matches some (sorted, as glob gives them).
-std::vector<std::string> expand_argument(const std::string& arg) {
-    struct stat st;
-    if (arg.find_first_of("*?[") == std::string::npos || stat(arg.c_str(), &st) == 0) return {arg};
-    glob_t found{};
-    std::vector<std::string> names;
-    if (glob(arg.c_str(), 0, nullptr, &found) == 0)
-        for (size_t i = 0; i < found.gl_pathc; ++i) names.emplace_back(found.gl_pathv[i]);
-    globfree(&found);
-    if (names.empty()) names.push_back(arg);
-    return names;
-}
-
 void take_file(const std::string& arg, run_settings& run) {
     if (run.mode == run_mode::list) printf("\n");
     ++run.file_count;
     name_model model;
-    if (!model_from_name(arg, model)) return;
+    const name_status s = model_from_name(arg, model);
+    if (s.error != name_error::none) {
+        print_name_error(arg, s);
+        return;
+    }
     const size_t cut = run.mode == run_mode::strip ? model.strip_cut : model.base_end;
     process_file(arg, model, run.mode, output_name(arg, cut, run.ext));
 }
 
-} // namespace
-
-int run_ktulist(int argc, char** argv) {
+int run_arguments(int argc, char** argv) {
     if (argc < 2) {
         print_usage();
         return 1;
     }
-    run_settings run;
+    // Every pattern expanded before the first file is processed; a name a pattern gives is a
+    // name even when it starts with a dash.
+    std::vector<scan_item> items;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (!arg.empty() && arg[0] == '-') {
-            take_option(arg, run);
+            items.push_back({arg, true});
             continue;
         }
-        for (const std::string& name : expand_argument(arg)) take_file(name, run);
+        std::vector<std::string> names;
+        expand_argument(arg, names);
+        for (std::string& name : names) items.push_back({std::move(name), false});
+    }
+    run_settings run;
+    for (const scan_item& item : items) {
+        if (item.option) take_option(item.text, run);
+        else take_file(item.text, run);
     }
     if (run.file_count == 0) puts("Error: No input files");
     return 0;
 }
+
+} // namespace
+
+int run_ktulist(int argc, char** argv) { return finish_stdout(run_arguments(argc, argv)); }

@@ -22,6 +22,13 @@ struct file_stats {
     uint32_t overhead_bits = 0;
 };
 
+// The names a listing header gives the model: "KTA".."TS1" ("???" for any other type), and
+// the offset coding's text with its widths ("(unknown)" for any other coding).
+const char* compression_label(int type);
+// Writes the coding's text into buf (always terminated, cut to size) and gives the length of
+// the whole text, as snprintf does.
+int offset_coding_text(char* buf, unsigned size, const pack_model& model);
+
 // Label, coding text and dots of the header's "Compression" line, ending in a space.
 void describe_model(const pack_model& model);
 void print_header(const char* name, int32_t size, const pack_model& model);

@@ -1,65 +1,83 @@
-// Bounds are compared in 64-bit or unsigned arithmetic: a decoded length or offset may be
-// any 32-bit value, and no sum of it with a position may wrap past a check.
+// The listing and the depacking of one file run the same token walk as every other reader of
+// the streams; this loop adds the lines, the statistics and the wording of each failure.
 #include "token_loop.h"
 
 #include <cstdio>
-#include <cstring>
 
-#include "decode_token.h"
+#include "token_walk.h"
 
 uint8_t out_buf[kt_buf_size];
 
 namespace {
 
 struct loop_state {
-    stream_cursor cur;
-    int32_t out_pos = 0;
+    token_walk walk;
     pending_line pending;
     file_stats stats;
 };
 
-// Sequence: prints its line, checks its offset, copies. False after an error message.
-bool take_sequence(loop_state& s, const stream_job& job, int32_t p0, int32_t u0, const token& t) {
-    const bool list = job.mode == run_mode::list;
-    if (list) {
-        print_pending_line(s.pending, out_buf);
-        print_sequence_line(p0, u0, t.length, t.offset);
+void print_decode_error(const char* name, const stream_cursor& cur, const decode_status& d) {
+    switch (d.error) {
+    case decode_error::unknown_type:
+        printf("\nError in %s: Unknown compression type %u\n", name, static_cast<unsigned>(d.value));
+        break;
+    case decode_error::unknown_coding:
+        printf("\nError in %s: Unknown offset coding %u\n", name, static_cast<unsigned>(d.value));
+        break;
+    case decode_error::zero_offset:
+        printf("\nError in %s: Zero %s offset. Index=%u Length=%u\n", name,
+               d.value == 1 ? "KTA" : "KTB", static_cast<unsigned>(cur.pos), d.length);
+        break;
+    case decode_error::none: break;
     }
-    if (t.offset > static_cast<uint32_t>(s.out_pos)) {
-        printf("\nError in %s at +%u: Unpack %u - offset %u < 0\n", job.name,
-               static_cast<unsigned>(s.cur.pos), static_cast<unsigned>(s.out_pos), t.offset);
-        return false;
-    }
-    if (!list) {
-        // Byte by byte, front to back: an offset below the length repeats the last bytes.
-        uint8_t* dst = out_buf + s.out_pos;
-        const uint8_t* src = dst - t.offset;
-        for (uint32_t k = 0; k < t.length; ++k) dst[k] = src[k];
-    }
-    s.out_pos += static_cast<int32_t>(t.length);
-    s.stats.packed += t.length;
-    ++s.stats.num_sek;
-    s.pending.length = 0;
-    return true;
 }
 
-// Literal run: checks it against the data, copies it. False after an error message.
-bool take_literal_run(loop_state& s, const stream_job& job, int32_t p0, int32_t u0,
-                      const token& t) {
+// The message of a step that failed, after whatever lines the listing shows before it.
+void print_walk_error(const loop_state& s, const stream_job& job, const walk_step& step) {
+    const unsigned pos = static_cast<unsigned>(s.walk.cur.pos);
+    const unsigned out_pos = static_cast<unsigned>(s.walk.out_pos);
+    switch (step.status) {
+    case walk_status::decode_failed: print_decode_error(job.name, s.walk.cur, step.decode); break;
+    case walk_status::past_buffer:
+        printf("\nError in %s at +%u: Unpack %u + length %u > buffer %u\n", job.name, pos, out_pos,
+               step.tok.length, static_cast<unsigned>(kt_buf_size));
+        break;
+    case walk_status::offset_before_start:
+        printf("\nError in %s at +%u: Unpack %u - offset %u < 0\n", job.name, pos, out_pos,
+               step.tok.offset);
+        break;
+    case walk_status::past_data:
+        printf("\nError in %s at +%u: Source index + length %u > size %u\n", job.name, pos,
+               step.tok.length, static_cast<unsigned>(s.walk.cur.size));
+        break;
+    default: break;
+    }
+}
+
+// The lines and counts of one step; false when the step ended the file with an error.
+bool take_step(loop_state& s, const stream_job& job, const walk_step& step) {
+    const bool list = job.mode == run_mode::list;
+    const token& t = step.tok;
+    const bool reached_token = step.status == walk_status::token_taken ||
+                               step.status == walk_status::offset_before_start ||
+                               step.status == walk_status::past_data;
+    if (reached_token && t.offset != 0) {
+        // A sequence's line stands before the check of its offset.
+        if (list) {
+            print_pending_line(s.pending, out_buf);
+            print_sequence_line(step.pack, step.unpack, t.length, t.offset);
+        }
+        if (step.status != walk_status::token_taken) return false;
+        s.stats.packed += t.length;
+        ++s.stats.num_sek;
+        s.pending.length = 0;
+        return true;
+    }
+    if (step.status != walk_status::token_taken) return false;
     if (s.pending.length == 0) {
-        s.pending.pack = p0;
-        s.pending.unpack = u0;
+        s.pending.pack = step.pack;
+        s.pending.unpack = step.unpack;
     }
-    if (uint64_t(uint32_t(s.cur.pos)) + t.length > uint64_t(uint32_t(s.cur.size))) {
-        printf("\nError in %s at +%u: Source index + length %u > size %u\n", job.name,
-               static_cast<unsigned>(s.cur.pos), t.length, static_cast<unsigned>(s.cur.size));
-        return false;
-    }
-    // The listing shows at most 16 bytes of a pending line; later runs need no copy there.
-    if (job.mode != run_mode::list || s.pending.length <= 15)
-        memcpy(out_buf + s.out_pos, s.cur.data + s.cur.pos, t.length);
-    s.out_pos += static_cast<int32_t>(t.length);
-    s.cur.pos += static_cast<int32_t>(t.length);
     s.stats.no_pack += t.length;
     s.pending.length += t.length;
     return true;
@@ -67,31 +85,22 @@ bool take_literal_run(loop_state& s, const stream_job& job, int32_t p0, int32_t 
 
 // Token loop up to the end mark or the end of the data. False after an error message.
 bool run_tokens(loop_state& s, const stream_job& job, bool& end_mark) {
-    const bool list = job.mode == run_mode::list;
-    while (s.cur.pos < s.cur.size) {
-        const int32_t p0 = s.cur.pos;
-        const int32_t u0 = s.out_pos;
-        token t;
-        if (decode_token(s.cur, job.model, job.name, t) != decode_ok) return false;
-        if (t.length == 0) {
-            if (list) {
+    for (;;) {
+        const walk_step step = walk_token(s.walk);
+        if (step.status == walk_status::end_of_data) return true;
+        if (step.status == walk_status::end_mark) {
+            if (job.mode == run_mode::list) {
                 print_pending_line(s.pending, out_buf);
-                print_end_mark_line(p0, u0);
+                print_end_mark_line(step.pack, step.unpack);
             }
             end_mark = true;
             return true;
         }
-        if (uint64_t(uint32_t(s.out_pos)) + t.length > uint64_t{kt_buf_size}) {
-            printf("\nError in %s at +%u: Unpack %u + length %u > buffer %u\n", job.name,
-                   static_cast<unsigned>(s.cur.pos), static_cast<unsigned>(s.out_pos), t.length,
-                   static_cast<unsigned>(kt_buf_size));
+        if (!take_step(s, job, step)) {
+            print_walk_error(s, job, step);
             return false;
         }
-        const bool good = t.offset != 0 ? take_sequence(s, job, p0, u0, t)
-                                        : take_literal_run(s, job, p0, u0, t);
-        if (!good) return false;
     }
-    return true;
 }
 
 } // namespace
@@ -102,19 +111,13 @@ stream_result list_or_depack(const uint8_t* data, int32_t size, const stream_job
     if (list) print_header(job.name, size, job.model);
 
     loop_state s;
-    reset_cursor(s.cur, data, size);
-    // An empty file has no first raw byte to take; it ends like any empty file.
-    if (job.first_byte && size > 0) {
-        if (list) print_first_byte_line(data[0]);
-        out_buf[0] = data[0];
-        s.cur.pos = 1;
-        s.out_pos = 1;
-    }
+    if (start_walk(s.walk, data, size, job.model, out_buf, kt_buf_size) && list)
+        print_first_byte_line(data[0]);
     if (!run_tokens(s, job, result.end_mark)) return result;
 
-    s.stats.packed_pos = s.cur.pos;
-    s.stats.unpacked = s.out_pos;
-    s.stats.overhead_bits = s.cur.overhead_bits;
+    s.stats.packed_pos = s.walk.cur.pos;
+    s.stats.unpacked = s.walk.out_pos;
+    s.stats.overhead_bits = s.walk.cur.overhead_bits;
     result.stats = s.stats;
     if (list) {
         print_pending_line(s.pending, out_buf);

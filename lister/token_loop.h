@@ -11,8 +11,7 @@
 
 struct stream_job {
     const char* name = ""; // the argument, printed in every message about the file
-    pack_model model;
-    bool first_byte = false;
+    pack_model model; // a first raw byte where the type has one
     run_mode mode = run_mode::list;
     bool input_cut = false; // the file is longer than the kt_buf_size bytes in data
 };
@@ -24,7 +23,7 @@ struct stream_result {
     file_stats stats;
 };
 
-// Receives the unpacked data (in list mode only the literal bytes the listing shows).
+// Receives the unpacked data.
 extern uint8_t out_buf[kt_buf_size];
 
 // Runs one file's stream from data[0 .. size), size at most kt_buf_size. Nothing is read

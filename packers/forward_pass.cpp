@@ -1,58 +1,53 @@
 // The forward pass with a cheap candidate visit. Each pair's positions lie in one contiguous
-// list, walked backwards, and each entry carries the bytes that settle most visits without
-// touching the tables. It makes exactly the choices of the plain walk (forward_pass_plain.cpp);
-// the comments give the reason each shortcut changes nothing.
+// list (pair_lists.h), walked backwards, and each entry carries the bytes that settle most
+// visits without touching the tables. It makes exactly the choices of the reference walk that
+// the tests keep; the comments give the reason each shortcut changes nothing.
 #include <algorithm>
 #include <bit>
 #include <climits>
 
 #include "forward_pass.h"
+#include "pair_lists.h"
 #include "parse_steps.h"
 #include "variant.h"
 
 namespace {
 
-// An entry of pair_pos: c, then B[c+1], then the period of c's stretch if it is 1, 2 or 3
-// (set once c has been parsed), then B[c-2] .. B[c-5] nearest first.
-constexpr int entry_after_shift = 16;
-constexpr int entry_period_shift = 24;
-constexpr int entry_context_shift = 32;
+// The walk at one position: the range of candidates still to examine, the best so far and
+// what decides which candidates need the full visit.
+struct walk_state {
+    int p = 0;
+    int skip_above = max_input;
+    int bound = 0;
+    // Candidates from bound to skip_above are examined: c - bound < span, taken unsigned,
+    // tests both ends at once. Recomputed whenever either end moves (set_span).
+    int span = 0;
+    // The best so far as one number: lower cost first, then the longer length; a later
+    // candidate replaces it only when strictly better, so at a tie the nearer one stays.
+    uint64_t best_key = UINT64_MAX;
+    int best_off = 0;
+    int rep_period = 0;
+    int rep_len = 0;
+    // A stretch can be inherited only from a length above this (see inherit_stretch:
+    // m > 2q >= 2 and m - q > rep_len - rep_period, with m <= len and q >= 1).
+    int inherit_floor = 2;
+    // The short loop takes lengths up to this: no stretch to pass on, no cap to meet.
+    int run_len_limit = 0;
+    // Way A can only apply to the candidate at the offset of the sequence ending at prev.
+    int a_cand = -1;
+    uint64_t context = 0;
+    // Bit q set: period q (1 to 3) also ends at p - q, the other condition of way C.
+    unsigned shortcut_periods = 0;
+    // B[p+1], or 0x100 past the end (see the memo rule in forward_pass).
+    uint64_t after = 0;
+    // Per short period q (byte q, 0 = none), the length from which a candidate needs the full
+    // visit: at offsets 1 and 2 (full_from) and from 3 on (full_far).
+    uint32_t full_from = 0;
+    uint32_t full_far = 0;
+    uint64_t short_memos[16] = {};
+};
 
-// B[p-2] .. B[p-5], nearest in the low byte; bytes before position 0 count as 0.
-uint64_t context_before(const uint8_t* b, int p) {
-    if (p >= 5)
-        return uint64_t(b[p - 2]) | uint64_t(b[p - 3]) << 8 | uint64_t(b[p - 4]) << 16 |
-               uint64_t(b[p - 5]) << 24;
-    uint64_t x = 0;
-    for (int k = 5; k >= 2; --k) x = x << 8 | (p - k >= 0 ? b[p - k] : 0u);
-    return x;
-}
-
-// Groups positions 1..n-1 by the pair ending there, ascending within a pair, in pair_pos;
-// pair_first[key] becomes the index of the pair's first entry, pair_slot[p] that of p.
-void build_pair_lists(pack_tables& t, const uint8_t* b, int n) {
-    std::fill(t.pair_first, t.pair_first + max_input + 1, 0u);
-    for (int p = 1; p < n; ++p) ++t.pair_first[b[p - 1] << 8 | b[p]];
-    uint32_t end = 0;
-    for (int k = 0; k < max_input; ++k) {
-        end += t.pair_first[k];
-        t.pair_first[k] = end;
-    }
-    uint64_t context = context_before(b, n - 1);
-    for (int p = n - 1; p >= 1; --p) {
-        const uint32_t slot = --t.pair_first[b[p - 1] << 8 | b[p]];
-        const uint64_t after = p + 1 < n ? b[p + 1] : 0;
-        t.pair_pos[slot] = uint64_t(p) | after << entry_after_shift | context << entry_context_shift;
-        t.pair_slot[p] = uint16_t(slot);
-        context = context >> 8 | uint64_t(p >= 6 ? b[p - 6] : 0u) << 24;
-    }
-}
-
-// Once p is parsed, its entry carries the period of its stretch if that is 1, 2 or 3.
-void note_short_period(pack_tables& t, int p) {
-    if (const int q = t.stretch[p].period; q >= 1 && q <= 3)
-        t.pair_pos[t.pair_slot[p]] |= uint64_t(q) << entry_period_shift;
-}
+void set_span(walk_state& w) { w.span = std::max(w.skip_above, w.bound - 1) - w.bound + 1; }
 
 // The bound below which the walk at p ends: c < best_len can't give a longer match,
 // p - c beyond the largest offset is out of reach, and a best of the largest length ends it.
@@ -93,7 +88,7 @@ template <class V>
 int memo_run(const uint64_t* pair_pos, int i, int lo, memo_rec* memo, int p, int floor,
              int len_limit, uint64_t best_key) {
     for (; i >= lo; --i) {
-        const int c = int(pair_pos[i] & 0xFFFF);
+        const int c = entry_pos(pair_pos[i]);
         if (c < floor) break;
         // The memo of c - 1 moved on: position + 1, length + 1 (see memo_word).
         uint64_t v = memo_word(memo[c - 1]) + 0x10001;
@@ -110,13 +105,6 @@ int memo_run(const uint64_t* pair_pos, int i, int lo, memo_rec* memo, int p, int
         put_memo_word(memo[c], v);
     }
     return i;
-}
-
-// Where the memo of candidate c (entry e) goes at p: c, or the spare entry when B[c+1] differs
-// from B[p+1] (see forward_pass). Chosen without a branch: on some data both are as likely.
-int memo_slot(uint64_t e, int c, uint64_t after) {
-    const int unread = int(((e >> entry_after_shift) & 0xFF) != after);
-    return c + unread * (max_input - c);
 }
 
 // The offset from which a sequence of 2 to 5 bytes costs more than a nearer one, checked
@@ -155,235 +143,243 @@ void fill_short_memos(const int32_t* cost, int p, uint64_t* short_memos) {
 // The loop over candidates that the bytes before the pair settle alone (see the full visit):
 // from index i down to lo_run, it takes each whose length the entry gives and whose only
 // effect is its memo, as long as none becomes the best, and gives the index of the first it
-// can't take, which the full visit then examines from scratch. full_near and full_far hold,
+// can't take, which the full visit then examines from scratch. w.full_from and w.full_far hold,
 // per byte, the length from which a candidate of short period 0 to 3 needs the full visit, at
 // offsets 1 and 2 and at offsets from 3 on.
 template <class V>
-int context_run(pack_tables& t, int i, int lo_run, int p, int bound, int span, uint64_t context,
-                uint64_t after, uint32_t full_near, uint32_t full_far, const uint64_t* short_memos,
-                uint64_t best_key) {
+int context_run(pack_tables& t, int i, int lo_run, const walk_state& w) {
+    const int p = w.p;
     for (; i >= lo_run; --i) {
         const uint64_t e = t.pair_pos[i];
-        const int c = int(e & 0xFFFF);
-        if (unsigned(c - bound) >= unsigned(span)) break;
-        const uint64_t diff = (e >> entry_context_shift) ^ context;
+        const int c = entry_pos(e);
+        if (unsigned(c - w.bound) >= unsigned(w.span)) break;
+        const uint64_t diff = (e >> entry_context_shift) ^ w.context;
         if (diff == 0) break;
         const int len = std::min(2 + (std::countr_zero(diff) >> 3), c + 1);
         const int small_period = int(e >> entry_period_shift) & 3;
-        const uint32_t full_from = p - c >= 3 ? full_far : full_near;
+        const uint32_t full_from = p - c >= 3 ? w.full_far : w.full_from;
         if (len >= int(full_from >> (8 * small_period) & 0xFF)) break;
         constexpr int far = far_offset<V>();
-        const uint64_t m = short_memos[len + (p - c >= far ? 8 : 0)];
-        if (((m >> 16) ^ 0xFFFF) < best_key) break;
-        put_memo_word(t.memo[memo_slot(e, c, after)], m);
+        const uint64_t m = w.short_memos[len + (p - c >= far ? 8 : 0)];
+        if (((m >> 16) ^ 0xFFFF) < w.best_key) break;
+        put_memo_word(t.memo[memo_slot(e, c, w.after)], m);
     }
     return i;
+}
+
+// A candidate's sequence becomes the best when strictly better; the walk's bound follows.
+template <class V>
+void offer(walk_state& w, int seq, int len, int off) {
+    const uint64_t key = uint64_t(seq) << 16 | uint64_t(0xFFFF - len);
+    if (key < w.best_key) {
+        w.best_key = key;
+        w.best_off = off;
+        w.bound = walk_bound<V>(w.p, len);
+        set_span(w);
+    }
+}
+
+// The settling condition of the full visit as a length per short period. Farther out, way C's
+// skip_above comes to nothing: with the length L at most 5 known and the offset at least
+// 3 >= L - 2, it sets skip_above = p - L' + 1 with L' <= L, which is c - 1 or more, so it
+// passes over no candidate below c; nor did the bound it replaces, since c itself was
+// examined. Only the inherited stretch is left, which needs a length above two periods and
+// above inherit_floor.
+template <class V>
+void set_full_limits(walk_state& w) {
+    w.run_len_limit = std::min(w.inherit_floor, V::max_seq_len);
+    uint32_t near = 0xFF, far = 0xFF;
+    for (int q = 1; q <= 3; ++q) {
+        const int from = std::max(2 * q, (w.shortcut_periods >> q & 1) ? 0 : w.inherit_floor + 1);
+        near |= uint32_t(std::min(from, 0xFF)) << (8 * q);
+        far |= uint32_t(std::min(std::max(2 * q + 1, w.inherit_floor + 1), 0xFF)) << (8 * q);
+    }
+    w.full_from = near;
+    w.full_far = far;
+}
+
+// The walk's state at p before its first candidate.
+template <class V>
+void start_walk_at(walk_state& w, const pack_tables& t, const uint8_t* b, int p, int n) {
+    w = walk_state{};
+    w.p = p;
+    w.bound = walk_bound<V>(p, 0);
+    set_span(w);
+    const int prev = p - 1;
+    w.a_cand = t.step_len[prev] != 0 ? p - t.step_off[prev] : -1;
+    w.context = context_before(b, p);
+    for (int q = 1; q <= 3 && q < p; ++q)
+        w.shortcut_periods |= unsigned(t.stretch[p - q].period == q) << q;
+    // memo[c] = p is read only at p + 1, by candidate c + 1, which exists only when
+    // B[c+1] = B[p+1]. Other memos go to the spare entry: an unwritten memo keeps an older
+    // position, which no later prev equals.
+    w.after = p + 1 < n ? b[p + 1] : 0x100;
+    set_full_limits<V>(w);
+    fill_short_memos<V>(t.cost, p, w.short_memos);
+}
+
+// The nearest candidate at the offset of the sequence ending at prev, in reach: way A gives
+// its length and ends the walk, so it is the only candidate examined, as in long runs and
+// repeats. Its memo goes where the reference walk puts it. False when way A doesn't apply.
+template <class V>
+bool take_way_a(pack_tables& t, int p, int lo, int lit_cost, int& run_count, pack_status& status) {
+    const int prev = p - 1;
+    const int first = int(t.pair_slot[p]) - 1;
+    if (first < lo || t.step_len[prev] == 0) return false;
+    const int c = entry_pos(t.pair_pos[first]);
+    const int w = p - c;
+    if (w != t.step_off[prev] || w > V::max_offset) return false;
+    walk_result r;
+    r.best_len = std::min({t.step_len[prev] + 1, c + 1, V::max_seq_len});
+    r.best_off = w;
+    r.best_cost = t.cost[p - r.best_len] + V::seq_cost(r.best_len, w);
+    put_memo(t.memo[c], p, r.best_len, r.best_cost);
+    inherit_stretch(t.stretch[c], r.best_len, r);
+    status = decide<V>(t, p, lit_cost, r, run_count);
+    if (!failed(status)) note_short_period(t, p);
+    return true;
+}
+
+// The full visit of candidate c (entry e) at p; gives true when the visit took its length
+// from the memo of c - 1 (way B), after which a run of such visits is likely.
+template <class V>
+bool full_visit(pack_tables& t, const uint8_t* b, walk_state& w, uint64_t e) {
+    const int p = w.p;
+    const int prev = p - 1;
+    const int c = entry_pos(e);
+    const int off = p - c;
+    const int memo_at = memo_slot(e, c, w.after);
+    const uint64_t diff = (e >> entry_context_shift) ^ w.context;
+    int len;
+    if (diff != 0 && c != w.a_cand) {
+        // The bytes before the pair differ within four: the match length is known. Ways B and
+        // D give that length too, without side effects; way C does as long as the length is
+        // under two periods, and then no stretch can be inherited. A length of at most 5 is
+        // two periods only for periods 1 to 3. Nor does way C apply where p - q ends no
+        // stretch of that period; then a length up to inherit_floor settles it too.
+        len = std::min(2 + (std::countr_zero(diff) >> 3), c + 1);
+        const int small_period = int(e >> entry_period_shift) & 3;
+        if ((small_period == 0) | (2 * small_period > len) |
+            ((((w.shortcut_periods >> small_period) & 1) == 0) & (len <= w.inherit_floor))) {
+            const int seq = t.cost[p - len] + V::seq_cost(len, off);
+            put_memo(t.memo[memo_at], p, len, seq);
+            offer<V>(w, seq, len, off);
+            return false;
+        }
+    }
+    const int max_len = std::min(c + 1, V::max_seq_len);
+    bool way_b = false;
+    int q;
+    int seq;
+    if (const memo_rec m = t.memo[c - 1];
+        m.memo_pos == prev && c != w.a_cand && m.memo_len < V::max_seq_len) {
+        // Way B. The memo came from a visit of c - 1, at most c long, and carries that visit's
+        // sequence cost: one byte longer, the sequence starts at the same place.
+        len = m.memo_len + 1;
+        seq = m.memo_cost + V::seq_cost(len, off) - V::seq_cost(len - 1, off);
+        way_b = true;
+    } else {
+        if (c == w.a_cand) {
+            len = std::min(t.step_len[prev] + 1, max_len);
+        } else if (m.memo_pos == prev) {
+            len = max_len; // way B at the longest length
+        } else if ((q = t.stretch[c].period) != 0 && t.stretch[p - q].period == q) {
+            len = repeat_shortcut<V>(t, b, c, p, q, max_len, w.skip_above);
+            set_span(w);
+        } else {
+            len = compare_back(b, c, p, max_len);
+        }
+        seq = t.cost[p - len] + V::seq_cost(len, off);
+    }
+    put_memo(t.memo[memo_at], p, len, seq);
+    offer<V>(w, seq, len, off);
+    if (len > w.inherit_floor) {
+        const stretch_rec sc = t.stretch[c];
+        if (sc.period != 0) {
+            const int m = std::min(len, int(sc.period_len));
+            if (m > 2 * sc.period && m - sc.period > w.rep_len - w.rep_period) {
+                w.rep_period = sc.period;
+                w.rep_len = m;
+                w.inherit_floor = std::max(2, w.rep_len - w.rep_period + 1);
+                set_full_limits<V>(w);
+            }
+        }
+    }
+    return way_b;
+}
+
+// The candidates of p's pair from the nearest down, each settled by the cheapest loop that can.
+template <class V>
+void walk_candidates(pack_tables& t, const uint8_t* b, walk_state& w, int lo) {
+    const int p = w.p;
+    // The context loop stops above way A's candidate, if it is in this list, and leaves it to
+    // the full visit.
+    int lo_run = lo;
+    if (w.a_cand >= 1 && b[w.a_cand - 1] == b[p - 1] && b[w.a_cand] == b[p])
+        lo_run = std::max(lo, int(t.pair_slot[w.a_cand]) + 1);
+    bool in_run = false;
+    int run_from = 0; // the candidate whose way B visit started the run
+    for (int i = int(t.pair_slot[p]) - 1; i >= lo; --i) {
+        // After a way B visit, a run of more such visits is likely (long repeats, sparse
+        // data); the short loop takes them, stopping at the first it can't settle alone.
+        if (in_run) {
+            const int floor = std::max(w.bound, w.a_cand < run_from ? w.a_cand + 1 : 0);
+            i = memo_run<V>(t.pair_pos, i, lo, t.memo, p, floor, w.run_len_limit, w.best_key);
+            in_run = false;
+            if (i < lo) break;
+        }
+        i = context_run<V>(t, i, lo_run, w);
+        if (i < lo) break;
+        const uint64_t e = t.pair_pos[i];
+        const int c = entry_pos(e);
+        if (unsigned(c - w.bound) >= unsigned(w.span)) {
+            if (c < w.bound) break;
+            continue; // above skip_above: passed over
+        }
+        if (full_visit<V>(t, b, w, e)) {
+            in_run = true;
+            run_from = c;
+        }
+        if (c == w.a_cand) break;
+    }
 }
 
 } // namespace
 
 template <class V>
-int forward_pass(pack_tables& t, const uint8_t* b, int n) {
+pack_status forward_pass(pack_tables& t, const uint8_t* b, int n) {
     int run_count = parse_start(t);
-    if (n == 1) return 0;
+    if (n == 1) return {};
     build_pair_lists(t, b, n);
+    walk_state w;
     for (int p = 1; p < n; ++p) {
-        const int prev = p - 1;
         const int lit_cost = literal_step<V>(t, p, run_count);
-        const int lo = int(t.pair_first[b[prev] << 8 | b[p]]);
-
-        // The nearest candidate at the offset of the sequence ending at prev, in reach: way A
-        // gives its length and ends the walk, so it is the only candidate examined, as in long
-        // runs and repeats. Its memo goes where the plain walk puts it.
-        if (const int first = int(t.pair_slot[p]) - 1; first >= lo && t.step_len[prev] != 0) {
-            const int c = int(t.pair_pos[first] & 0xFFFF);
-            const int w = p - c;
-            if (w == t.step_off[prev] && w <= V::max_offset) {
-                walk_result r;
-                r.best_len = std::min({t.step_len[prev] + 1, c + 1, V::max_seq_len});
-                r.best_off = w;
-                r.best_cost = t.cost[p - r.best_len] + V::seq_cost(r.best_len, w);
-                put_memo(t.memo[c], p, r.best_len, r.best_cost);
-                inherit_stretch(t.stretch[c], r.best_len, r);
-                if (int status = decide<V>(t, p, lit_cost, r, run_count)) return status;
-                note_short_period(t, p);
-                continue;
-            }
-        }
-
-        // No candidate, or the nearest one out of reach: p keeps the literal, and its stretch
-        // record stays 0 from the zeroed start, as in the plain walk.
-        if (const int first = int(t.pair_slot[p]) - 1;
-            first < lo || p - int(t.pair_pos[first] & 0xFFFF) > V::max_offset)
+        const int lo = int(t.pair_first[b[p - 1] << 8 | b[p]]);
+        pack_status status;
+        if (take_way_a<V>(t, p, lo, lit_cost, run_count, status)) {
+            if (failed(status)) return status;
             continue;
-
-        int skip_above = max_input;
-        int bound = walk_bound<V>(p, 0);
-        // Candidates from bound to skip_above are examined: c - bound < span, taken unsigned,
-        // tests both ends at once. Recomputed whenever either end moves.
-        auto span_of = [&] { return std::max(skip_above, bound - 1) - bound + 1; };
-        int span = span_of();
-        // The best so far as one number: lower cost first, then the longer length; a later
-        // candidate replaces it only when strictly better, so at a tie the nearer one stays.
-        uint64_t best_key = UINT64_MAX;
-        int best_off = 0;
-        // A candidate's sequence becomes the best when strictly better; the walk's bound follows.
-        auto offer = [&](int seq, int len, int w) {
-            const uint64_t key = uint64_t(seq) << 16 | uint64_t(0xFFFF - len);
-            if (key < best_key) {
-                best_key = key;
-                best_off = w;
-                bound = walk_bound<V>(p, len);
-                span = span_of();
-            }
-        };
-        int rep_period = 0;
-        int rep_len = 0;
-        // A stretch can be inherited only from a length above this (see inherit_stretch:
-        // m > 2q >= 2 and m - q > rep_len - rep_period, with m <= len and q >= 1).
-        int inherit_floor = 2;
-        // The short loop takes lengths up to this: no stretch to pass on, no cap to meet.
-        int run_len_limit = std::min(inherit_floor, V::max_seq_len);
-        // Way A can only apply to the candidate at the offset of the sequence ending at prev.
-        const int a_cand = t.step_len[prev] != 0 ? p - t.step_off[prev] : -1;
-        const uint64_t context = context_before(b, p);
-        // Bit q set: period q (1 to 3) also ends at p - q, the other condition of way C.
-        unsigned shortcut_periods = 0;
-        for (int q = 1; q <= 3 && q < p; ++q)
-            shortcut_periods |= unsigned(t.stretch[p - q].period == q) << q;
-        // memo[c] = p is read only at p + 1, by candidate c + 1, which exists only when
-        // B[c+1] = B[p+1]. Other memos go to the spare entry: an unwritten memo keeps an older
-        // position, which no later prev equals.
-        const uint64_t after = p + 1 < n ? b[p + 1] : 0x100;
-        const int32_t* const cost = t.cost;
-        memo_rec* const memo = t.memo;
-        // The settling condition of the full visit below as a length per short period: a
-        // candidate of short period q (0 = none) needs the full visit from this length on.
-        auto full_from_of = [&] {
-            uint32_t x = 0xFF;
-            for (int q = 1; q <= 3; ++q) {
-                const int from =
-                    std::max(2 * q, (shortcut_periods >> q & 1) ? 0 : inherit_floor + 1);
-                x |= uint32_t(std::min(from, 0xFF)) << (8 * q);
-            }
-            return x;
-        };
-        uint32_t full_from = full_from_of();
-        // Farther out, way C's skip_above comes to nothing: with the length L at most 5 known
-        // and the offset w at least 3 >= L - 2, it sets skip_above = p - L' + 1 with L' <= L,
-        // which is c - 1 or more, so it passes over no candidate below c; nor did the bound it
-        // replaces, since c itself was examined. Only the inherited stretch is left, which
-        // needs a length above two periods and above inherit_floor.
-        auto full_far_of = [&] {
-            uint32_t x = 0xFF;
-            for (int q = 1; q <= 3; ++q)
-                x |= uint32_t(std::min(std::max(2 * q + 1, inherit_floor + 1), 0xFF)) << (8 * q);
-            return x;
-        };
-        uint32_t full_far = full_far_of();
-        uint64_t short_memos[16] = {};
-        fill_short_memos<V>(t.cost, p, short_memos);
-        // The context loop stops above way A's candidate, if it is in this list, and leaves
-        // it to the full visit.
-        int lo_run = lo;
-        if (a_cand >= 1 && b[a_cand - 1] == b[prev] && b[a_cand] == b[p])
-            lo_run = std::max(lo, int(t.pair_slot[a_cand]) + 1);
-
-        bool in_run = false;
-        int run_from = 0; // the candidate whose way B visit started the run
-        for (int i = int(t.pair_slot[p]) - 1; i >= lo; --i) {
-            // After a way B visit, a run of more such visits is likely (long repeats, sparse
-            // data); the short loop takes them, stopping at the first it can't settle alone.
-            if (in_run) {
-                const int floor = std::max(bound, a_cand < run_from ? a_cand + 1 : 0);
-                i = memo_run<V>(t.pair_pos, i, lo, memo, p, floor, run_len_limit, best_key);
-                in_run = false;
-                if (i < lo) break;
-            }
-            i = context_run<V>(t, i, lo_run, p, bound, span, context, after, full_from, full_far,
-                               short_memos, best_key);
-            if (i < lo) break;
-            const uint64_t e = t.pair_pos[i];
-            const int c = int(e & 0xFFFF);
-            if (unsigned(c - bound) >= unsigned(span)) {
-                if (c < bound) break;
-                continue; // above skip_above: passed over
-            }
-            const int w = p - c;
-            const int memo_at = memo_slot(e, c, after);
-            const uint64_t diff = (e >> entry_context_shift) ^ context;
-            int len;
-            if (diff != 0 && c != a_cand) {
-                // The bytes before the pair differ within four: the match length is known.
-                // Ways B and D give that length too, without side effects; way C does as long
-                // as the length is under two periods, and then no stretch can be inherited.
-                // A length of at most 5 is two periods only for periods 1 to 3. Nor does way C
-                // apply where p - q ends no stretch of that period; then a length up to
-                // inherit_floor settles it too.
-                len = std::min(2 + (std::countr_zero(diff) >> 3), c + 1);
-                const int small_period = int(e >> entry_period_shift) & 3;
-                if ((small_period == 0) | (2 * small_period > len) |
-                    ((((shortcut_periods >> small_period) & 1) == 0) & (len <= inherit_floor))) {
-                    const int seq = cost[p - len] + V::seq_cost(len, w);
-                    put_memo(memo[memo_at], p, len, seq);
-                    offer(seq, len, w);
-                    continue;
-                }
-            }
-            const int max_len = std::min(c + 1, V::max_seq_len);
-            int q;
-            int seq;
-            if (const memo_rec m = memo[c - 1]; m.memo_pos == prev && c != a_cand &&
-                                                m.memo_len < V::max_seq_len) {
-                // Way B. The memo came from a visit of c - 1, at most c long, and carries that
-                // visit's sequence cost: one byte longer, the sequence starts at the same place.
-                len = m.memo_len + 1;
-                seq = m.memo_cost + V::seq_cost(len, w) - V::seq_cost(len - 1, w);
-                in_run = true;
-                run_from = c;
-            } else {
-                if (c == a_cand) {
-                    len = std::min(t.step_len[prev] + 1, max_len);
-                } else if (m.memo_pos == prev) {
-                    len = max_len; // way B at the longest length
-                } else if ((q = t.stretch[c].period) != 0 && t.stretch[p - q].period == q) {
-                    len = repeat_shortcut<V>(t, b, c, p, q, max_len, skip_above);
-                    span = span_of();
-                } else {
-                    len = compare_back(b, c, p, max_len);
-                }
-                seq = cost[p - len] + V::seq_cost(len, w);
-            }
-            put_memo(memo[memo_at], p, len, seq);
-            offer(seq, len, w);
-            if (len > inherit_floor) {
-                const stretch_rec sc = t.stretch[c];
-                if (sc.period != 0) {
-                    const int m = std::min(len, int(sc.period_len));
-                    if (m > 2 * sc.period && m - sc.period > rep_len - rep_period) {
-                        rep_period = sc.period;
-                        rep_len = m;
-                        inherit_floor = std::max(2, rep_len - rep_period + 1);
-                        run_len_limit = std::min(inherit_floor, V::max_seq_len);
-                        full_from = full_from_of();
-                        full_far = full_far_of();
-                    }
-                }
-            }
-            if (c == a_cand) break;
         }
-        if (best_key == UINT64_MAX) continue; // no candidate in reach
+        // No candidate, or the nearest one out of reach: p keeps the literal, and its stretch
+        // record stays 0 from the zeroed start, as in the reference walk.
+        if (const int first = int(t.pair_slot[p]) - 1;
+            first < lo || p - entry_pos(t.pair_pos[first]) > V::max_offset)
+            continue;
+        start_walk_at<V>(w, t, b, p, n);
+        walk_candidates<V>(t, b, w, lo);
+        if (w.best_key == UINT64_MAX) continue; // no candidate in reach
         walk_result r;
-        r.best_cost = int(best_key >> 16);
-        r.best_len = int(0xFFFF - (best_key & 0xFFFF));
-        r.best_off = best_off;
-        r.rep_period = rep_period;
-        r.rep_len = rep_len;
-        if (int status = decide<V>(t, p, lit_cost, r, run_count)) return status;
+        r.best_cost = int(w.best_key >> 16);
+        r.best_len = int(0xFFFF - (w.best_key & 0xFFFF));
+        r.best_off = w.best_off;
+        r.rep_period = w.rep_period;
+        r.rep_len = w.rep_len;
+        status = decide<V>(t, p, lit_cost, r, run_count);
+        if (failed(status)) return status;
         note_short_period(t, p);
     }
-    return 0;
+    return {};
 }
 
-template int forward_pass<ktb_variant>(pack_tables&, const uint8_t*, int);
-template int forward_pass<kta_variant>(pack_tables&, const uint8_t*, int);
+template pack_status forward_pass<ktb_variant>(pack_tables&, const uint8_t*, int);
+template pack_status forward_pass<kta_variant>(pack_tables&, const uint8_t*, int);

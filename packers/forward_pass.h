@@ -1,19 +1,23 @@
 // The forward pass of the optimal parse: for every position the cheapest cost of the input up
 // to it and the token ending there, in cost, step_len and step_off.
+//
+// At position p the walk visits the earlier positions c that end the same byte pair, nearest
+// first. A candidate's match length (compared backwards from c and p) comes one of four ways:
+//   A  c lies at the offset of the sequence ending at p - 1: that length + 1; the walk ends.
+//   B  c - 1 was visited at p - 1 (its memo): that length + 1.
+//   C  c and p - q both end stretches of period q: two periods compared, the rest vouched for
+//      by the stretches, and candidates above the matched start are passed over.
+//   D  otherwise: compared byte by byte.
+// The walk stops at the first candidate below the best length found, out of the offset's
+// reach, or once the best has the longest length the variant codes.
 #pragma once
 
 #include <cstdint>
 
+#include "pack_status.h"
 #include "pack_tables.h"
 
-inline constexpr int status_length_guard = 5;
-
-// Fills the tables of a zeroed pack_tables for in[0..n-1], 1 <= n <= max_input. Gives 0, or
-// status_length_guard after printing its message.
+// Fills the tables of a zeroed pack_tables for in[0..n-1], 1 <= n <= max_input. Fails only on
+// the length guard.
 template <class V>
-int forward_pass(pack_tables& t, const uint8_t* in, int n);
-
-// The walk as first written, one candidate after another along pair_chain. It gives the same
-// tables as forward_pass and is kept to check it against.
-template <class V>
-int forward_pass_plain(pack_tables& t, const uint8_t* in, int n);
+pack_status forward_pass(pack_tables& t, const uint8_t* in, int n);

@@ -1,21 +1,22 @@
 // The driver holds the program's one static set of tables and buffers. It refuses, rather than
 // truncates, an input over 65536 bytes, refuses to write over its own input, and reports any
-// failed read, write or close instead of claiming success.
+// failed read, write or close instead of claiming success; a failed write leaves what was at
+// the output name before untouched.
 #include "pack_driver.h"
 
-#include <sys/stat.h>
-
-#include <chrono>
+#include <cerrno>
 #include <cstdio>
 
+#include "base_end.h"
+#include "clock_ms.h"
+#include "file_read.h"
+#include "output_write.h"
+#include "pack_messages.h"
+#include "same_file.h"
+#include "stdout_check.h"
+
 std::string output_name(const std::string& input, const char* extension) {
-    std::string out = input;
-    const size_t len = out.size();
-    if (len > 5) {
-        const size_t dot = out.find_last_of('.');
-        if (dot != std::string::npos && dot >= len - 5) out.resize(dot);
-    }
-    return out + extension;
+    return input.substr(0, base_end(input)) + extension;
 }
 
 namespace {
@@ -24,65 +25,30 @@ uint8_t in_buf[max_input + 1]; // one byte more than is packed, to notice a long
 uint8_t out_buf[max_output];
 pack_tables tables;
 
-unsigned now_ms() {
-    using namespace std::chrono;
-    return unsigned(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
-}
-
-// Whether out_name names the open input file, by spelling or by device and inode.
-bool names_input(FILE* in, const std::string& in_name, const std::string& out_name) {
-    if (in_name == out_name) return true;
-    struct stat in_st;
-    struct stat out_st;
-    if (fstat(fileno(in), &in_st) != 0 || stat(out_name.c_str(), &out_st) != 0) return false;
-    return in_st.st_dev == out_st.st_dev && in_st.st_ino == out_st.st_ino;
-}
-
 // Reads the whole input; gives its length, or -1 after the message.
 int read_input(const char* in_name, const std::string& out_name) {
-    FILE* in = fopen(in_name, "rb");
-    if (in == nullptr) {
-        perror(in_name);
-        return -1;
-    }
-    if (names_input(in, in_name, out_name)) {
+    const file_read in = read_whole_file(in_name, in_buf, sizeof in_buf);
+    if (!in.ok) return -1;
+    if (names_same_file(in_name, out_name)) {
         printf("\nError: Output file %s is the input file\n", out_name.c_str());
-        fclose(in);
         return -1;
     }
-    const size_t got = fread(in_buf, 1, sizeof in_buf, in);
-    if (ferror(in)) {
-        perror(in_name);
-        fclose(in);
-        return -1;
-    }
-    fclose(in);
-    if (got > size_t(max_input)) {
+    if (in.size > size_t(max_input)) {
         printf("\nError: Input file is longer than %d bytes\n", max_input);
         return -1;
     }
-    return int(got);
+    return int(in.size);
 }
 
-// Writes the packed stream in one piece; on any failure removes what was written.
 bool write_output(const std::string& out_name, int len) {
-    FILE* out = fopen(out_name.c_str(), "wb");
-    if (out == nullptr) {
-        perror(out_name.c_str());
-        return false;
-    }
-    const bool written = fwrite(out_buf, 1, size_t(len), out) == size_t(len);
-    if (!written) perror(out_name.c_str());
-    const bool closed = fclose(out) == 0;
-    if (written && !closed) perror(out_name.c_str());
-    if (written && closed) return true;
-    remove(out_name.c_str());
+    const write_result w = write_output_file(out_name, out_buf, size_t(len));
+    if (w.failure == write_failure::none) return true;
+    errno = w.err;
+    report_errno(out_name);
     return false;
 }
 
-} // namespace
-
-int run_packer(int argc, char** argv, const packer_texts& texts, pack_function pack) {
+int run(int argc, char** argv, const packer_texts& texts, pack_function pack) {
     puts(texts.banner);
     if (argc != 2) {
         puts(texts.usage);
@@ -101,7 +67,10 @@ int run_packer(int argc, char** argv, const packer_texts& texts, pack_function p
 
     const unsigned start = now_ms();
     emit_figures fig;
-    if (int status = pack(tables, in_buf, n, out_buf, fig)) return status;
+    if (const pack_status s = pack(tables, in_buf, n, out_buf, fig); failed(s)) {
+        print_pack_failure(s);
+        return exit_status(s);
+    }
     const unsigned elapsed = now_ms() - start;
 
     if (!write_output(out_name, fig.packed_len)) return 1;
@@ -109,4 +78,10 @@ int run_packer(int argc, char** argv, const packer_texts& texts, pack_function p
            unsigned(fig.data_count), unsigned(fig.overhead_count));
     if (elapsed > 0) printf("   Time: %u.%03u seconds", elapsed / 1000, elapsed % 1000);
     return 0;
+}
+
+} // namespace
+
+int run_packer(int argc, char** argv, const packer_texts& texts, pack_function pack) {
+    return finish_stdout(run(argc, argv, texts, pack));
 }

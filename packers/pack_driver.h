@@ -6,6 +6,7 @@
 #include <string>
 
 #include "emit_tokens.h"
+#include "pack_status.h"
 #include "pack_tables.h"
 
 struct packer_texts {
@@ -14,10 +15,10 @@ struct packer_texts {
     const char* extension; // of the output file, with its dot
 };
 
-using pack_function = int (*)(pack_tables&, const uint8_t*, int, uint8_t*, emit_figures&);
+using pack_function = pack_status (*)(pack_tables&, const uint8_t*, int, uint8_t*, emit_figures&);
 
-// The input name with the extension replaced: a "." among its last five characters (only when
-// it has more than five) cuts the name there, wherever it stands; then the extension follows.
+// The input name with the extension replaced: cut at its base end (base_end.h), then the
+// extension follows.
 std::string output_name(const std::string& input, const char* extension);
 
 // Runs the whole program; gives its exit status.

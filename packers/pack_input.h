@@ -5,13 +5,16 @@
 #include <cstdint>
 
 #include "emit_tokens.h"
+#include "pack_status.h"
 #include "pack_tables.h"
 
-// Packs in[0..n-1], 1 <= n <= max_input, into out (max_output bytes) using the zeroed tables t.
-// Gives 0, or the status of the phase that stopped after printing its message.
+// Packs in[0..n-1], 1 <= n <= max_input, into out (max_output bytes) using the zeroed tables t,
+// or gives the failure of the phase that stopped.
 template <class V>
-int pack_input(pack_tables& t, const uint8_t* in, int n, uint8_t* out, emit_figures& fig);
+pack_status pack_input(pack_tables& t, const uint8_t* in, int n, uint8_t* out, emit_figures& fig);
 
-// The same with the plain walk, for checking and measuring the fast one against it.
+// The phases after the forward pass, for tables whose forward pass ran elsewhere (the tests'
+// reference walk).
 template <class V>
-int pack_input_plain(pack_tables& t, const uint8_t* in, int n, uint8_t* out, emit_figures& fig);
+pack_status pack_after_forward_pass(pack_tables& t, const uint8_t* in, int n, uint8_t* out,
+                                    emit_figures& fig);

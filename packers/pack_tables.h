@@ -60,11 +60,6 @@ struct pack_tables {
     memo_rec memo[max_input + 1]; // the last one takes memos that no one will read
     stretch_rec stretch[max_input];
 
-    // Candidate chains of the plain walk: latest position of each byte pair, and for each
-    // position the one before it with the same pair; 0 = none.
-    uint16_t pair_head[max_input];
-    uint16_t pair_chain[max_input];
-
     // Candidate lists of the fast walk: positions 1..N-1 grouped by pair, ascending within a
     // pair. An entry holds c with the bytes around it and its short period (forward_pass.cpp),
     // so that a visit settles most candidates from the entry alone.

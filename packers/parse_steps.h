@@ -4,8 +4,8 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
 
+#include "pack_status.h"
 #include "pack_tables.h"
 
 // The best sequence and the inherited stretch gathered by the walk at one position.
@@ -21,7 +21,6 @@ struct walk_result {
 inline int parse_start(pack_tables& t) {
     t.cost[0] = 2;
     t.step_len[0] = 0;
-    t.pair_chain[0] = 0;
     t.stretch[0] = {0, 0};
     return 1;
 }
@@ -84,13 +83,10 @@ inline void inherit_stretch(stretch_rec rc, int len, walk_result& r) {
 }
 
 // After the walk at p: the length guard, the choice between literal and sequence, and the
-// stretch record. Gives 0, or the guard's status after its message.
+// stretch record. Fails only on the length guard.
 template <class V>
-inline int decide(pack_tables& t, int p, int lit_cost, const walk_result& r, int& run_count) {
-    if (r.best_len > V::max_seq_len) {
-        printf("Error: Best length = %u\n", unsigned(r.best_len));
-        return 5;
-    }
+inline pack_status decide(pack_tables& t, int p, int lit_cost, const walk_result& r, int& run_count) {
+    if (r.best_len > V::max_seq_len) return {pack_fault::length_guard, p, r.best_len, 0, 0};
     if (lit_cost > r.best_cost) {
         t.step_off[p] = uint16_t(r.best_off);
         t.step_len[p] = uint16_t(r.best_len);
@@ -100,12 +96,12 @@ inline int decide(pack_tables& t, int p, int lit_cost, const walk_result& r, int
     stretch_rec& v = t.stretch[p];
     if (r.best_len > r.best_off) {
         v = {uint16_t(r.best_off), uint16_t(r.best_len + r.best_off)};
-        return 0;
+        return {};
     }
     int m = std::min(r.rep_len, r.best_len);
     if (m > 2 * r.rep_period)
         v = {uint16_t(r.rep_period), uint16_t(m)};
     else
         v = {0, 0};
-    return 0;
+    return {};
 }

@@ -2,11 +2,9 @@
 // into literals; lengths and offsets of the sequences that stay are left as they are.
 #include "path_recovery.h"
 
-#include <cstdio>
-
 #include "variant.h"
 
-int unreverse(pack_tables& t, int n) {
+pack_status unreverse(pack_tables& t, int n) {
     int d = n - 1;
     while (d >= 0) {
         const int len = t.step_len[d];
@@ -16,12 +14,7 @@ int unreverse(pack_tables& t, int n) {
             continue;
         }
         const int s = d - len + 1;
-        if (s <= 0) {
-            // s is negative only on a broken hand-over; printed as the unsigned value it is.
-            printf("\nError: Unreverse failed. Index: %u  Len: %u  Zac: %u\n", unsigned(d),
-                   unsigned(len), unsigned(s));
-            return status_unreverse;
-        }
+        if (s <= 0) return {pack_fault::unreverse, d, len, 0, s}; // only on a broken hand-over
         t.step_len[s] = uint16_t(len);
         t.step_off[s] = t.step_off[d];
         for (int i = s + 1; i < d; ++i) {
@@ -30,21 +23,18 @@ int unreverse(pack_tables& t, int n) {
         }
         d = s - 1;
     }
-    return 0;
+    return {};
 }
 
 // A sequence that merges into literals gets step_len 1 at all its positions, and the walk
 // stays where it is, so that the next steps count those positions as literals.
 template <class V>
-int optimize_pass_1(pack_tables& t, int n) {
+pack_status optimize_pass_1(pack_tables& t, int n) {
     int i = 0;
     int r = 0;
     while (i < n - 1) {
         const int len = t.step_len[i];
-        if (len == 0) {
-            printf("\nError: Optimize 1 failed. Index: %u  Len: %u\n", unsigned(i), unsigned(r));
-            return status_optimize;
-        }
+        if (len == 0) return {pack_fault::optimize_1, i, r, 0, 0};
         if (len == 1) {
             r = (r + 1) % V::run_modulus;
             ++i;
@@ -55,19 +45,16 @@ int optimize_pass_1(pack_tables& t, int n) {
             r = 0;
         }
     }
-    return 0;
+    return {};
 }
 
 template <class V>
-int optimize_pass_2(pack_tables& t, int n) {
+pack_status optimize_pass_2(pack_tables& t, int n) {
     int i = n - 1;
     int r = 0;
     while (i >= V::pass_2_lowest) {
         const int len = t.step_len[i];
-        if (len == 0) {
-            printf("\nError: Optimize 2 failed. Index: %u  Len: %u\n", unsigned(i), unsigned(r));
-            return status_optimize;
-        }
+        if (len == 0) return {pack_fault::optimize_2, i, r, 0, 0};
         if (len == 1) {
             r = (r + 1) % V::run_modulus;
             --i;
@@ -78,10 +65,10 @@ int optimize_pass_2(pack_tables& t, int n) {
             r = 0;
         }
     }
-    return 0;
+    return {};
 }
 
-template int optimize_pass_1<ktb_variant>(pack_tables&, int);
-template int optimize_pass_1<kta_variant>(pack_tables&, int);
-template int optimize_pass_2<ktb_variant>(pack_tables&, int);
-template int optimize_pass_2<kta_variant>(pack_tables&, int);
+template pack_status optimize_pass_1<ktb_variant>(pack_tables&, int);
+template pack_status optimize_pass_1<kta_variant>(pack_tables&, int);
+template pack_status optimize_pass_2<ktb_variant>(pack_tables&, int);
+template pack_status optimize_pass_2<kta_variant>(pack_tables&, int);

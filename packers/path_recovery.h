@@ -3,14 +3,11 @@
 // don't pay into literals, against the run before them (pass 1) and after them (pass 2).
 #pragma once
 
+#include "pack_status.h"
 #include "pack_tables.h"
 
-inline constexpr int status_unreverse = 3;
-inline constexpr int status_optimize = 4;
-
-// Each gives 0, or its status after printing its message.
-int unreverse(pack_tables& t, int n);
+pack_status unreverse(pack_tables& t, int n);
 template <class V>
-int optimize_pass_1(pack_tables& t, int n);
+pack_status optimize_pass_1(pack_tables& t, int n);
 template <class V>
-int optimize_pass_2(pack_tables& t, int n);
+pack_status optimize_pass_2(pack_tables& t, int n);

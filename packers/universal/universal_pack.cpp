@@ -25,10 +25,10 @@ int32_t least_stream_size(const file_matches& fm, const model_plan& plan, parse_
     return bytes_of(parse_cost(input_of(fm), plan.tc, plan.cc, space));
 }
 
-pack_status pack_stream(const file_matches& fm, const pack_model& model, parse_space& space,
+universal_status pack_stream(const file_matches& fm, const pack_model& model, parse_space& space,
                         token* tokens, uint8_t* out, int32_t cap, pack_outcome& outcome) {
     model_plan plan;
-    if (!plan_model(model, fm.size, plan)) return pack_status::bad_model;
+    if (!plan_model(model, fm.size, plan)) return universal_status::bad_model;
     const parse_input in = input_of(fm);
     const uint32_t bits = parse_cost(in, plan.tc, plan.cc, space);
     outcome.tokens = recover_parse(in, plan.tc, plan.cc, space, tokens);
@@ -41,12 +41,12 @@ pack_status pack_stream(const file_matches& fm, const pack_model& model, parse_s
         const token& t = tokens[i];
         const bool put = t.offset == 0 ? put_literal_run(w, model, fm.data + pos, t.length)
                                        : put_sequence(w, model, t.length, t.offset);
-        if (!put || t.offset > static_cast<uint32_t>(pos)) return pack_status::internal_error;
+        if (!put || t.offset > static_cast<uint32_t>(pos)) return universal_status::internal_error;
         pos += static_cast<int32_t>(t.length);
     }
     if (!put_end_mark(w, model) || w.overflow || pos != fm.size || w.size != bytes_of(bits))
-        return pack_status::internal_error;
+        return universal_status::internal_error;
     outcome.size = w.size;
     outcome.margin = in_place_margin(w);
-    return pack_status::ok;
+    return universal_status::ok;
 }

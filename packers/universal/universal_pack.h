@@ -27,7 +27,7 @@ bool plan_model(const pack_model& model, int32_t size, model_plan& plan);
 // The stream size of the least parse, in bytes, without writing it.
 int32_t least_stream_size(const file_matches& fm, const model_plan& plan, parse_space& space);
 
-enum class pack_status { ok, bad_model, internal_error };
+enum class universal_status { ok, bad_model, internal_error };
 
 struct pack_outcome {
     int32_t size = 0;   // stream bytes
@@ -38,5 +38,5 @@ struct pack_outcome {
 // The stream of the least parse into out[0..cap); tokens needs room for fm.size entries.
 // internal_error when the written stream's size differs from the parse's cost or out is too
 // small (cap = 2 * size + 64 always suffices).
-pack_status pack_stream(const file_matches& fm, const pack_model& model, parse_space& space,
+universal_status pack_stream(const file_matches& fm, const pack_model& model, parse_space& space,
                         token* tokens, uint8_t* out, int32_t cap, pack_outcome& outcome);

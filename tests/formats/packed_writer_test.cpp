@@ -90,7 +90,7 @@ TEST(StreamWriter, EveryItemReadsBackWithItsBitsAndEndPosition) {
             for (size_t i = 0; i < written.size(); ++i, ++items) {
                 const uint32_t before = cur.overhead_bits;
                 token t;
-                ASSERT_EQ(decode_token(cur, m, "t", t), decode_ok);
+                ASSERT_EQ(decode_token(cur, m, t).error, decode_error::none);
                 ASSERT_EQ(t.length, written[i].length) << m.type << m.coding << " item " << i;
                 ASSERT_EQ(t.offset, written[i].offset) << m.type << m.coding << " item " << i;
                 ASSERT_EQ(static_cast<int>(cur.overhead_bits - before), bits[i]);
@@ -100,7 +100,7 @@ TEST(StreamWriter, EveryItemReadsBackWithItsBitsAndEndPosition) {
             }
             const uint32_t before = cur.overhead_bits;
             token t;
-            ASSERT_EQ(decode_token(cur, m, "t", t), decode_ok);
+            ASSERT_EQ(decode_token(cur, m, t).error, decode_error::none);
             ASSERT_EQ(t.length, 0u) << "end mark";
             ASSERT_EQ(static_cast<int>(cur.overhead_bits - before), item_bits(end));
             ASSERT_EQ(cur.pos, w.size);

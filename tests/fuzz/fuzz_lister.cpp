@@ -26,7 +26,7 @@ int pick_width(uint8_t b) {
 void fuzz_name(const uint8_t* data, size_t size) {
     const std::string arg(reinterpret_cast<const char*>(data), size);
     name_model model;
-    if (model_from_name(arg, model)) {
+    if (model_from_name(arg, model).error == name_error::none) {
         (void)output_name(arg, model.base_end, "out");
         (void)output_name(arg, model.strip_cut, "");
     }
@@ -55,7 +55,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     job.model.coding = codings[data[2] % 6];
     job.model.offset1 = pick_width(data[3]);
     job.model.offset2 = pick_width(data[4]);
-    job.first_byte = first_byte_flag(job.model.type) == 1;
 
     size_t packed = size - control_bytes;
     if (packed > static_cast<size_t>(kt_buf_size)) {

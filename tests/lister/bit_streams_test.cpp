@@ -83,7 +83,7 @@ TEST(BitFormats, GammaOffsetOverlongComesOutAsLiteralRun) {
     stream_cursor cur;
     reset_cursor(cur, packed.data(), static_cast<int32_t>(packed.size()));
     token t;
-    EXPECT_EQ(decode_token(cur, {1, 7, 0, 0}, "t", t), decode_ok);
+    EXPECT_EQ(decode_token(cur, {1, 7, 0, 0}, t).error, decode_error::none);
     EXPECT_EQ(t.length, 2u);
     EXPECT_EQ(t.offset, 0u);
     EXPECT_EQ(cur.pos, 4);

@@ -46,7 +46,7 @@ std::map<std::string, std::string> dir_files(const std::string& dir) {
     std::map<std::string, std::string> files;
     for (auto it = fs::recursive_directory_iterator(dir); it != fs::recursive_directory_iterator();
          ++it) {
-        const std::string rel = fs::relative(it->path(), dir).string();
+        const std::string rel = it->path().lexically_relative(dir).string();
         if (it->is_symlink()) files[rel] = "-> " + fs::read_symlink(it->path()).string();
         else if (it->is_regular_file()) files[rel] = read_file(it->path().string());
     }

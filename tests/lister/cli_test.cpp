@@ -448,8 +448,9 @@ TEST_P(ktulist_cli, leaves_exact_output_and_files) {
 INSTANTIATE_TEST_SUITE_P(cases, ktulist_cli, testing::ValuesIn(all_cases()),
                          [](const testing::TestParamInfo<cli_case>& info) { return info.param.name; });
 
-// A short write is detected when the file is closed: the partial output must not stay.
-TEST(ktulist_cli_write, failed_write_removes_the_output) {
+// A short write is detected when the file is closed and reported; a link to a device is
+// written through and stays.
+TEST(ktulist_cli_write, failed_write_to_a_device_is_reported) {
     if (access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full";
     temp_dir dir;
     write_file(dir.path + "/demo.kta", demo);
@@ -458,7 +459,7 @@ TEST(ktulist_cli_write, failed_write_removes_the_output) {
     EXPECT_EQ(r.out, demo_stats_line + "Can't write demo.out\n");
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(dir_files(dir.path), (file_map{{"demo.kta", demo}}));
+    EXPECT_EQ(dir_files(dir.path), (file_map{{"demo.kta", demo}, {"demo.out", "-> /dev/full"}}));
 }
 
 // A bit stream after a first raw byte: the first token starts at +1, the statistics count

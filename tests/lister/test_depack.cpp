@@ -9,7 +9,6 @@ test_depack_result test_depack(const std::vector<uint8_t>& packed, const pack_mo
     stream_job job;
     job.name = "t.bin";
     job.model = model;
-    job.first_byte = first_byte_flag(model.type) == 1;
     job.mode = run_mode::depack;
     testing::internal::CaptureStdout();
     stream_result s = list_or_depack(packed.data(), static_cast<int32_t>(packed.size()), job);

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <set>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,9 @@ struct variant_texts {
     const char* ext;
     bool ktb;
 };
+
+// ctest names the cases by this, so that a failing one can be named and rerun.
+void PrintTo(const variant_texts& v, std::ostream* os) { *os << (v.ktb ? "KtbPack" : "KtaPack"); }
 
 const variant_texts ktb{KTB_PACK_PATH, "\nTalvik soft: KTB Packer 01\n", "Use: KtbPack <filename>\n\n",
                         ".ktb", true};
@@ -116,7 +120,7 @@ TEST_P(packer_program, output_names) {
         std::string in, out;
     } cases[] = {
         {"song.bin", "song." + x},  {"a.tar.gz", "a.tar." + x},       {"data.jpeg2", "data.jpeg2." + x},
-        {"a.bin", "a.bin." + x},    {"x.d/ab", "x." + x},             {"noext", "noext." + x},
+        {"a.bin", "a.bin." + x},    {"x.d/ab", "x.d/ab." + x},             {"noext", "noext." + x},
         {"ab.c", "ab.c." + x},      {"dir.v2/file.tar", "dir.v2/file." + x},
     };
     fs::create_directories(dir.path / "x.d");
@@ -197,7 +201,7 @@ TEST_P(packer_program, never_writes_over_its_input) {
     }
 }
 
-TEST_P(packer_program, failed_output_is_reported_and_removed) {
+TEST_P(packer_program, failed_output_is_reported_and_nothing_is_removed) {
     const variant_texts& v = GetParam();
     write_file(dir.path / "qq.bin", to_bytes("some data, some data"));
     fs::create_directories(dir.path / (std::string("qq") + v.ext));
@@ -214,7 +218,8 @@ TEST_P(packer_program, failed_output_is_reported_and_removed) {
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, std::string("full") + v.ext + ": No space left on device\n");
     EXPECT_EQ(r.out, std::string(v.head) + input_line("full.bin", std::string("full") + v.ext));
-    EXPECT_FALSE(fs::is_symlink(link));
+    // A device is written directly; the link to it stays.
+    EXPECT_TRUE(fs::is_symlink(link));
 }
 
 INSTANTIATE_TEST_SUITE_P(packers, packer_program, testing::Values(ktb, kta),

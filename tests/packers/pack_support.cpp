@@ -1,5 +1,4 @@
-// Implementation of the test helpers. The depacker follows the lister's rules for KTA and KTB:
-// literal bytes come from the stream, a sequence copies byte by byte from the output.
+// Implementation of the test helpers. Streams are depacked by the readers' own token walk.
 #include "pack_support.h"
 
 #include <fcntl.h>
@@ -13,8 +12,10 @@
 
 #include <gtest/gtest.h>
 
-#include "decode_token.h"
+#include "forward_pass_plain.h"
 #include "pack_input.h"
+#include "pack_messages.h"
+#include "token_walk.h"
 #include "variant.h"
 
 bytes to_bytes(const std::string& s) { return bytes(s.begin(), s.end()); }
@@ -26,43 +27,29 @@ packed pack_bytes(const bytes& in, bool ktb, bool plain) {
     std::vector<uint8_t> out(max_output);
     packed r;
     const int n = int(in.size());
-    testing::internal::CaptureStdout();
+    pack_status s;
     if (ktb)
-        r.status = plain ? pack_input_plain<ktb_variant>(*t, in.data(), n, out.data(), r.fig)
-                         : pack_input<ktb_variant>(*t, in.data(), n, out.data(), r.fig);
+        s = plain ? pack_input_plain<ktb_variant>(*t, in.data(), n, out.data(), r.fig)
+                  : pack_input<ktb_variant>(*t, in.data(), n, out.data(), r.fig);
     else
-        r.status = plain ? pack_input_plain<kta_variant>(*t, in.data(), n, out.data(), r.fig)
-                         : pack_input<kta_variant>(*t, in.data(), n, out.data(), r.fig);
+        s = plain ? pack_input_plain<kta_variant>(*t, in.data(), n, out.data(), r.fig)
+                  : pack_input<kta_variant>(*t, in.data(), n, out.data(), r.fig);
+    r.status = exit_status(s);
+    testing::internal::CaptureStdout();
+    print_pack_failure(s);
     r.printed = testing::internal::GetCapturedStdout();
     if (r.status == 0) r.stream.assign(out.begin(), out.begin() + r.fig.packed_len);
     return r;
 }
 
 bool depack(const bytes& stream, bool ktb, bytes& out) {
-    out.clear();
-    stream_cursor cur;
-    reset_cursor(cur, stream.data(), int32_t(stream.size()));
     const pack_model model{ktb ? type_ktb : type_kta, ktb ? 2 : 1, 0, 0};
-    testing::internal::CaptureStdout();
-    bool ok = false;
-    while (cur.pos < cur.size) {
-        token t;
-        if (decode_token(cur, model, "test", t) != decode_ok) break;
-        if (t.length == 0) {
-            ok = cur.pos == cur.size; // the end mark is the last byte
-            break;
-        }
-        if (t.offset == 0) {
-            if (size_t(cur.pos) + t.length > stream.size()) break;
-            out.insert(out.end(), stream.begin() + cur.pos, stream.begin() + cur.pos + t.length);
-            cur.pos += int32_t(t.length);
-            continue;
-        }
-        if (t.offset > out.size()) break;
-        for (uint32_t k = 0; k < t.length; ++k) out.push_back(out[out.size() - t.offset]);
-    }
-    testing::internal::GetCapturedStdout();
-    return ok;
+    out.assign(max_input + 16, 0);
+    const depack_outcome d =
+        depack_stream(stream.data(), int32_t(stream.size()), model, out.data(), uint32_t(out.size()));
+    out.resize(size_t(d.out_size));
+    // The end mark is the last byte.
+    return d.status == walk_status::end_mark && size_t(d.packed_pos) == stream.size();
 }
 
 bytes read_file(const std::filesystem::path& p) {

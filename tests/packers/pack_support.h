@@ -19,10 +19,10 @@ bytes to_bytes(const std::string& s);
 std::unique_ptr<pack_tables> fresh_tables();
 
 struct packed {
-    int status = 0;
+    int status = 0; // the program's exit status for the phases' result
     bytes stream;
     emit_figures fig;
-    std::string printed; // what the phases printed
+    std::string printed; // the message the program prints for it
 };
 
 // All phases of the KTB (ktb = true) or KTA packer over in, with the fast or the plain walk.

@@ -6,11 +6,19 @@
 #include <vector>
 
 #include "emit_tokens.h"
+#include "pack_messages.h"
 #include "pack_support.h"
 #include "path_recovery.h"
 #include "variant.h"
 
 namespace {
+
+// What the program makes of a phase's result: prints its message (nothing on success) and
+// gives the exit status.
+int shown(const pack_status& s) {
+    print_pack_failure(s);
+    return exit_status(s);
+}
 
 struct tok {
     int len; // 1 = literal
@@ -62,7 +70,7 @@ template <class V>
 std::vector<tok> after_pass(const std::vector<tok>& path, int pass) {
     auto t = fresh_tables();
     const int n = set_path(*t, path);
-    const int status = pass == 1 ? optimize_pass_1<V>(*t, n) : optimize_pass_2<V>(*t, n);
+    const int status = pass == 1 ? shown(optimize_pass_1<V>(*t, n)) : shown(optimize_pass_2<V>(*t, n));
     EXPECT_EQ(status, 0);
     return get_path(*t, n);
 }
@@ -76,7 +84,7 @@ TEST(unreverse, turns_last_positions_into_a_path) {
         t->step_len[p] = forward_len[p];
         t->step_off[p] = p >= 3 ? 1 : 0;
     }
-    ASSERT_EQ(unreverse(*t, 8), 0);
+    ASSERT_EQ(shown(unreverse(*t, 8)), 0);
     const std::vector<int> expect_len{1, 7, 0, 0, 0, 0, 0, 7};
     const std::vector<int> expect_off{0, 1, 0, 0, 0, 0, 0, 1};
     for (int p = 0; p < 8; ++p) {
@@ -84,10 +92,10 @@ TEST(unreverse, turns_last_positions_into_a_path) {
         EXPECT_EQ(t->step_off[p], expect_off[size_t(p)]) << p;
     }
     auto one = fresh_tables();
-    ASSERT_EQ(unreverse(*one, 1), 0);
+    ASSERT_EQ(shown(unreverse(*one, 1)), 0);
     EXPECT_EQ(one->step_len[0], 1);
-    EXPECT_EQ(optimize_pass_1<ktb_variant>(*one, 1), 0);
-    EXPECT_EQ(optimize_pass_2<ktb_variant>(*one, 1), 0);
+    EXPECT_EQ(shown(optimize_pass_1<ktb_variant>(*one, 1)), 0);
+    EXPECT_EQ(shown(optimize_pass_2<ktb_variant>(*one, 1)), 0);
     EXPECT_EQ(one->step_len[0], 1);
 }
 
@@ -96,7 +104,7 @@ TEST(unreverse, sequence_reaching_position_0_fails) {
     t->step_len[4] = 2;
     t->step_len[2] = 3; // would start at 0
     testing::internal::CaptureStdout();
-    EXPECT_EQ(unreverse(*t, 5), status_unreverse);
+    EXPECT_EQ(shown(unreverse(*t, 5)), 3);
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               "\nError: Unreverse failed. Index: 2  Len: 3  Zac: 0\n");
 }
@@ -195,10 +203,10 @@ TEST(optimize, missing_token_fails_with_position_and_counter) {
         const int n = int(c.lens.size());
         for (int p = 0; p < n; ++p) t->step_len[p] = c.lens[size_t(p)];
         testing::internal::CaptureStdout();
-        int status = c.ktb ? (c.pass == 1 ? optimize_pass_1<ktb_variant>(*t, n)
-                                          : optimize_pass_2<ktb_variant>(*t, n))
-                           : (c.pass == 1 ? optimize_pass_1<kta_variant>(*t, n)
-                                          : optimize_pass_2<kta_variant>(*t, n));
+        int status = c.ktb ? (c.pass == 1 ? shown(optimize_pass_1<ktb_variant>(*t, n))
+                                          : shown(optimize_pass_2<ktb_variant>(*t, n)))
+                           : (c.pass == 1 ? shown(optimize_pass_1<kta_variant>(*t, n))
+                                          : shown(optimize_pass_2<kta_variant>(*t, n)));
         EXPECT_EQ(status, c.status);
         EXPECT_EQ(testing::internal::GetCapturedStdout(), c.message);
     }
@@ -219,7 +227,7 @@ emitted emit(const bytes& in, const std::vector<tok>& path) {
     bytes out(max_output);
     emitted e{};
     testing::internal::CaptureStdout();
-    e.status = emit_tokens<V>(*t, in.data(), n, out.data(), e.fig);
+    e.status = shown(emit_tokens<V>(*t, in.data(), n, out.data(), e.fig));
     e.printed = testing::internal::GetCapturedStdout();
     if (e.status == 0) e.stream.assign(out.begin(), out.begin() + e.fig.packed_len);
     return e;
@@ -323,8 +331,8 @@ TEST(emit, missing_token_names_its_position) {
         bytes out(max_output);
         emit_figures fig;
         testing::internal::CaptureStdout();
-        const int status = ktb ? emit_tokens<ktb_variant>(*t, in.data(), 4, out.data(), fig)
-                               : emit_tokens<kta_variant>(*t, in.data(), 4, out.data(), fig);
+        const int status = ktb ? shown(emit_tokens<ktb_variant>(*t, in.data(), 4, out.data(), fig))
+                               : shown(emit_tokens<kta_variant>(*t, in.data(), 4, out.data(), fig));
         EXPECT_EQ(status, 4);
         EXPECT_EQ(testing::internal::GetCapturedStdout(),
                   "\nError: No token at position 2 (0x0002)  offset: 4660  length: 0\n");

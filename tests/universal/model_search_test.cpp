@@ -55,7 +55,7 @@ TEST(ModelSearch, SizesAndChoiceEqualPackingEachModel) {
     for (int i = 0; i < search_model_count; i += 7) {
         const pack_model m = search_model(i);
         const packed r = pack_input(in, m);
-        ASSERT_EQ(r.status, pack_status::ok) << model_text(m);
+        ASSERT_EQ(r.status, universal_status::ok) << model_text(m);
         EXPECT_EQ(static_cast<int32_t>(r.stream.size()), found.size[i]) << model_text(m);
     }
     const packed best = pack_input(in, search_model(found.best));

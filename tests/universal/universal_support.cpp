@@ -1,10 +1,9 @@
 #include "universal_support.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdio>
 
 #include "decode_token.h"
+#include "token_walk.h"
 
 std::vector<pack_model> covered_models() {
     std::vector<pack_model> models;
@@ -43,7 +42,7 @@ packed pack_prepared(const file_matches& fm, const pack_model& m) {
     pack_outcome outcome;
     r.status = pack_stream(fm, m, space, tokens.data(), r.stream.data(),
                            static_cast<int32_t>(r.stream.size()), outcome);
-    r.stream.resize(r.status == pack_status::ok ? static_cast<size_t>(outcome.size) : 0);
+    r.stream.resize(r.status == universal_status::ok ? static_cast<size_t>(outcome.size) : 0);
     r.margin = outcome.margin;
     return r;
 }
@@ -66,10 +65,9 @@ in_place_result depack_in_place(const std::vector<uint8_t>& stream, const pack_m
         buf[static_cast<size_t>(w++)] = b;
     };
     if (first_byte_flag(m.type) == 1) write(static_cast<uint8_t>(stream_byte(cur)));
-    testing::internal::CaptureStdout();
     for (;;) {
         token t;
-        if (decode_token(cur, m, "t", t) != decode_ok || t.length == 0) {
+        if (decode_token(cur, m, t).error != decode_error::none || t.length == 0) {
             r.failed = t.length != 0;
             break;
         }
@@ -81,7 +79,16 @@ in_place_result depack_in_place(const std::vector<uint8_t>& stream, const pack_m
             write(t.offset == 0 ? static_cast<uint8_t>(stream_byte(cur))
                                 : buf[static_cast<size_t>(w - t.offset)]);
     }
-    testing::internal::GetCapturedStdout();
     r.out.assign(buf.begin() + guard, buf.begin() + w);
+    return r;
+}
+
+depacked_stream depack(const std::vector<uint8_t>& stream, const pack_model& m) {
+    depacked_stream r;
+    // Room past the input size, so that a stream producing too much shows as such.
+    r.out.resize(65536 + 1024);
+    r.outcome = depack_stream(stream.data(), static_cast<int32_t>(stream.size()), m, r.out.data(),
+                              static_cast<uint32_t>(r.out.size()));
+    r.out.resize(static_cast<size_t>(r.outcome.out_size));
     return r;
 }

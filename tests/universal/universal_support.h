@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "pack_model.h"
+#include "token_walk.h"
 #include "universal_pack.h"
 
 // Every type with every coding, codings 4 to 6 with several widths (two-offset cases where the
@@ -15,7 +16,7 @@ std::vector<pack_model> covered_models();
 std::string model_text(const pack_model& m);
 
 struct packed {
-    pack_status status = pack_status::internal_error;
+    universal_status status = universal_status::internal_error;
     std::vector<uint8_t> stream;
     int32_t margin = 0;
 };
@@ -32,3 +33,10 @@ struct in_place_result {
 // bytes, in one buffer, and depacks it there byte by byte.
 in_place_result depack_in_place(const std::vector<uint8_t>& stream, const pack_model& m,
                                 size_t out_size, int32_t margin);
+
+// The stream through the depacking walk that the lister and the programs share.
+struct depacked_stream {
+    std::vector<uint8_t> out;
+    depack_outcome outcome;
+};
+depacked_stream depack(const std::vector<uint8_t>& stream, const pack_model& m);

@@ -1,23 +1,38 @@
 // The candidate walk as first written: one table look-up after another along pair_chain.
-// Kept beside the fast walk as the reference the fast one must equal table for table.
-#include <algorithm>
+// Kept for the tests and the benchmark as the reference the fast walk must equal table for
+// table; the programs never link it.
+#include "forward_pass_plain.h"
 
-#include "forward_pass.h"
+#include <algorithm>
+#include <cstring>
+
+#include "pack_input.h"
 #include "parse_steps.h"
 #include "variant.h"
 
+namespace {
+
+// Latest position of each byte pair, and for each position the one before it with the same
+// pair; 0 = none.
+uint16_t pair_head[max_input];
+uint16_t pair_chain[max_input];
+
+} // namespace
+
 template <class V>
-int forward_pass_plain(pack_tables& t, const uint8_t* b, int n) {
+pack_status forward_pass_plain(pack_tables& t, const uint8_t* b, int n) {
+    memset(pair_head, 0, sizeof pair_head);
+    pair_chain[0] = 0;
     int run_count = parse_start(t);
-    if (n == 1) return 0;
+    if (n == 1) return {};
     for (int p = 1; p < n; ++p) {
         const int prev = p - 1;
         const int lit_cost = literal_step<V>(t, p, run_count);
 
         const int key = b[prev] << 8 | b[p];
-        int c = t.pair_head[key];
-        t.pair_chain[p] = uint16_t(c);
-        t.pair_head[key] = uint16_t(p);
+        int c = pair_head[key];
+        pair_chain[p] = uint16_t(c);
+        pair_head[key] = uint16_t(p);
         if (c == 0 || p - c > V::max_offset) continue;
 
         bool keep_searching = true;
@@ -50,13 +65,24 @@ int forward_pass_plain(pack_tables& t, const uint8_t* b, int n) {
                 inherit_stretch(t.stretch[c], len, r);
                 if (r.best_len >= V::max_seq_len) break;
             }
-            c = t.pair_chain[c];
+            c = pair_chain[c];
             if (c == 0 || !keep_searching || c < r.best_len || p - c > V::max_offset) break;
         }
-        if (int status = decide<V>(t, p, lit_cost, r, run_count)) return status;
+        if (pack_status s = decide<V>(t, p, lit_cost, r, run_count); failed(s)) return s;
     }
-    return 0;
+    return {};
 }
 
-template int forward_pass_plain<ktb_variant>(pack_tables&, const uint8_t*, int);
-template int forward_pass_plain<kta_variant>(pack_tables&, const uint8_t*, int);
+template <class V>
+pack_status pack_input_plain(pack_tables& t, const uint8_t* in, int n, uint8_t* out,
+                             emit_figures& fig) {
+    if (pack_status s = forward_pass_plain<V>(t, in, n); failed(s)) return s;
+    return pack_after_forward_pass<V>(t, in, n, out, fig);
+}
+
+template pack_status forward_pass_plain<ktb_variant>(pack_tables&, const uint8_t*, int);
+template pack_status forward_pass_plain<kta_variant>(pack_tables&, const uint8_t*, int);
+template pack_status pack_input_plain<ktb_variant>(pack_tables&, const uint8_t*, int, uint8_t*,
+                                                   emit_figures&);
+template pack_status pack_input_plain<kta_variant>(pack_tables&, const uint8_t*, int, uint8_t*,
+                                                   emit_figures&);

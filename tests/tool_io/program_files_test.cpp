@@ -1,0 +1,262 @@
+// What the programs do with files, end to end: an output that can't be written whole leaves
+// the old one as it was, two packers racing for one name leave one whole output, a listing
+// or report lost on a full disk is a failure, and wildcards are expanded before the first file.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string slurp(const fs::path& p) {
+    std::ifstream f(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+}
+
+void put(const fs::path& p, const std::string& s) { std::ofstream(p, std::ios::binary) << s; }
+
+std::string noise(size_t n, unsigned seed) {
+    std::mt19937 rng(seed);
+    std::string s(n, '\0');
+    for (char& c : s) c = char(rng() & 0xFF);
+    return s;
+}
+
+struct scratch {
+    fs::path root; // holds the captured streams
+    fs::path path; // the folder the program runs in
+    scratch() {
+        std::string t = (fs::temp_directory_path() / "kt_files.XXXXXX").string();
+        if (mkdtemp(t.data()) == nullptr) throw std::runtime_error("mkdtemp");
+        root = t;
+        path = root / "work";
+        fs::create_directory(path);
+        // Traversable by the unprivileged user some cases run as.
+        fs::permissions(root, fs::perms(0755));
+    }
+    ~scratch() {
+        std::error_code ec;
+        fs::permissions(path, fs::perms::owner_all, fs::perm_options::add, ec);
+        fs::remove_all(root, ec);
+    }
+    std::set<std::string> names() const {
+        std::set<std::string> s;
+        for (const auto& e : fs::directory_iterator(path)) s.insert(e.path().filename().string());
+        return s;
+    }
+};
+
+struct run_options {
+    long file_size_limit = -1;  // bytes; SIGXFSZ ignored, so that the write fails instead
+    bool unprivileged = false;  // as user nobody when started as root
+    std::string stdout_path;    // where standard output goes (default: a file of the scratch)
+};
+
+struct run_result {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+pid_t start(const std::string& program, const std::vector<std::string>& args, const scratch& d,
+            const run_options& o, const std::string& tag) {
+    const std::string out = o.stdout_path.empty() ? (d.root / ("out" + tag)).string() : o.stdout_path;
+    const std::string err = (d.root / ("err" + tag)).string();
+    const pid_t pid = fork();
+    if (pid != 0) return pid;
+    const int fo = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    const int fe = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    if (fo < 0 || fe < 0 || chdir(d.path.c_str()) != 0) _exit(127);
+    dup2(fo, 1);
+    dup2(fe, 2);
+    if (o.file_size_limit >= 0) {
+        signal(SIGXFSZ, SIG_IGN);
+        const rlimit lim{rlim_t(o.file_size_limit), rlim_t(o.file_size_limit)};
+        if (setrlimit(RLIMIT_FSIZE, &lim) != 0) _exit(126);
+    }
+    if (o.unprivileged && geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(125);
+    std::vector<char*> argv{const_cast<char*>(program.c_str())};
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    execv(program.c_str(), argv.data());
+    _exit(127);
+}
+
+run_result finish(pid_t pid, const scratch& d, const run_options& o, const std::string& tag) {
+    int st = 0;
+    waitpid(pid, &st, 0);
+    run_result r;
+    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
+    if (o.stdout_path.empty()) r.out = slurp(d.root / ("out" + tag));
+    r.err = slurp(d.root / ("err" + tag));
+    return r;
+}
+
+run_result run(const std::string& program, const std::vector<std::string>& args, const scratch& d,
+               const run_options& o = {}) {
+    return finish(start(program, args, d, o, ""), d, o, "");
+}
+
+// A KTB stream of one literal run: count over 63 takes the two-byte form.
+std::string ktb_literal_stream(const std::string& data) {
+    std::string s;
+    s += char(0x80 | (data.size() >> 8));
+    s += char(data.size() & 0xFF);
+    return s + data + std::string(1, '\0');
+}
+
+const std::string old_output = "the old output, which must survive";
+
+struct limited_case {
+    const char* what;
+    const char* program;
+    std::vector<std::string> args;
+    const char* input;
+    std::string input_bytes;
+    const char* output;
+    int status;
+    const char* out_tail; // the end of standard output
+    const char* err;
+};
+
+TEST(file_size_limit, a_write_that_fails_leaves_the_old_output_untouched) {
+    const std::string data = noise(16000, 7); // one KTB literal run
+    const limited_case cases[] = {
+        {"KtbPack", KTB_PACK_PATH, {"xx.bin"}, "xx.bin", data, "xx.ktb", 1,
+         "Input file: xx.bin  Output file: xx.ktb\n", "xx.ktb: File too large\n"},
+        {"KtaPack", KTA_PACK_PATH, {"xx.bin"}, "xx.bin", data, "xx.kta", 1,
+         "Input file: xx.bin  Output file: xx.kta\n", "xx.kta: File too large\n"},
+        {"KtuList -d", KTULIST_PATH, {"-d", "xx.ktb"}, "xx.ktb", ktb_literal_stream(data), "xx.out", 0,
+         "Can't write xx.out\n", ""},
+    };
+    for (const limited_case& c : cases) {
+        SCOPED_TRACE(c.what);
+        scratch d;
+        put(d.path / c.input, c.input_bytes);
+        put(d.path / c.output, old_output);
+        run_options o;
+        o.file_size_limit = 8192;
+        const run_result r = run(c.program, c.args, d, o);
+        EXPECT_EQ(r.status, c.status);
+        EXPECT_TRUE(r.out.size() >= strlen(c.out_tail) &&
+                    r.out.compare(r.out.size() - strlen(c.out_tail), std::string::npos, c.out_tail) == 0)
+            << r.out;
+        EXPECT_EQ(r.err, c.err);
+        EXPECT_EQ(slurp(d.path / c.output), old_output);
+        EXPECT_EQ(d.names(), (std::set<std::string>{c.input, c.output}));
+    }
+}
+
+// The folder is read-only for the program: by its mode, and for root, whom no mode stops, by
+// running the program as an unprivileged user.
+TEST(read_only_folder, the_old_output_survives_and_the_failure_names_it) {
+    scratch d;
+    put(d.path / "xx.bin", "some data, some data, some data");
+    put(d.path / "xx.ktb", old_output);
+    put(d.path / "xx.kta", old_output);
+    fs::permissions(d.path, fs::perms(0555));
+    run_options o;
+    o.unprivileged = true;
+    const run_result b = run(KTB_PACK_PATH, {"xx.bin"}, d, o);
+    const run_result a = run(KTA_PACK_PATH, {"xx.bin"}, d, o);
+    fs::permissions(d.path, fs::perms(0755));
+    EXPECT_EQ(b.status, 1);
+    EXPECT_EQ(b.err, "xx.ktb: Permission denied\n");
+    EXPECT_EQ(a.status, 1);
+    EXPECT_EQ(a.err, "xx.kta: Permission denied\n");
+    EXPECT_EQ(slurp(d.path / "xx.ktb"), old_output);
+    EXPECT_EQ(slurp(d.path / "xx.kta"), old_output);
+    EXPECT_EQ(d.names(), (std::set<std::string>{"xx.bin", "xx.ktb", "xx.kta"}));
+}
+
+// song.bin and song.dat both map to song.ktb: whichever finishes last, the file is one whole
+// stream, never the start of one under the tail of the other.
+TEST(racing_packers, leave_one_whole_output) {
+    scratch d;
+    put(d.path / "song.bin", noise(30000, 1));
+    put(d.path / "song.dat", std::string(300, 'a') + noise(200, 2));
+    ASSERT_EQ(run(KTB_PACK_PATH, {"song.bin"}, d).status, 0);
+    const std::string long_stream = slurp(d.path / "song.ktb");
+    ASSERT_EQ(run(KTB_PACK_PATH, {"song.dat"}, d).status, 0);
+    const std::string short_stream = slurp(d.path / "song.ktb");
+    ASSERT_LT(short_stream.size(), long_stream.size());
+    const run_options o;
+    for (int round = 0; round < 30; ++round) {
+        const pid_t one = start(KTB_PACK_PATH, {"song.bin"}, d, o, "1");
+        const pid_t two = start(KTB_PACK_PATH, {"song.dat"}, d, o, "2");
+        EXPECT_EQ(finish(one, d, o, "1").status, 0);
+        EXPECT_EQ(finish(two, d, o, "2").status, 0);
+        const std::string now = slurp(d.path / "song.ktb");
+        ASSERT_TRUE(now == long_stream || now == short_stream) << "round " << round;
+        ASSERT_EQ(d.names(), (std::set<std::string>{"song.bin", "song.dat", "song.ktb"}));
+    }
+}
+
+struct full_case {
+    const char* what;
+    const char* program;
+    std::vector<std::string> args;
+    int status;
+    const char* kept; // a file the run still writes, or ""
+};
+
+// A listing or report that can't reach standard output is a failure; any status already a
+// failure stays as it was.
+TEST(standard_output_full, is_reported_with_status_1) {
+    if (access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full";
+    const std::string demo = std::string("\x06" "ABC\x09\x03\x02" "D", 8) + std::string(1, '\0');
+    const full_case cases[] = {
+        {"KtuList listing", KTULIST_PATH, {"demo.kta"}, 1, ""},
+        {"KtuList depacking", KTULIST_PATH, {"-d", "demo.kta"}, 1, "demo.out"},
+        {"KtuList usage", KTULIST_PATH, {}, 1, ""},
+        {"KtbPack report", KTB_PACK_PATH, {"song.bin"}, 1, "song.ktb"},
+        {"KtaPack report", KTA_PACK_PATH, {"song.bin"}, 1, "song.kta"},
+        {"KtbPack refusal keeps its status", KTB_PACK_PATH, {"missing.bin"}, 1, ""},
+    };
+    for (const full_case& c : cases) {
+        SCOPED_TRACE(c.what);
+        scratch d;
+        put(d.path / "demo.kta", demo);
+        put(d.path / "song.bin", "la la la la la la");
+        run_options o;
+        o.stdout_path = "/dev/full";
+        const run_result r = run(c.program, c.args, d, o);
+        EXPECT_EQ(r.status, c.status);
+        EXPECT_NE(r.err.find("Error: Can't write to standard output\n"),
+                  std::string::npos)
+            << r.err;
+        if (*c.kept) {
+            EXPECT_TRUE(fs::exists(d.path / c.kept));
+        }
+    }
+}
+
+// A pattern after "-d" must not match the output that the run writes before reaching it.
+TEST(wildcards, are_expanded_before_the_first_file) {
+    scratch d;
+    const std::string demo = std::string("\x06" "ABC\x09\x03\x02" "D", 8) + std::string(1, '\0');
+    put(d.path / "ga2.kta", demo);
+    const run_result r = run(KTULIST_PATH, {"-d", "g?2*", "g*"}, d);
+    const std::string stats =
+        "ga2.kta                               9 => 8      NumSek: 1     Packed: 4      NoPack: 4      "
+        "Overhead: 5     (40 bits)\n";
+    EXPECT_EQ(r.out, stats + stats);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(slurp(d.path / "ga2.out"), "ABCABCAD");
+}
+
+} // namespace

@@ -1,0 +1,82 @@
+#include "output_write.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+write_result failed(write_failure f, int err) { return {f, err}; }
+
+// Through the C library into whatever the name is: a device or FIFO takes its bytes as they
+// come and has no earlier content to keep.
+write_result write_directly(const std::string& name, const uint8_t* data, size_t size) {
+    FILE* f = fopen(name.c_str(), "wb");
+    if (f == nullptr) return failed(write_failure::create, errno);
+    const bool written = fwrite(data, 1, size, f) == size;
+    const int write_err = errno;
+    const bool closed = fclose(f) == 0;
+    if (!written) return failed(write_failure::write, write_err);
+    if (!closed) return failed(write_failure::write, errno);
+    return {};
+}
+
+bool write_all(int fd, const uint8_t* data, size_t size) {
+    while (size > 0) {
+        const ssize_t n = write(fd, data, size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        data += n;
+        size -= size_t(n);
+    }
+    return true;
+}
+
+// The file the output really is: the name, or the regular file a link at the name points to.
+std::string target_of(const std::string& name) {
+    struct stat lst;
+    if (lstat(name.c_str(), &lst) != 0 || !S_ISLNK(lst.st_mode)) return name;
+    char* real = realpath(name.c_str(), nullptr);
+    if (real == nullptr) return name;
+    std::string target = real;
+    free(real);
+    return target;
+}
+
+// The mode the output gets: the replaced file's, or what a new file gets under the umask.
+mode_t new_file_mode(bool exists, const struct stat& st) {
+    if (exists) return st.st_mode & 07777;
+    const mode_t mask = umask(0);
+    umask(mask);
+    return 0666 & ~mask;
+}
+
+} // namespace
+
+write_result write_output_file(const std::string& name, const uint8_t* data, size_t size) {
+    struct stat st;
+    const bool exists = stat(name.c_str(), &st) == 0;
+    struct stat lst;
+    const bool dangling = !exists && lstat(name.c_str(), &lst) == 0;
+    if ((exists && !S_ISREG(st.st_mode)) || dangling) return write_directly(name, data, size);
+
+    const std::string target = target_of(name);
+    const size_t slash = target.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "" : target.substr(0, slash + 1);
+    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+    std::string temp = folder + "." + base + ".XXXXXX";
+    const int fd = mkstemp(temp.data());
+    if (fd < 0) return failed(write_failure::create, errno);
+
+    int err = 0;
+    if (fchmod(fd, new_file_mode(exists, st)) != 0 || !write_all(fd, data, size)) err = errno;
+    if (close(fd) != 0 && err == 0) err = errno;
+    if (err == 0 && rename(temp.c_str(), target.c_str()) != 0) err = errno;
+    if (err == 0) return {};
+    unlink(temp.c_str());
+    return failed(write_failure::write, err);
+}
