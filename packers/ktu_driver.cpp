@@ -82,7 +82,7 @@ int print_type_bests(const file_matches& fm, parse_space& space, const std::stri
 
 // The output name, checked: not the input, read back as the model, not replacing a file
 // without -f. Empty after the message when the file must be skipped.
-std::string output_for(const ktu_file_job& job, const ktu_run& run, const pack_model& model) {
+std::string output_for(const ktu_file_job& job, const pack_model& model) {
     const std::string out = job.output.empty() ? tagged_name(job.name, model) : job.output;
     const name_check check = check_name_model(out, model);
     if (check == name_check::other_model || (check == name_check::no_model && job.output.empty())) {
@@ -95,14 +95,14 @@ std::string output_for(const ktu_file_job& job, const ktu_run& run, const pack_m
         print_ktu_error(out + ": the output would replace the input");
         return "";
     }
-    if (!run.force && exists(out)) {
+    if (!job.force && exists(out)) {
         print_ktu_error(out + ": exists (-f replaces it)");
         return "";
     }
     return out;
 }
 
-int pack_file(const ktu_file_job& job, const ktu_run& run) {
+int pack_file(const ktu_file_job& job) {
     const file_read in = read_whole_file(job.name, in_buf, sizeof in_buf);
     if (!in.ok) return ktu_failed;
     if (in.size == 0) {
@@ -124,7 +124,7 @@ int pack_file(const ktu_file_job& job, const ktu_run& run) {
     if (const int s = pack_checked(fm, model, space, job.name, p); s != ktu_ok) return s;
     const unsigned elapsed = now_ms() - start;
 
-    const std::string out = output_for(job, run, model);
+    const std::string out = output_for(job, model);
     if (out.empty()) return ktu_failed;
     const write_result w = write_output_file(out, stream_buf, static_cast<size_t>(p.outcome.size));
     if (w.failure != write_failure::none) {
@@ -132,7 +132,7 @@ int pack_file(const ktu_file_job& job, const ktu_run& run) {
         report_errno(out);
         return ktu_failed;
     }
-    if (!run.quiet) {
+    if (!job.quiet) {
         print_ktu_report({job.name.c_str(), out.c_str(), model, static_cast<uint32_t>(in.size),
                           static_cast<uint32_t>(p.outcome.size),
                           static_cast<uint32_t>(p.outcome.margin), elapsed});
@@ -145,6 +145,6 @@ int pack_file(const ktu_file_job& job, const ktu_run& run) {
 
 int run_ktu_files(const ktu_run& run) {
     int status = ktu_ok;
-    for (const ktu_file_job& job : run.files) status = std::max(status, pack_file(job, run));
+    for (const ktu_file_job& job : run.files) status = std::max(status, pack_file(job));
     return status;
 }

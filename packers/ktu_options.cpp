@@ -85,9 +85,9 @@ ktu_args read_ktu_args(int argc, char** argv, ktu_run& run) {
         } else if (arg == "-v") {
             next.verbose = true;
         } else if (arg == "-q") {
-            run.quiet = true;
+            next.quiet = true;
         } else if (arg == "-f") {
-            run.force = true;
+            next.force = true;
         } else if (arg == "-o") {
             if (i + 1 >= argc) {
                 a.message = "-o needs the name of an output file";

@@ -12,13 +12,13 @@ struct ktu_file_job {
     bool search = true;  // -b: the smallest model of the search set
     pack_model model;    // -t: this model
     bool verbose = false;
+    bool quiet = false;   // -q: nothing but errors
+    bool force = false;   // -f: an existing output is replaced
     std::string output;  // -o NAME, or empty for the name with the model tag
 };
 
 struct ktu_run {
     std::vector<ktu_file_job> files;
-    bool quiet = false;
-    bool force = false;
 };
 
 enum class ktu_args_outcome { run, usage_ok, usage_fail, version, refused };

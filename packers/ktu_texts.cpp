@@ -40,10 +40,10 @@ void print_ktu_error(const std::string& message) {
 }
 
 void print_ktu_report(const ktu_report& r) {
-    printf("%s => %s  Model: %-10s Packed: %5u => %-5u  Margin: %-3u", r.input, r.output,
-           model_tag(r.model).c_str(), r.in_size, r.packed, r.margin);
-    if (r.ms > 0) printf("  Time: %u.%03u seconds", r.ms / 1000, r.ms % 1000);
-    printf("\n");
+    printf("%s => %s  Model: %-10s Packed: %5u => %-5u  Margin: ", r.input, r.output,
+           model_tag(r.model).c_str(), r.in_size, r.packed);
+    if (r.ms > 0) printf("%-3u  Time: %u.%03u seconds\n", r.margin, r.ms / 1000, r.ms % 1000);
+    else printf("%u\n", r.margin);
 }
 
 void print_ktu_type_best(const pack_model& model, uint32_t packed, uint32_t margin) {
