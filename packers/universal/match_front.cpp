@@ -14,6 +14,7 @@ void find_match_front(const uint8_t* data, const suffix_index& ix, match_front& 
     front.size = size;
     front.start.assign(static_cast<size_t>(size) + 1, 0);
     front.pairs.clear();
+    front.longest = 0;
     front.pairs.reserve(static_cast<size_t>(size) * 4);
     std::vector<int32_t> smaller(static_cast<size_t>(size), no_node);
     std::vector<int32_t> larger(static_cast<size_t>(size), no_node);
@@ -37,6 +38,7 @@ void find_match_front(const uint8_t* data, const suffix_index& ix, match_front& 
                 cur_smaller ? lcp_of_ranks(ix, rank_cur, rank_p) : lcp_of_ranks(ix, rank_p, rank_cur);
             if (len > best) {
                 best = len;
+                if (len > front.longest) front.longest = len;
                 front.pairs.push_back({static_cast<uint16_t>(p - cur), static_cast<uint16_t>(len)});
             }
             if (p + len == size) {

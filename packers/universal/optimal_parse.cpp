@@ -121,7 +121,9 @@ uint32_t parse_cost(const parse_input& in, const type_costs& tc, const coding_co
         sp.win_hi = cc.reach[0].hi;
         sp.win_serial = in.index->serial;
     }
-    const int seq_levels = levels_for(widest_step(tc.length, tc.length_count, n));
+    // No sequence is longer than the longest match, so no wider range of it is asked for.
+    const int seq_levels =
+        levels_for(std::min(widest_step(tc.length, tc.length_count, n), std::max(in.front->longest, 1)));
     const int lit_levels = levels_for(widest_step(tc.literal, tc.literal_count, n));
     uint32_t* to_end = sp.to_end.data();
     uint32_t* lit_end = sp.lit_end.data();
