@@ -15,11 +15,14 @@ bool add(item_code& code, uint32_t value, int bits, bool whole = false) {
     return true;
 }
 
-bool add_byte(item_code& code, uint32_t value) { return add(code, value & 0xFF, 8, true); }
+bool add_byte(item_code& code, uint32_t value) {
+    return add(code, value & 0xFF, 8, true);
+}
 
 int value_bits(uint32_t v) { // bits after the leading 1
     int b = 0;
-    while ((v >> (b + 1)) != 0) ++b;
+    while ((v >> (b + 1)) != 0)
+        ++b;
     return b;
 }
 
@@ -42,7 +45,8 @@ bool code_ktb_control(uint32_t count, uint32_t sequence_flag, item_code& code) {
 
 int item_bits(const item_code& code) {
     int bits = 0;
-    for (int i = 0; i < code.count; ++i) bits += code.field[i].bits;
+    for (int i = 0; i < code.count; ++i)
+        bits += code.field[i].bits;
     return bits;
 }
 
@@ -58,13 +62,17 @@ bool code_literal_head(int type, uint32_t length, item_code& code) {
     case type_kta:
         return length >= 1 && length <= static_cast<uint32_t>(kta_max_literal_run) &&
                add_byte(code, length << 1);
-    case type_ktb: return code_ktb_control(length, 0, code);
-    case type_zx7: return length == 1 && add(code, 1, 1);
-    case type_blk: return code_gamma(length, 0, code) && add(code, 1, 1);
+    case type_ktb:
+        return code_ktb_control(length, 0, code);
+    case type_zx7:
+        return length == 1 && add(code, 1, 1);
+    case type_blk:
+        return code_gamma(length, 0, code) && add(code, 1, 1);
     case type_ts1:
         if (length == 1) return add(code, 0, 1);
         return length >= 8 && add(code, 0xF, 4) && code_gamma(length, 3, code);
-    default: return false;
+    default:
+        return false;
     }
 }
 
@@ -73,14 +81,18 @@ bool code_sequence_head(int type, uint32_t length, item_code& code) {
     case type_kta:
         return length >= 1 && length <= static_cast<uint32_t>(kta_max_seq_len) &&
                add_byte(code, (length << 1) | 1);
-    case type_ktb: return code_ktb_control(length, ktb_sequence_flag, code);
-    case type_zx7: return length >= 2 && add(code, 0, 1) && code_gamma(length - 1, 0, code);
-    case type_blk: return length >= 2 && code_gamma(length - 1, 0, code) && add(code, 0, 1);
+    case type_ktb:
+        return code_ktb_control(length, ktb_sequence_flag, code);
+    case type_zx7:
+        return length >= 2 && add(code, 0, 1) && code_gamma(length - 1, 0, code);
+    case type_blk:
+        return length >= 2 && code_gamma(length - 1, 0, code) && add(code, 0, 1);
     case type_ts1:
         if (length == 2) return add(code, 0b10, 2);
         if (length == 3) return add(code, 0b110, 3);
         return length >= 4 && add(code, 0b1110, 4) && code_gamma(length, 2, code);
-    default: return false;
+    default:
+        return false;
     }
 }
 
@@ -89,18 +101,24 @@ bool model_is_packable(const pack_model& m) {
     switch (m.coding) {
     case 1:
     case 2:
-    case 7: return true;
-    case 4: return m.offset1 >= 1 && m.offset1 <= 7;
-    case 5: return m.offset1 >= 1 && m.offset1 <= 30;
-    case 6: return m.offset1 >= 1 && m.offset1 <= 30 && m.offset2 >= 1 && m.offset2 <= 30;
-    default: return false;
+    case 7:
+        return true;
+    case 4:
+        return m.offset1 >= 1 && m.offset1 <= 7;
+    case 5:
+        return m.offset1 >= 1 && m.offset1 <= 30;
+    case 6:
+        return m.offset1 >= 1 && m.offset1 <= 30 && m.offset2 >= 1 && m.offset2 <= 30;
+    default:
+        return false;
     }
 }
 
 bool code_offset(const pack_model& m, uint32_t offset, item_code& code) {
     if (offset == 0 || !model_is_packable(m)) return false;
     switch (m.coding) {
-    case 1: return offset <= static_cast<uint32_t>(kta_max_offset) && add_byte(code, offset);
+    case 1:
+        return offset <= static_cast<uint32_t>(kta_max_offset) && add_byte(code, offset);
     case 2:
         if (offset <= static_cast<uint32_t>(ktb_short_offset_max)) return add_byte(code, offset);
         return offset <= static_cast<uint32_t>(ktb_max_offset) &&
@@ -108,7 +126,8 @@ bool code_offset(const pack_model& m, uint32_t offset, item_code& code) {
     case 4: {
         const int w = m.offset1;
         int n = 0;
-        while (n < 3 && offset >= offset_class_base(n + 1, w)) ++n;
+        while (n < 3 && offset >= offset_class_base(n + 1, w))
+            ++n;
         const uint64_t rest = offset - offset_class_base(n, w);
         if (rest >> ((n + 1) * w) != 0) return false;
         return add(code, static_cast<uint32_t>(n), 2) &&
@@ -123,18 +142,25 @@ bool code_offset(const pack_model& m, uint32_t offset, item_code& code) {
         return rest >> m.offset2 == 0 && add(code, 0, 1) &&
                add(code, static_cast<uint32_t>(rest), m.offset2);
     }
-    case 7: return code_gamma(offset, 0, code);
-    default: return false;
+    case 7:
+        return code_gamma(offset, 0, code);
+    default:
+        return false;
     }
 }
 
 bool code_end_mark(int type, item_code& code) {
     switch (type) {
     case type_kta:
-    case type_ktb: return add_byte(code, kt_end_mark);
-    case type_zx7: return add(code, 0, 1) && code_overlong_gamma(0, code);
-    case type_blk: return code_overlong_gamma(0, code);
-    case type_ts1: return add(code, 0xF, 4) && code_overlong_gamma(3, code);
-    default: return false;
+    case type_ktb:
+        return add_byte(code, kt_end_mark);
+    case type_zx7:
+        return add(code, 0, 1) && code_overlong_gamma(0, code);
+    case type_blk:
+        return code_overlong_gamma(0, code);
+    case type_ts1:
+        return add(code, 0xF, 4) && code_overlong_gamma(3, code);
+    default:
+        return false;
     }
 }

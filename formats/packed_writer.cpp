@@ -27,7 +27,9 @@ void start_stream(stream_writer& w, uint8_t* out, int32_t cap) {
     w.cap = cap;
 }
 
-void put_whole_byte(stream_writer& w, uint8_t b) { append(w, b); }
+void put_whole_byte(stream_writer& w, uint8_t b) {
+    append(w, b);
+}
 
 void put_bits(stream_writer& w, uint32_t value, int bits) {
     for (int i = bits - 1; i >= 0; --i) {
@@ -45,8 +47,10 @@ void put_bits(stream_writer& w, uint32_t value, int bits) {
 void put_code(stream_writer& w, const item_code& code) {
     for (int i = 0; i < code.count; ++i) {
         const code_field& f = code.field[i];
-        if (f.whole) put_whole_byte(w, static_cast<uint8_t>(f.value));
-        else put_bits(w, f.value, f.bits);
+        if (f.whole)
+            put_whole_byte(w, static_cast<uint8_t>(f.value));
+        else
+            put_bits(w, f.value, f.bits);
     }
 }
 
@@ -55,8 +59,7 @@ void put_first_byte(stream_writer& w, uint8_t b) {
     note_writes(w, 1);
 }
 
-bool put_literal_run(stream_writer& w, const pack_model& m, const uint8_t* bytes,
-                     uint32_t length) {
+bool put_literal_run(stream_writer& w, const pack_model& m, const uint8_t* bytes, uint32_t length) {
     item_code code;
     if (!code_literal_head(m.type, length, code)) return false;
     put_code(w, code);

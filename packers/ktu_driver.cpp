@@ -145,6 +145,7 @@ int pack_file(const ktu_file_job& job) {
 
 int run_ktu_files(const ktu_run& run) {
     int status = ktu_ok;
-    for (const ktu_file_job& job : run.files) status = std::max(status, pack_file(job));
+    for (const ktu_file_job& job : run.files)
+        status = std::max(status, pack_file(job));
     return status;
 }

@@ -9,7 +9,8 @@ namespace {
 // Reads a width's digits at text[at..); false when there are none or too many to mean a width.
 bool read_width(const std::string& text, size_t& at, int& width) {
     size_t end = at;
-    while (end < text.size() && text[end] >= '0' && text[end] <= '9' && end - at < 4) ++end;
+    while (end < text.size() && text[end] >= '0' && text[end] <= '9' && end - at < 4)
+        ++end;
     if (end == at || (end < text.size() && text[end] >= '0' && text[end] <= '9')) return false;
     width = std::atoi(text.substr(at, end - at).c_str());
     at = end;
@@ -113,7 +114,8 @@ ktu_args read_ktu_args(int argc, char** argv, ktu_run& run) {
                         .append(std::to_string(run.files.size()))
                         .append(" files are given");
     } else if (!next.output.empty()) {
-        a.message = std::string("-o ").append(next.output).append(" is not followed by a file to pack");
+        a.message =
+            std::string("-o ").append(next.output).append(" is not followed by a file to pack");
     } else {
         a.outcome = ktu_args_outcome::run;
     }

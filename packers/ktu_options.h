@@ -9,12 +9,12 @@
 
 struct ktu_file_job {
     std::string name;
-    bool search = true;  // -b: the smallest model of the search set
-    pack_model model;    // -t: this model
+    bool search = true; // -b: the smallest model of the search set
+    pack_model model;   // -t: this model
     bool verbose = false;
-    bool quiet = false;   // -q: nothing but errors
-    bool force = false;   // -f: an existing output is replaced
-    std::string output;  // -o NAME, or empty for the name with the model tag
+    bool quiet = false; // -q: nothing but errors
+    bool force = false; // -f: an existing output is replaced
+    std::string output; // -o NAME, or empty for the name with the model tag
 };
 
 struct ktu_run {

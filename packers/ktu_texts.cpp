@@ -16,7 +16,8 @@ const char* type_name(int type) {
 } // namespace
 
 void print_ktu_usage() {
-    fputs("KtuPack " KT_VERSION ": packs files for every pack model KtuList reads, with an optimal parse\n"
+    fputs("KtuPack " KT_VERSION
+          ": packs files for every pack model KtuList reads, with an optimal parse\n"
           "Usage: KtuPack <options> file1 file2 ...\n"
           "  -t<T><C>[o<W1>[o<W2>]]  pack under this model, written as a name tag:\n"
           "                          -t35o4, -t56o4o12, -t17, -t22\n"
@@ -32,7 +33,9 @@ void print_ktu_usage() {
           stdout);
 }
 
-void print_ktu_version() { puts("KtuPack " KT_VERSION); }
+void print_ktu_version() {
+    puts("KtuPack " KT_VERSION);
+}
 
 void print_ktu_error(const std::string& message) {
     fflush(stdout);
@@ -42,8 +45,10 @@ void print_ktu_error(const std::string& message) {
 void print_ktu_report(const ktu_report& r) {
     printf("%s => %s  Model: %-10s Packed: %5u => %-5u  Margin: ", r.input, r.output,
            model_tag(r.model).c_str(), r.in_size, r.packed);
-    if (r.ms > 0) printf("%-3u  Time: %u.%03u seconds\n", r.margin, r.ms / 1000, r.ms % 1000);
-    else printf("%u\n", r.margin);
+    if (r.ms > 0)
+        printf("%-3u  Time: %u.%03u seconds\n", r.margin, r.ms / 1000, r.ms % 1000);
+    else
+        printf("%u\n", r.margin);
 }
 
 void print_ktu_type_best(const pack_model& model, uint32_t packed, uint32_t margin) {

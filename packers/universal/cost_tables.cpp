@@ -35,14 +35,20 @@ bool build_type_costs(int type, int32_t limit, type_costs& out) {
     item_code end;
     if (!code_end_mark(type, end)) return false;
     out.end_bits = item_bits(end);
-    out.literal_count = group_steps(1, limit, [type](int32_t v) {
-        item_code c;
-        return code_literal_head(type, static_cast<uint32_t>(v), c) ? item_bits(c) : no_form;
-    }, out.literal);
-    out.length_count = group_steps(1, limit, [type](int32_t v) {
-        item_code c;
-        return code_sequence_head(type, static_cast<uint32_t>(v), c) ? item_bits(c) : no_form;
-    }, out.length);
+    out.literal_count = group_steps(
+        1, limit,
+        [type](int32_t v) {
+            item_code c;
+            return code_literal_head(type, static_cast<uint32_t>(v), c) ? item_bits(c) : no_form;
+        },
+        out.literal);
+    out.length_count = group_steps(
+        1, limit,
+        [type](int32_t v) {
+            item_code c;
+            return code_sequence_head(type, static_cast<uint32_t>(v), c) ? item_bits(c) : no_form;
+        },
+        out.length);
     return out.literal_count > 0 && out.length_count >= 0;
 }
 
@@ -51,10 +57,13 @@ bool build_coding_costs(const pack_model& model, int32_t limit, coding_costs& ou
     out.model = model;
     if (!model_is_packable(model)) return false;
     cost_step runs[max_cost_steps];
-    const int count = group_steps(1, limit - 1, [&model](int32_t v) {
-        item_code c;
-        return code_offset(model, static_cast<uint32_t>(v), c) ? item_bits(c) : no_form;
-    }, runs);
+    const int count = group_steps(
+        1, limit - 1,
+        [&model](int32_t v) {
+            item_code c;
+            return code_offset(model, static_cast<uint32_t>(v), c) ? item_bits(c) : no_form;
+        },
+        runs);
     if (count < 0) return false;
     std::stable_sort(runs, runs + count,
                      [](const cost_step& a, const cost_step& b) { return a.bits < b.bits; });

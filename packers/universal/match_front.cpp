@@ -19,7 +19,8 @@ void find_match_front(const uint8_t* data, const suffix_index& ix, match_front& 
     std::vector<int32_t> smaller(static_cast<size_t>(size), no_node);
     std::vector<int32_t> larger(static_cast<size_t>(size), no_node);
     int32_t root[256];
-    for (int32_t& r : root) r = no_node;
+    for (int32_t& r : root)
+        r = no_node;
 
     for (int32_t p = 0; p < size; ++p) {
         front.start[static_cast<size_t>(p)] = static_cast<uint32_t>(front.pairs.size());
@@ -34,8 +35,8 @@ void find_match_front(const uint8_t* data, const suffix_index& ix, match_front& 
         while (cur != no_node) {
             const int32_t rank_cur = ix.rank[static_cast<size_t>(cur)];
             const bool cur_smaller = rank_cur < rank_p;
-            const int32_t len =
-                cur_smaller ? lcp_of_ranks(ix, rank_cur, rank_p) : lcp_of_ranks(ix, rank_p, rank_cur);
+            const int32_t len = cur_smaller ? lcp_of_ranks(ix, rank_cur, rank_p)
+                                            : lcp_of_ranks(ix, rank_p, rank_cur);
             if (len > best) {
                 best = len;
                 if (len > front.longest) front.longest = len;

@@ -17,10 +17,10 @@ struct front_pair {
 };
 
 struct match_front {
-    int32_t size = 0;                // input length
-    std::vector<uint32_t> start;     // pairs of position p: pairs[start[p] .. start[p + 1])
+    int32_t size = 0;            // input length
+    std::vector<uint32_t> start; // pairs of position p: pairs[start[p] .. start[p + 1])
     std::vector<front_pair> pairs;
-    int32_t longest = 0;             // the longest match of any position
+    int32_t longest = 0; // the longest match of any position
 };
 
 // Fills front for the input of ix, 1 <= size <= 65536. Exact: a binary tree of every earlier

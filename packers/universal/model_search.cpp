@@ -23,7 +23,8 @@ void run_codings(file_matches& fm, std::atomic<int>& next, search_result& result
     size_parse_space(fm.size, space);
     type_costs types[5];
     bool type_ok[5];
-    for (int t = 1; t <= 5; ++t) type_ok[t - 1] = build_type_costs(t, fm.size, types[t - 1]);
+    for (int t = 1; t <= 5; ++t)
+        type_ok[t - 1] = build_type_costs(t, fm.size, types[t - 1]);
     for (int c = next++; c < search_coding_count; c = next++) {
         pack_model model = search_model(c * 5);
         model_plan plan;
@@ -34,8 +35,8 @@ void run_codings(file_matches& fm, std::atomic<int>& next, search_result& result
             model.type = t;
             plan.cc.model = model;
             plan.tc = types[t - 1];
-            result.size[i] = coding_ok && type_ok[t - 1] ? least_stream_size(fm, plan, space)
-                                                         : INT32_MAX;
+            result.size[i] =
+                coding_ok && type_ok[t - 1] ? least_stream_size(fm, plan, space) : INT32_MAX;
         }
     }
 }
@@ -54,7 +55,8 @@ void search_models(file_matches& fm, int threads, search_result& result) {
     for (int i = 1; i < threads; ++i)
         workers.emplace_back([&fm, &next, &result] { run_codings(fm, next, result); });
     run_codings(fm, next, result);
-    for (std::thread& w : workers) w.join();
+    for (std::thread& w : workers)
+        w.join();
     result.best = 0;
     for (int i = 1; i < search_model_count; ++i)
         if (result.size[i] < result.size[result.best]) result.best = i;

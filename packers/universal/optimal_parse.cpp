@@ -10,20 +10,23 @@
 namespace {
 
 struct option {
-    int32_t lo;    // arrival positions lo..hi
+    int32_t lo; // arrival positions lo..hi
     int32_t hi;
-    int32_t bits;  // the token's cost; literal bytes come on top at 8 bits each
+    int32_t bits; // the token's cost; literal bytes come on top at 8 bits each
     int8_t literal;
-    int8_t reach;  // the offset set a sequence takes its offset from
+    int8_t reach; // the offset set a sequence takes its offset from
 };
 
 int32_t widest_step(const cost_step* steps, int count, int32_t size) {
     int32_t w = 1;
-    for (int i = 0; i < count; ++i) w = std::max(w, steps[i].hi - steps[i].lo + 1);
+    for (int i = 0; i < count; ++i)
+        w = std::max(w, steps[i].hi - steps[i].lo + 1);
     return std::min(w, size);
 }
 
-int levels_for(int32_t width) { return std::bit_width(static_cast<uint32_t>(width)); }
+int levels_for(int32_t width) {
+    return std::bit_width(static_cast<uint32_t>(width));
+}
 
 // Calls visit(option) for every option at p; stops early when visit gives true.
 template <typename visit_fn>
@@ -47,13 +50,15 @@ void for_each_option(const parse_input& in, const type_costs& tc, const coding_c
         if (reach.lo > 1) {
             len = sp.win_len[static_cast<size_t>(p)];
         } else {
-            while (pair != pair_end && pair->offset <= reach.hi) prefix_len = (pair++)->length;
+            while (pair != pair_end && pair->offset <= reach.hi)
+                prefix_len = (pair++)->length;
             len = prefix_len;
         }
         len = std::min(len, left);
         if (len <= done) continue;
         // Lengths done + 1 .. len, cut where the head's cost changes.
-        while (step < tc.length_count && tc.length[step].hi <= done) ++step;
+        while (step < tc.length_count && tc.length[step].hi <= done)
+            ++step;
         for (int s = step; s < tc.length_count && tc.length[s].lo <= len; ++s) {
             const int32_t a = std::max(tc.length[s].lo, done + 1);
             const int32_t b = std::min(tc.length[s].hi, len);
@@ -85,7 +90,9 @@ inline void fill_levels(uint32_t* rows, int32_t stride, int levels, int32_t x, i
     }
 }
 
-int32_t first_position(const type_costs& tc) { return tc.first_bits > 0 ? 1 : 0; }
+int32_t first_position(const type_costs& tc) {
+    return tc.first_bits > 0 ? 1 : 0;
+}
 
 uint32_t option_cost(const option& o, const parse_space& sp, int32_t x_lo, int32_t x_hi,
                      int32_t p) {
@@ -97,7 +104,9 @@ uint32_t option_cost(const option& o, const parse_space& sp, int32_t x_lo, int32
 
 } // namespace
 
-bool needs_window(const coding_costs& cc) { return cc.reach_count > 0 && cc.reach[0].lo > 1; }
+bool needs_window(const coding_costs& cc) {
+    return cc.reach_count > 0 && cc.reach[0].lo > 1;
+}
 
 void size_parse_space(int32_t size, parse_space& space) {
     space.stride = size + 1;
@@ -122,8 +131,8 @@ uint32_t parse_cost(const parse_input& in, const type_costs& tc, const coding_co
         sp.win_serial = in.index->serial;
     }
     // No sequence is longer than the longest match, so no wider range of it is asked for.
-    const int seq_levels =
-        levels_for(std::min(widest_step(tc.length, tc.length_count, n), std::max(in.front->longest, 1)));
+    const int seq_levels = levels_for(
+        std::min(widest_step(tc.length, tc.length_count, n), std::max(in.front->longest, 1)));
     const int lit_levels = levels_for(widest_step(tc.literal, tc.literal_count, n));
     uint32_t* to_end = sp.to_end.data();
     uint32_t* lit_end = sp.lit_end.data();
@@ -155,10 +164,12 @@ int32_t recover_parse(const parse_input& in, const type_costs& tc, const coding_
         option o{};
         for_each_option(in, tc, cc, sp, p, [&](const option& cand) {
             if (option_cost(cand, sp, cand.lo, cand.hi, p) != want) return false;
-            for (x = cand.lo; option_cost(cand, sp, x, x, p) != want; ++x) {}
+            for (x = cand.lo; x < cand.hi && option_cost(cand, sp, x, x, p) != want; ++x) {
+            }
             o = cand;
             return true;
         });
+        if (x < 0) return -1; // no choice gives the cost: the tables disagree
         const uint32_t length = static_cast<uint32_t>(x - p);
         uint32_t offset = 0;
         if (!o.literal) {
@@ -167,7 +178,8 @@ int32_t recover_parse(const parse_input& in, const type_costs& tc, const coding_
             } else {
                 const front_pair* pair =
                     in.front->pairs.data() + in.front->start[static_cast<size_t>(p)];
-                while (pair->length < length) ++pair;
+                while (pair->length < length)
+                    ++pair;
                 offset = pair->offset;
             }
         }

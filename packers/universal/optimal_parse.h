@@ -15,13 +15,13 @@
 // from each position to the end, and its range minima by powers of two.
 struct parse_space {
     int32_t stride = 0;
-    std::vector<uint32_t> to_end;    // levels rows: least cost of positions x..x+2^k-1
-    std::vector<uint32_t> lit_end;   // the same for to_end[x] + 8x, for literal runs
-    std::vector<uint16_t> win_len;   // window matches for the coding's window, if it has one
+    std::vector<uint32_t> to_end;  // levels rows: least cost of positions x..x+2^k-1
+    std::vector<uint32_t> lit_end; // the same for to_end[x] + 8x, for literal runs
+    std::vector<uint16_t> win_len; // window matches for the coding's window, if it has one
     std::vector<uint16_t> win_off;
-    int32_t win_lo = 0;              // the window win_len holds; 0: none
+    int32_t win_lo = 0; // the window win_len holds; 0: none
     int32_t win_hi = 0;
-    uint64_t win_serial = 0;         // of the suffix index it was found in
+    uint64_t win_serial = 0; // of the suffix index it was found in
 };
 
 struct parse_input {
@@ -43,5 +43,6 @@ uint32_t parse_cost(const parse_input& in, const type_costs& tc, const coding_co
 
 // After parse_cost with the same arguments: the tokens of one least parse, first raw byte
 // excluded (token.h: offset 0 for a literal run). Gives the count; tokens has room for size.
+// -1 only if the tables were not filled by parse_cost for these arguments.
 int32_t recover_parse(const parse_input& in, const type_costs& tc, const coding_costs& cc,
                       const parse_space& space, token* tokens);

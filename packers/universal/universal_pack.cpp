@@ -10,15 +10,16 @@ void prepare_file(const uint8_t* data, int32_t size, file_matches& fm) {
 }
 
 bool plan_model(const pack_model& model, int32_t size, model_plan& plan) {
-    return build_type_costs(model.type, size, plan.tc) &&
-           build_coding_costs(model, size, plan.cc);
+    return build_type_costs(model.type, size, plan.tc) && build_coding_costs(model, size, plan.cc);
 }
 
 namespace {
 parse_input input_of(const file_matches& fm) {
     return {fm.data, fm.size, &fm.front, &fm.index};
 }
-int32_t bytes_of(uint32_t bits) { return static_cast<int32_t>((bits + 7) / 8); }
+int32_t bytes_of(uint32_t bits) {
+    return static_cast<int32_t>((bits + 7) / 8);
+}
 } // namespace
 
 int32_t least_stream_size(const file_matches& fm, const model_plan& plan, parse_space& space) {
@@ -26,12 +27,13 @@ int32_t least_stream_size(const file_matches& fm, const model_plan& plan, parse_
 }
 
 universal_status pack_stream(const file_matches& fm, const pack_model& model, parse_space& space,
-                        token* tokens, uint8_t* out, int32_t cap, pack_outcome& outcome) {
+                             token* tokens, uint8_t* out, int32_t cap, pack_outcome& outcome) {
     model_plan plan;
     if (!plan_model(model, fm.size, plan)) return universal_status::bad_model;
     const parse_input in = input_of(fm);
     const uint32_t bits = parse_cost(in, plan.tc, plan.cc, space);
     outcome.tokens = recover_parse(in, plan.tc, plan.cc, space, tokens);
+    if (outcome.tokens < 0) return universal_status::internal_error;
 
     stream_writer w;
     start_stream(w, out, cap);

@@ -39,4 +39,4 @@ struct pack_outcome {
 // internal_error when the written stream's size differs from the parse's cost or out is too
 // small (cap = 2 * size + 64 always suffices).
 universal_status pack_stream(const file_matches& fm, const pack_model& model, parse_space& space,
-                        token* tokens, uint8_t* out, int32_t cap, pack_outcome& outcome);
+                             token* tokens, uint8_t* out, int32_t cap, pack_outcome& outcome);

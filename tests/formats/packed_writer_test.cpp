@@ -17,9 +17,12 @@ namespace {
 std::vector<pack_model> models_with_widths() {
     std::vector<pack_model> models;
     for (int type = 1; type <= 5; ++type) {
-        for (int coding : {1, 2, 7}) models.push_back({type, coding, 0, 0});
-        for (int w : {1, 3, 7}) models.push_back({type, 4, w, 0});
-        for (int w : {1, 4, 16, 30}) models.push_back({type, 5, w, 0});
+        for (int coding : {1, 2, 7})
+            models.push_back({type, coding, 0, 0});
+        for (int w : {1, 3, 7})
+            models.push_back({type, 4, w, 0});
+        for (int w : {1, 4, 16, 30})
+            models.push_back({type, 5, w, 0});
         for (auto [a, b] : {std::pair{1, 1}, {4, 12}, {15, 1}, {2, 16}, {30, 30}})
             models.push_back({type, 6, a, b});
     }
@@ -70,7 +73,8 @@ TEST(StreamWriter, EveryItemReadsBackWithItsBitsAndEndPosition) {
                 } else {
                     const uint32_t far = std::min(out, reach_of(m));
                     const uint32_t d = pick(rng, 0, 3) == 0 ? far : pick(rng, 1, far);
-                    const uint32_t len = pick(rng, 0, 5) == 0 ? pick(rng, 1, 20000) : pick(rng, 1, 20);
+                    const uint32_t len =
+                        pick(rng, 0, 5) == 0 ? pick(rng, 1, 20000) : pick(rng, 1, 20);
                     if (!code_sequence_head(m.type, len, c) || !code_offset(m, d, c)) continue;
                     ASSERT_TRUE(put_sequence(w, m, len, d));
                     written.push_back({len, d});
@@ -141,23 +145,42 @@ std::vector<uint8_t> lay_out(const std::string& text) {
 
 TEST(StreamWriter, HandLaidStreams) {
     const std::vector<laid_case> cases = {
-        {"KTA: control bytes and offset bytes", {1, 1, 0, 0}, {{2, 0}, {3, 2}},
+        {"KTA: control bytes and offset bytes",
+         {1, 1, 0, 0},
+         {{2, 0}, {3, 2}},
          "[04][61][62][07][02][00]"},
-        {"KTB: long count form from 64 on, long offset from 128", {2, 2, 0, 0},
-         {{1, 0}, {64, 1}, {300, 1}}, "[01][61][C0][40][01][C1][2C][01][00]"},
-        {"ZX7: first byte, literal bit, gamma length, 16 zeros and a 1 to end", {3, 5, 2, 0},
-         {{1, 0}, {2, 1}}, "[61] 1 [62] 0 1 00 " "0 0000000000000000 1"},
+        {"KTB: long count form from 64 on, long offset from 128",
+         {2, 2, 0, 0},
+         {{1, 0}, {64, 1}, {300, 1}},
+         "[01][61][C0][40][01][C1][2C][01][00]"},
+        {"ZX7: first byte, literal bit, gamma length, 16 zeros and a 1 to end",
+         {3, 5, 2, 0},
+         {{1, 0}, {2, 1}},
+         "[61] 1 [62] 0 1 00 "
+         "0 0000000000000000 1"},
         {"BLK: gamma then kind bit; a bit byte opened after a literal byte lies behind it",
-         {4, 7, 0, 0}, {{1, 0}, {4, 1}}, "1 1 [61] 011 0 1 00000000 000000001"},
-        {"TS1: 1110 + gamma with 2 extra bits; end 1111 + 13 zeros + 1", {5, 5, 3, 0},
-         {{1, 0}, {5, 2}}, "[61] 0 [62] 1110 101 001 1111 0000000000000 1"},
-        {"TS1: literal run of 8 is 1111 + gamma with 3 extra bits", {5, 1, 0, 0}, {{8, 0}},
+         {4, 7, 0, 0},
+         {{1, 0}, {4, 1}},
+         "1 1 [61] 011 0 1 00000000 000000001"},
+        {"TS1: 1110 + gamma with 2 extra bits; end 1111 + 13 zeros + 1",
+         {5, 5, 3, 0},
+         {{1, 0}, {5, 2}},
+         "[61] 0 [62] 1110 101 001 1111 0000000000000 1"},
+        {"TS1: literal run of 8 is 1111 + gamma with 3 extra bits",
+         {5, 1, 0, 0},
+         {{8, 0}},
          "[61] 1111 1000 [62][63][64][65][66][67][68][69] 1111 0000000000000 1"},
-        {"coding 4: class bits then (class + 1) * width bits above the class base", {1, 4, 2, 0},
-         {{6, 0}, {1, 6}}, "[0C][61][62][63][64][65][66][03] 01 0001 [00]"},
-        {"coding 6: flag 0 for the far part", {1, 6, 1, 2}, {{4, 0}, {1, 4}},
+        {"coding 4: class bits then (class + 1) * width bits above the class base",
+         {1, 4, 2, 0},
+         {{6, 0}, {1, 6}},
+         "[0C][61][62][63][64][65][66][03] 01 0001 [00]"},
+        {"coding 6: flag 0 for the far part",
+         {1, 6, 1, 2},
+         {{4, 0}, {1, 4}},
          "[08][61][62][63][64][03] 0 01 [00]"},
-        {"coding 7: offset as a gamma code", {2, 7, 0, 0}, {{5, 0}, {2, 5}},
+        {"coding 7: offset as a gamma code",
+         {2, 7, 0, 0},
+         {{5, 0}, {2, 5}},
          "[05][61][62][63][64][65][42] 00101 [00]"},
     };
     for (const laid_case& c : cases) {
@@ -187,8 +210,8 @@ TEST(ItemCode, ValuesWithoutAForm) {
         bool coded;
     };
     item_code c;
-    const pack_model c1{1, 1, 0, 0}, c2{1, 2, 0, 0}, c4{1, 4, 1, 0}, c5{1, 5, 3, 0},
-        c6{1, 6, 2, 3}, c7{1, 7, 0, 0};
+    const pack_model c1{1, 1, 0, 0}, c2{1, 2, 0, 0}, c4{1, 4, 1, 0}, c5{1, 5, 3, 0}, c6{1, 6, 2, 3},
+        c7{1, 7, 0, 0};
     const no_form cases[] = {
         {"KTA literal run of 0", code_literal_head(type_kta, 0, c)},
         {"KTA literal run of 128", code_literal_head(type_kta, 128, c)},
@@ -216,7 +239,8 @@ TEST(ItemCode, ValuesWithoutAForm) {
         {"coding 3", code_offset({1, 3, 0, 0}, 1, c)},
         {"type 6", code_end_mark(6, c)},
     };
-    for (const no_form& f : cases) EXPECT_FALSE(f.coded) << f.what;
+    for (const no_form& f : cases)
+        EXPECT_FALSE(f.coded) << f.what;
 }
 
 TEST(ItemCode, BitsOfItems) {
@@ -242,15 +266,24 @@ TEST(ItemCode, BitsOfItems) {
         return code_end_mark(type, c) ? item_bits(c) : -1;
     };
     const bits_case cases[] = {
-        {"KTB run 63", lit(2, 63), 8},        {"KTB run 64", lit(2, 64), 16},
-        {"BLK run 1", lit(4, 1), 2},          {"BLK run 65535", lit(4, 65535), 32},
-        {"TS1 run 8", lit(5, 8), 8},          {"TS1 run 16", lit(5, 16), 10},
-        {"ZX7 seq 2", seq(3, 2), 2},          {"ZX7 seq 65536", seq(3, 65536), 32},
-        {"BLK seq 3", seq(4, 3), 4},          {"TS1 seq 2", seq(5, 2), 2},
-        {"TS1 seq 3", seq(5, 3), 3},          {"TS1 seq 4", seq(5, 4), 7},
-        {"TS1 seq 8", seq(5, 8), 9},          {"KTA end", end(1), 8},
-        {"ZX7 end", end(3), 18},              {"BLK end", end(4), 17},
-        {"TS1 end", end(5), 18},              {"coding 2 127", off({1, 2, 0, 0}, 127), 8},
+        {"KTB run 63", lit(2, 63), 8},
+        {"KTB run 64", lit(2, 64), 16},
+        {"BLK run 1", lit(4, 1), 2},
+        {"BLK run 65535", lit(4, 65535), 32},
+        {"TS1 run 8", lit(5, 8), 8},
+        {"TS1 run 16", lit(5, 16), 10},
+        {"ZX7 seq 2", seq(3, 2), 2},
+        {"ZX7 seq 65536", seq(3, 65536), 32},
+        {"BLK seq 3", seq(4, 3), 4},
+        {"TS1 seq 2", seq(5, 2), 2},
+        {"TS1 seq 3", seq(5, 3), 3},
+        {"TS1 seq 4", seq(5, 4), 7},
+        {"TS1 seq 8", seq(5, 8), 9},
+        {"KTA end", end(1), 8},
+        {"ZX7 end", end(3), 18},
+        {"BLK end", end(4), 17},
+        {"TS1 end", end(5), 18},
+        {"coding 2 127", off({1, 2, 0, 0}, 127), 8},
         {"coding 2 128", off({1, 2, 0, 0}, 128), 16},
         {"coding 4 w3 8", off({1, 4, 3, 0}, 8), 5},
         {"coding 4 w3 9", off({1, 4, 3, 0}, 9), 8},
@@ -262,7 +295,8 @@ TEST(ItemCode, BitsOfItems) {
         {"coding 7 1", off({1, 7, 0, 0}, 1), 1},
         {"coding 7 65535", off({1, 7, 0, 0}, 65535), 31},
     };
-    for (const bits_case& b : cases) EXPECT_EQ(b.bits, b.expected) << b.what;
+    for (const bits_case& b : cases)
+        EXPECT_EQ(b.bits, b.expected) << b.what;
 }
 
 TEST(StreamWriter, FullBufferIsReported) {

@@ -67,8 +67,10 @@ size_t least_by_writing(const std::vector<uint8_t>& in, const pack_model& m) {
             bit_stream_writer w;
             if (first == 1) put_raw_byte(w, in[0]);
             for (const item& it : items) {
-                if (it.d == 0) put_literal_run(w, m, &in[it.p], it.len);
-                else put_sequence(w, m, it.len, it.d);
+                if (it.d == 0)
+                    put_literal_run(w, m, &in[it.p], it.len);
+                else
+                    put_sequence(w, m, it.len, it.d);
             }
             put_end_mark(w, m);
             least = std::min(least, w.bytes.size());
@@ -94,7 +96,8 @@ size_t least_by_writing(const std::vector<uint8_t>& in, const pack_model& m) {
 
 std::vector<uint8_t> random_input(std::mt19937& rng, size_t n, int letters) {
     std::vector<uint8_t> in(n);
-    for (uint8_t& b : in) b = static_cast<uint8_t>('a' + rng() % static_cast<unsigned>(letters));
+    for (uint8_t& b : in)
+        b = static_cast<uint8_t>('a' + rng() % static_cast<unsigned>(letters));
     return in;
 }
 
@@ -104,7 +107,8 @@ void expect_least(const std::vector<uint8_t>& in, const pack_model& m, size_t le
     const std::string text(in.begin(), in.end());
     EXPECT_EQ(r.stream.size(), least) << model_text(m) << " on \"" << text << "\"";
     const depacked_stream back = depack(r.stream, m);
-    EXPECT_EQ(back.outcome.status, walk_status::end_mark) << model_text(m) << " on \"" << text << "\"";
+    EXPECT_EQ(back.outcome.status, walk_status::end_mark)
+        << model_text(m) << " on \"" << text << "\"";
     EXPECT_EQ(back.out, in) << model_text(m) << " on \"" << text << "\"";
 }
 
@@ -138,7 +142,8 @@ TEST(Exhaustive, LimitsOfRunsAndLengths) {
     for (const pack_model& m : models) {
         for (size_t n : {7, 8, 9, 15, 16, 17}) {
             std::vector<uint8_t> in(n);
-            for (uint8_t& b : in) b = static_cast<uint8_t>(rng());
+            for (uint8_t& b : in)
+                b = static_cast<uint8_t>(rng());
             expect_least(in, m, least_by_bits(in, m));
         }
         std::vector<uint8_t> in = random_input(rng, 40, 4);

@@ -1,6 +1,6 @@
-// Packed streams of every type and coding depacked by the depacking walk the lister runs, on inputs made to
-// reach the formats' limits: runs past every length limit, repeats at the edges of every offset
-// reach, incompressible data, one byte. Then each stream depacked in place with exactly its
+// Packed streams of every type and coding depacked by the depacking walk the lister runs, on inputs
+// made to reach the formats' limits: runs past every length limit, repeats at the edges of every
+// offset reach, incompressible data, one byte. Then each stream depacked in place with exactly its
 // margin (it must work) and one byte less (a byte still to be read must be overwritten).
 #include <gtest/gtest.h>
 
@@ -17,7 +17,8 @@ struct named_input {
 
 std::vector<uint8_t> random_bytes(std::mt19937& rng, size_t n, unsigned letters) {
     std::vector<uint8_t> v(n);
-    for (uint8_t& b : v) b = static_cast<uint8_t>(letters ? 'a' + rng() % letters : rng());
+    for (uint8_t& b : v)
+        b = static_cast<uint8_t>(letters ? 'a' + rng() % letters : rng());
     return v;
 }
 
@@ -42,11 +43,13 @@ std::vector<named_input> inputs() {
     v.push_back({"random 20000", random_bytes(rng, 20000, 0)});
     v.push_back({"four letters 3000", random_bytes(rng, 3000, 4)});
     v.push_back({"two letters 5000", random_bytes(rng, 5000, 2)});
-    for (size_t gap : {120, 250, 1000, 32760, 40000}) v.push_back({"repeat", repeat_at(rng, 40, gap)});
+    for (size_t gap : {120, 250, 1000, 32760, 40000})
+        v.push_back({"repeat", repeat_at(rng, 40, gap)});
     std::vector<uint8_t> mixed;
     for (int i = 0; i < 40; ++i) {
-        const std::vector<uint8_t> part =
-            i % 3 == 0 ? random_bytes(rng, rng() % 200, 0) : std::vector<uint8_t>(rng() % 300, uint8_t(i));
+        const std::vector<uint8_t> part = i % 3 == 0
+                                              ? random_bytes(rng, rng() % 200, 0)
+                                              : std::vector<uint8_t>(rng() % 300, uint8_t(i));
         mixed.insert(mixed.end(), part.begin(), part.end());
     }
     v.push_back({"runs and noise", mixed});
@@ -62,7 +65,8 @@ TEST(RoundTrip, EveryModelThroughTheWalkAndInPlace) {
             const packed r = pack_prepared(fm, m);
             ASSERT_EQ(r.status, universal_status::ok) << model_text(m) << " " << input.name;
             const depacked_stream back = depack(r.stream, m);
-            ASSERT_EQ(back.outcome.status, walk_status::end_mark) << model_text(m) << " " << input.name;
+            ASSERT_EQ(back.outcome.status, walk_status::end_mark)
+                << model_text(m) << " " << input.name;
             ASSERT_EQ(back.out, input.bytes) << model_text(m) << " " << input.name;
             ASSERT_EQ(back.outcome.packed_pos, static_cast<int32_t>(r.stream.size()))
                 << "the end mark must close the stream: " << model_text(m) << " " << input.name;
@@ -93,7 +97,8 @@ TEST(RoundTrip, KnownMargins) {
         int32_t margin;
     };
     std::vector<uint8_t> alpha(100);
-    for (size_t i = 0; i < alpha.size(); ++i) alpha[i] = static_cast<uint8_t>(i * 7 + 1);
+    for (size_t i = 0; i < alpha.size(); ++i)
+        alpha[i] = static_cast<uint8_t>(i * 7 + 1);
     std::vector<uint8_t> run(1000, 9);
     const margin_case cases[] = {
         // 100 literals in one run: each byte read before it is written, the end mark after

@@ -8,9 +8,12 @@
 std::vector<pack_model> covered_models() {
     std::vector<pack_model> models;
     for (int type = 1; type <= 5; ++type) {
-        for (int coding : {1, 2, 7}) models.push_back({type, coding, 0, 0});
-        for (int w : {1, 2, 3, 7}) models.push_back({type, 4, w, 0});
-        for (int w : {1, 2, 3, 9, 16}) models.push_back({type, 5, w, 0});
+        for (int coding : {1, 2, 7})
+            models.push_back({type, coding, 0, 0});
+        for (int w : {1, 2, 3, 7})
+            models.push_back({type, 4, w, 0});
+        for (int w : {1, 2, 3, 9, 16})
+            models.push_back({type, 5, w, 0});
         for (auto [a, b] : {std::pair{1, 1}, {1, 2}, {2, 1}, {3, 1}, {3, 2}, {4, 12}, {15, 1}})
             models.push_back({type, 6, a, b});
     }
@@ -20,9 +23,12 @@ std::vector<pack_model> covered_models() {
 std::string model_text(const pack_model& m) {
     char text[48];
     const int params = offset_param_count(m.coding);
-    if (params == 2) snprintf(text, sizeof text, "-t%d%do%do%d", m.type, m.coding, m.offset1, m.offset2);
-    else if (params == 1) snprintf(text, sizeof text, "-t%d%do%d", m.type, m.coding, m.offset1);
-    else snprintf(text, sizeof text, "-t%d%d", m.type, m.coding);
+    if (params == 2)
+        snprintf(text, sizeof text, "-t%d%do%do%d", m.type, m.coding, m.offset1, m.offset2);
+    else if (params == 1)
+        snprintf(text, sizeof text, "-t%d%do%d", m.type, m.coding, m.offset1);
+    else
+        snprintf(text, sizeof text, "-t%d%d", m.type, m.coding);
     return text;
 }
 
@@ -52,8 +58,8 @@ in_place_result depack_in_place(const std::vector<uint8_t>& stream, const pack_m
     // Room before the output: a stream with too small a margin may start before it.
     const int64_t guard = 64;
     std::vector<uint8_t> buf(static_cast<size_t>(guard) + out_size + static_cast<size_t>(margin));
-    const int64_t base = guard + static_cast<int64_t>(out_size) + margin -
-                         static_cast<int64_t>(stream.size());
+    const int64_t base =
+        guard + static_cast<int64_t>(out_size) + margin - static_cast<int64_t>(stream.size());
     std::copy(stream.begin(), stream.end(), buf.begin() + base);
     stream_cursor cur;
     reset_cursor(cur, buf.data() + base, static_cast<int32_t>(stream.size()));
@@ -71,7 +77,8 @@ in_place_result depack_in_place(const std::vector<uint8_t>& stream, const pack_m
             r.failed = t.length != 0;
             break;
         }
-        if (static_cast<uint64_t>(w - guard) + t.length > out_size || (t.offset != 0 && t.offset > w - guard)) {
+        if (static_cast<uint64_t>(w - guard) + t.length > out_size ||
+            (t.offset != 0 && t.offset > w - guard)) {
             r.failed = true;
             break;
         }
