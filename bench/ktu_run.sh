@@ -2,10 +2,11 @@
 # KtuPack on the corpus, with KtbPack and lz4 -12 in the same run: first the whole program on
 # one 64 KiB real file (one model and -b, wall-clock medians of REPS runs, peak memory), then
 # per file the smallest stream of each compression type (KtuPack -v), the best model, KtbPack's
-# and lz4's sizes and the -b time.
-# Usage: bench/ktu_run.sh [REPS]      (from anywhere; builds into build-bench/ at the top)
+# and lz4's sizes and the time of -b -v (median of TABLE_REPS runs).
+# Usage: bench/ktu_run.sh [REPS [TABLE_REPS]]  (from anywhere; builds into build-bench/ at the top)
 set -eu
 reps=${1:-3}
+table_reps=${2:-1}
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=$top/build-bench
 
@@ -58,12 +59,13 @@ done
 echo
 
 : > "$work/rows"
+reps=$table_reps
 for f in "$work"/corpus/*; do
     name=$(basename "$f")
     size=$(wc -c < "$f")
     for d in ktu ktb lz4; do cp "$f" "$work/$d/$name.bin"; done
-    set -- $(run "$work/ktu" "$build/packers/KtuPack" -v "$name.bin"); ktu_ms=$1 ktu_mem=$2
-    bests=$(awk '/ best: /{printf "%s ", $4} ' "$work/last")
+    set -- $(run "$work/ktu" "$build/packers/KtuPack" -f -v "$name.bin"); ktu_ms=$1 ktu_mem=$2
+    bests=$(awk '/ best: /{printf "%s ", $5}' "$work/last")
     model=$(awk 'NR==1{print $5}' "$work/last")
     packed=$(wc -c < "$(ls "$work/ktu/$name"-t*.bin)")
     rm -f "$work/ktu/$name"-t*.bin
@@ -92,3 +94,4 @@ END {
 }' "$work/rows"
 echo "KTA..TS1: smallest stream of each compression type over the search set; -b: the smallest"
 echo "of all (what KtuPack writes); -b ms: whole program with -v, median of $reps; KiB: peak resident"
+echo "b/KtbP, b/lz4: the -b size over KtbPack's and lz4 -12's"

@@ -18,7 +18,7 @@ pack_model search_coding(int c) {
     return {0, 6, c / 16 + 1, c % 16 + 1};
 }
 
-void run_codings(file_matches& fm, std::atomic<int>& next, search_result& result) {
+void run_codings(const file_matches& fm, std::atomic<int>& next, search_result& result) {
     parse_space space;
     size_parse_space(fm.size, space);
     type_costs types[5];
@@ -49,7 +49,7 @@ pack_model search_model(int index) {
     return m;
 }
 
-void search_models(file_matches& fm, int threads, search_result& result) {
+void search_models(const file_matches& fm, int threads, search_result& result) {
     std::atomic<int> next{0};
     std::vector<std::thread> workers;
     for (int i = 1; i < threads; ++i)
