@@ -71,22 +71,36 @@ void for_each_option(const parse_input& in, const type_costs& tc, const coding_c
     }
 }
 
-inline uint32_t range_min(const uint32_t* rows, int32_t stride, int32_t l, int32_t r) {
-    if (l == r) return rows[l];
-    const int k = std::bit_width(static_cast<uint32_t>(r - l + 1)) - 1;
-    const uint32_t* row = rows + static_cast<size_t>(k) * static_cast<size_t>(stride);
-    return std::min(row[l], row[r - (1 << k) + 1]);
+constexpr int to_end_slot = 0;
+constexpr int lit_end_slot = 1;
+
+inline size_t at(int32_t stride, int k, int32_t x, int slot) {
+    return (static_cast<size_t>(k) * static_cast<size_t>(stride) + static_cast<size_t>(x)) * 2 +
+           static_cast<size_t>(slot);
 }
 
-// Row k at x: the least of row 0 over x .. min(x + 2^k - 1, size). The running least stays in
-// a register: reading back the row just written would chain every level through memory.
-inline void fill_levels(uint32_t* rows, int32_t stride, int levels, int32_t x, int32_t size) {
-    uint32_t least = rows[x];
+inline uint32_t range_min(const uint32_t* mins, int32_t stride, int slot, int32_t l, int32_t r) {
+    if (l == r) return mins[at(stride, 0, l, slot)];
+    const int k = std::bit_width(static_cast<uint32_t>(r - l + 1)) - 1;
+    return std::min(mins[at(stride, k, l, slot)], mins[at(stride, k, r - (1 << k) + 1, slot)]);
+}
+
+// Level k at x: the least of level 0 over x .. min(x + 2^k - 1, size), for both slots. The
+// running least stays in a register: reading back the level just written would chain every
+// level through memory.
+inline void fill_levels(uint32_t* mins, int32_t stride, int levels, int32_t x, int32_t size) {
+    uint32_t least_end = mins[at(stride, 0, x, to_end_slot)];
+    uint32_t least_lit = mins[at(stride, 0, x, lit_end_slot)];
     for (int k = 1; k < levels; ++k) {
         const int32_t half = 1 << (k - 1);
-        uint32_t* row = rows + static_cast<size_t>(k) * static_cast<size_t>(stride);
-        if (x + half <= size) least = std::min(least, row[x + half - stride]);
-        row[x] = least;
+        if (x + half <= size) {
+            const uint32_t* below = mins + at(stride, k - 1, x + half, 0);
+            least_end = std::min(least_end, below[to_end_slot]);
+            least_lit = std::min(least_lit, below[lit_end_slot]);
+        }
+        uint32_t* here = mins + at(stride, k, x, 0);
+        here[to_end_slot] = least_end;
+        here[lit_end_slot] = least_lit;
     }
 }
 
@@ -97,9 +111,10 @@ int32_t first_position(const type_costs& tc) {
 uint32_t option_cost(const option& o, const parse_space& sp, int32_t x_lo, int32_t x_hi,
                      int32_t p) {
     if (o.literal)
-        return range_min(sp.lit_end.data(), sp.stride, x_lo, x_hi) - 8u * static_cast<uint32_t>(p) +
-               static_cast<uint32_t>(o.bits);
-    return range_min(sp.to_end.data(), sp.stride, x_lo, x_hi) + static_cast<uint32_t>(o.bits);
+        return range_min(sp.mins.data(), sp.stride, lit_end_slot, x_lo, x_hi) -
+               8u * static_cast<uint32_t>(p) + static_cast<uint32_t>(o.bits);
+    return range_min(sp.mins.data(), sp.stride, to_end_slot, x_lo, x_hi) +
+           static_cast<uint32_t>(o.bits);
 }
 
 } // namespace
@@ -111,8 +126,7 @@ bool needs_window(const coding_costs& cc) {
 void size_parse_space(int32_t size, parse_space& space) {
     space.stride = size + 1;
     const size_t rows = static_cast<size_t>(levels_for(size)) + 1;
-    space.to_end.assign(rows * static_cast<size_t>(space.stride), 0);
-    space.lit_end.assign(rows * static_cast<size_t>(space.stride), 0);
+    space.mins.assign(rows * static_cast<size_t>(space.stride) * 2, 0);
     space.win_len.assign(static_cast<size_t>(size) + 1, 0);
     space.win_off.assign(static_cast<size_t>(size) + 1, 0);
     space.win_lo = 0;
@@ -134,12 +148,13 @@ uint32_t parse_cost(const parse_input& in, const type_costs& tc, const coding_co
     const int seq_levels = levels_for(
         std::min(widest_step(tc.length, tc.length_count, n), std::max(in.front->longest, 1)));
     const int lit_levels = levels_for(widest_step(tc.literal, tc.literal_count, n));
-    uint32_t* to_end = sp.to_end.data();
-    uint32_t* lit_end = sp.lit_end.data();
-    to_end[n] = static_cast<uint32_t>(tc.end_bits);
-    lit_end[n] = to_end[n] + 8u * static_cast<uint32_t>(n);
-    fill_levels(to_end, sp.stride, seq_levels, n, n);
-    fill_levels(lit_end, sp.stride, lit_levels, n, n);
+    const int levels = std::max(seq_levels, lit_levels);
+    uint32_t* mins = sp.mins.data();
+    const int32_t stride = sp.stride;
+    mins[at(stride, 0, n, to_end_slot)] = static_cast<uint32_t>(tc.end_bits);
+    mins[at(stride, 0, n, lit_end_slot)] =
+        static_cast<uint32_t>(tc.end_bits) + 8u * static_cast<uint32_t>(n);
+    fill_levels(mins, stride, levels, n, n);
     const int32_t first = first_position(tc);
     for (int32_t p = n - 1; p >= first; --p) {
         uint32_t best = UINT32_MAX;
@@ -147,19 +162,18 @@ uint32_t parse_cost(const parse_input& in, const type_costs& tc, const coding_co
             best = std::min(best, option_cost(o, sp, o.lo, o.hi, p));
             return false;
         });
-        to_end[p] = best;
-        lit_end[p] = best + 8u * static_cast<uint32_t>(p);
-        fill_levels(to_end, sp.stride, seq_levels, p, n);
-        fill_levels(lit_end, sp.stride, lit_levels, p, n);
+        mins[at(stride, 0, p, to_end_slot)] = best;
+        mins[at(stride, 0, p, lit_end_slot)] = best + 8u * static_cast<uint32_t>(p);
+        fill_levels(mins, stride, levels, p, n);
     }
-    return static_cast<uint32_t>(tc.first_bits) + to_end[first];
+    return static_cast<uint32_t>(tc.first_bits) + mins[at(stride, 0, first, to_end_slot)];
 }
 
 int32_t recover_parse(const parse_input& in, const type_costs& tc, const coding_costs& cc,
                       const parse_space& sp, token* tokens) {
     int32_t count = 0;
     for (int32_t p = first_position(tc); p < in.size;) {
-        const uint32_t want = sp.to_end[static_cast<size_t>(p)];
+        const uint32_t want = sp.mins[at(sp.stride, 0, p, to_end_slot)];
         int32_t x = -1;
         option o{};
         for_each_option(in, tc, cc, sp, p, [&](const option& cand) {

@@ -15,8 +15,10 @@
 // from each position to the end, and its range minima by powers of two.
 struct parse_space {
     int32_t stride = 0;
-    std::vector<uint32_t> to_end;  // levels rows: least cost of positions x..x+2^k-1
-    std::vector<uint32_t> lit_end; // the same for to_end[x] + 8x, for literal runs
+    // Level k, position x: the least cost to the end from x..x+2^k-1 (slot 0), and the least of
+    // that cost + 8x (slot 1, for literal runs), side by side: a sequence and a literal run
+    // ending near one position then share a cache line.
+    std::vector<uint32_t> mins;
     std::vector<uint16_t> win_len; // window matches for the coding's window, if it has one
     std::vector<uint16_t> win_off;
     int32_t win_lo = 0; // the window win_len holds; 0: none
