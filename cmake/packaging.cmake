@@ -1,18 +1,8 @@
-# What cmake --install puts beside the programs (documents, target depacker sources) and the
-# packages cpack makes of it: a Debian package, and a zip for Windows builds.
+# What cmake --install puts beside the programs (the documents; the depackers install their
+# sources themselves) and the packages cpack makes of it: a Debian package, and a zip for
+# Windows builds.
 
 install(FILES README.md LICENSE CHANGELOG.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
-
-# The target-machine routines are sources for the user's own assembler.
-if(EXISTS ${PROJECT_SOURCE_DIR}/depackers)
-  if(WIN32)
-    set(kt_depackers_dir depackers)
-  else()
-    set(kt_depackers_dir ${CMAKE_INSTALL_DATADIR}/${PROJECT_NAME}/depackers)
-  endif()
-  install(DIRECTORY depackers/ DESTINATION ${kt_depackers_dir}
-    FILES_MATCHING PATTERN "*.asm" PATTERN "*.s" PATTERN "*.inc" PATTERN "*.md")
-endif()
 
 set(CPACK_PACKAGE_NAME ${PROJECT_NAME})
 set(CPACK_PACKAGE_VENDOR "The KTU tools authors")

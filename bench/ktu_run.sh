@@ -1,0 +1,97 @@
+#!/bin/sh
+# KtuPack on the corpus, with KtbPack and lz4 -12 in the same run: first the whole program on
+# one 64 KiB real file (one model and -b, wall-clock medians of REPS runs, peak memory), then
+# per file the smallest stream of each compression type (KtuPack -v), the best model, KtbPack's
+# and lz4's sizes and the time of -b -v (median of TABLE_REPS runs).
+# Usage: bench/ktu_run.sh [REPS [TABLE_REPS]]  (from anywhere; builds into build-bench/ at the top)
+set -eu
+reps=${1:-3}
+table_reps=${2:-1}
+top=$(cd "$(dirname "$0")/.." && pwd)
+build=$top/build-bench
+
+if ! command -v lz4 > /dev/null; then
+    echo "installing lz4" >&2
+    apt-get install -y lz4 > /dev/null
+fi
+[ -x /usr/bin/time ] || apt-get install -y time > /dev/null
+
+cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=Release -DKT_TESTS=OFF > /dev/null
+cmake --build "$build" -j2 --target KtuPack KtbPack kt_make_synthetic > /dev/null
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+sh "$top/tests/corpus/make_corpus.sh" "$work/corpus" "$build/tests/corpus/kt_make_synthetic"
+
+# run DIR CMD...: runs CMD in DIR reps times; prints "median_ms peak_kib".
+run() {
+    dir=$1
+    shift
+    times=""
+    peak=0
+    i=0
+    while [ $i -lt "$reps" ]; do
+        t0=$(date +%s%N)
+        (cd "$dir" && /usr/bin/time -f %M -o "$work/mem" "$@" > "$work/last" 2>&1)
+        t1=$(date +%s%N)
+        times="$times $(( (t1 - t0) / 1000 ))"
+        m=$(tail -n 1 "$work/mem")
+        [ "$m" -gt "$peak" ] && peak=$m
+        i=$((i + 1))
+    done
+    med=$(printf '%s\n' $times | sort -n | awk '{v[NR]=$1} END {printf "%.1f", v[int((NR+1)/2)] / 1000}')
+    echo "$med $peak"
+}
+
+mkdir -p "$work/one" "$work/ktu" "$work/ktb" "$work/lz4"
+echo "whole program on a 64 KiB real file, wall clock, median of $reps runs:"
+printf '%-24s %-22s %9s %8s %8s\n' file run ms "peak KiB" bytes
+for name in real_libc real_cmake real_gpl3; do
+    [ -f "$work/corpus/$name" ] || continue
+    cp "$work/corpus/$name" "$work/one/$name.bin"
+    for opt in -t35o4 -t22 -b; do
+        set -- $(run "$work/one" "$build/packers/KtuPack" -q -f "$opt" "$name.bin")
+        out=$(ls "$work/one/$name"-t*.bin)
+        printf '%-24s %-22s %9s %8s %8s\n' "$name" "KtuPack $opt" "$1" "$2" "$(wc -c < "$out")"
+        rm -f "$out"
+    done
+done
+echo
+
+: > "$work/rows"
+reps=$table_reps
+for f in "$work"/corpus/*; do
+    name=$(basename "$f")
+    size=$(wc -c < "$f")
+    for d in ktu ktb lz4; do cp "$f" "$work/$d/$name.bin"; done
+    set -- $(run "$work/ktu" "$build/packers/KtuPack" -f -v "$name.bin"); ktu_ms=$1 ktu_mem=$2
+    bests=$(awk '/ best: /{printf "%s ", $5}' "$work/last")
+    model=$(awk 'NR==1{print $5}' "$work/last")
+    packed=$(wc -c < "$(ls "$work/ktu/$name"-t*.bin)")
+    rm -f "$work/ktu/$name"-t*.bin
+    (cd "$work/ktb" && "$build/packers/KtbPack" "$name.bin" > /dev/null)
+    (cd "$work/lz4" && lz4 -12 -f -q "$name.bin" "$name.lz4")
+    echo "$name $size $bests $packed $model $(wc -c < "$work/ktb/$name.ktb") \
+$(wc -c < "$work/lz4/$name.lz4") $ktu_ms $ktu_mem" >> "$work/rows"
+done
+
+awk '
+function r(a, b) { return b > 0 ? sprintf("%.2f", a / b) : "-" }
+BEGIN {
+    printf "%-24s %6s %6s %6s %6s %6s %6s %6s %-11s %6s %6s %6s %6s %8s %7s\n", "file", "input",
+        "KTA", "KTB", "ZX7", "BLK", "TS1", "-b", "model", "KtbPk", "lz4", "b/KtbP", "b/lz4", "-b ms", "KiB"
+}
+{
+    printf "%-24s %6d %6d %6d %6d %6d %6d %6d %-11s %6d %6d %6s %6s %8s %7d\n", $1, $2, $3, $4, $5,
+        $6, $7, $8, $9, $10, $11, r($8, $10), r($8, $11), $12, $13
+    for (i = 2; i <= 8; i++) s[i] += $i
+    s[10] += $10; s[11] += $11; s[12] += $12
+    if ($13 > m13) m13 = $13
+}
+END {
+    printf "%-24s %6d %6d %6d %6d %6d %6d %6d %-11s %6d %6d %6s %6s %8.1f %7d\n", "total", s[2], s[3],
+        s[4], s[5], s[6], s[7], s[8], "", s[10], s[11], r(s[8], s[10]), r(s[8], s[11]), s[12], m13
+}' "$work/rows"
+echo "KTA..TS1: smallest stream of each compression type over the search set; -b: the smallest"
+echo "of all (what KtuPack writes); -b ms: whole program with -v, median of $reps; KiB: peak resident"
+echo "b/KtbP, b/lz4: the -b size over KtbPack's and lz4 -12's"

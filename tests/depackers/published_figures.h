@@ -1,0 +1,24 @@
+// The sizes and speeds the README table and the routines' own comment blocks state, read back
+// so that the tests can hold them against what they measured.
+#pragma once
+
+#include <string>
+
+struct stated_figures {
+    bool found = false;
+    int size = 0;     // bytes
+    double speed = 0; // T-states or cycles per output byte
+};
+
+// The README table row whose first cell is the routine's path in backquotes, such as
+// `depackers/z80/kta.asm`: | routine | size | speed ... | block copy |.
+stated_figures readme_figures(const std::string& readme, const std::string& routine_path);
+
+// The "Size: N bytes. Speed: X ..." line of a routine's comment block.
+stated_figures header_figures(const std::string& source);
+
+std::string read_text(const std::string& path);
+
+// Whether a stated speed agrees with a measured one: within 2 %, as the corpus takes real files
+// of the machine, which differ a little between systems.
+bool speed_agrees(double stated, double measured);

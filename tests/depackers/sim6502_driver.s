@@ -1,0 +1,204 @@
+; Test driver for the 6502 depackers under sim65. The test places the packed stream in an area
+; of $A5 bytes and gives the layout as assembler symbols: OUT_AT, OUT_LEN, STREAM_AT,
+; STREAM_LEN, AREA_LEN (offsets and lengths in the area; the stream is "packed.bin").
+; With no argument the driver depacks, checks depack_dst and depack_src, that no byte outside
+; the output changed (a 16-bit sum of $0200-$FFEF before and after), and compares the output
+; with the original read from standard input; it exits with 0, or the number of the check that
+; failed.
+; With one argument it only depacks and exits, with two it skips the call too: the difference
+; of the two cycle counts is the call's.
+
+.import depack
+.importzp depack_src, depack_dst
+.import pushax, _read, __argc
+.export _main
+.forceimport initmainargs
+
+out_start = area + OUT_AT
+out_end = area + OUT_AT + OUT_LEN
+
+.segment "ZEROPAGE"
+sum:            .res 2
+sum_before:     .res 2
+sum_ptr:        .res 2
+sum_end:        .res 2
+cmp_ptr:        .res 2
+got:            .res 2
+
+.segment "CODE"
+_main:
+        lda __argc
+        cmp #2
+        bcs place               ; measuring: no sums
+        jsr memory_sum
+        lda sum
+        sta sum_before
+        lda sum+1
+        sta sum_before+1
+place:
+        lda #<stream
+        sta depack_src
+        lda #>stream
+        sta depack_src+1
+        lda #<out_start
+        sta depack_dst
+        lda #>out_start
+        sta depack_dst+1
+        lda __argc
+        cmp #3
+        bcs called              ; the baseline run skips the call
+        jsr depack
+called:
+        lda __argc
+        cmp #2
+        bcc check
+        lda #0
+        tax
+        rts
+
+check:
+        lda depack_dst
+        cmp #<out_end
+        bne fail_end
+        lda depack_dst+1
+        cmp #>out_end
+        bne fail_end
+        lda depack_src
+        cmp #<(stream + STREAM_LEN)
+        bne fail_src
+        lda depack_src+1
+        cmp #>(stream + STREAM_LEN)
+        bne fail_src
+        jsr memory_sum
+        lda sum
+        cmp sum_before
+        bne fail_sum
+        lda sum+1
+        cmp sum_before+1
+        bne fail_sum
+        lda #<out_start
+        sta cmp_ptr
+        lda #>out_start
+        sta cmp_ptr+1
+chunk:
+        lda #0                  ; read (0, buffer, 256)
+        tax
+        jsr pushax
+        lda #<buffer
+        ldx #>buffer
+        jsr pushax
+        lda #0
+        ldx #1
+        jsr _read
+        sta got
+        stx got+1
+        ora got+1
+        beq input_end
+        lda got+1
+        cmp #2
+        bcs fail_read           ; -1, an error
+        ldy #0
+compare:
+        lda buffer,y
+        cmp (cmp_ptr),y
+        bne fail_data
+        iny
+        cpy got                 ; 0 when 256 bytes came
+        bne compare
+        clc
+        lda cmp_ptr
+        adc got
+        sta cmp_ptr
+        lda cmp_ptr+1
+        adc got+1
+        sta cmp_ptr+1
+        jmp chunk
+input_end:
+        lda cmp_ptr
+        cmp #<out_end
+        bne fail_length
+        lda cmp_ptr+1
+        cmp #>out_end
+        bne fail_length
+        lda #0
+        tax
+        rts
+
+fail_end:
+        lda #10                 ; depack_dst is not one past the output
+        bne fail
+fail_sum:
+        lda #11                 ; a byte outside the output changed
+        bne fail
+fail_data:
+        lda #12                 ; an output byte differs from the original
+        bne fail
+fail_length:
+        lda #13                 ; the original is longer or shorter than the output
+        bne fail
+fail_src:
+        lda #15                 ; depack_src is not one past the end mark
+        bne fail
+fail_read:
+        lda #14
+fail:
+        ldx #0
+        rts
+
+; sum = the 16-bit sum of the bytes of $0200-$FFEF outside the output.
+memory_sum:
+        lda #0
+        sta sum
+        sta sum+1
+        lda #<$0200
+        sta sum_ptr
+        lda #>$0200
+        sta sum_ptr+1
+        lda #<out_start
+        sta sum_end
+        lda #>out_start
+        sta sum_end+1
+        jsr sum_range
+        lda #<out_end
+        sta sum_ptr
+        lda #>out_end
+        sta sum_ptr+1
+        lda #<$FFF0
+        sta sum_end
+        lda #>$FFF0
+        sta sum_end+1
+sum_range:                      ; adds the bytes of [sum_ptr, sum_end)
+        ldy #0
+sum_next:
+        lda sum_ptr
+        cmp sum_end
+        lda sum_ptr+1
+        sbc sum_end+1
+        bcs sum_done
+        lda (sum_ptr),y
+        clc
+        adc sum
+        sta sum
+        bcc sum_carried
+        inc sum+1
+sum_carried:
+        inc sum_ptr
+        bne sum_next
+        inc sum_ptr+1
+        bne sum_next
+sum_done:
+        rts
+
+.segment "BSS"
+buffer:         .res 256
+
+.segment "DATA"
+area:
+.if STREAM_AT > 0
+        .res STREAM_AT, $A5
+.endif
+stream:
+        .incbin "packed.bin"
+.if AREA_LEN - STREAM_AT - STREAM_LEN > 0
+        .res AREA_LEN - STREAM_AT - STREAM_LEN, $A5
+.endif

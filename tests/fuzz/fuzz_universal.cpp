@@ -1,0 +1,57 @@
+// libFuzzer target for the universal packer: the first bytes choose a model (type, coding,
+// widths), the rest is packed under it; the stream must depack through the readers' token
+// walk to the input, end with its end mark, and keep its in-place margin. Small inputs with
+// the top bit of the first byte set run the whole model search too.
+#include <cstdint>
+#include <cstring>
+
+#include "model_search.h"
+#include "packed_writer.h"
+#include "token_walk.h"
+
+namespace {
+
+constexpr int32_t max_input = 65536;
+uint8_t stream[2 * max_input + 64];
+uint8_t back[max_input + 16];
+token tokens[max_input];
+search_result found;
+
+pack_model model_from(const uint8_t* b) {
+    static const int codings[] = {1, 2, 4, 5, 6, 7};
+    pack_model m;
+    m.type = b[0] % 5 + 1;
+    m.coding = codings[b[1] % 6];
+    if (m.coding == 4) m.offset1 = b[2] % 7 + 1;
+    if (m.coding == 5 || m.coding == 6) m.offset1 = b[2] % 30 + 1;
+    if (m.coding == 6) m.offset2 = b[3] % 30 + 1;
+    return m;
+}
+
+void check(const file_matches& fm, const pack_model& m, parse_space& space, int32_t expect_size) {
+    pack_outcome o;
+    if (pack_stream(fm, m, space, tokens, stream, sizeof stream, o) != universal_status::ok)
+        __builtin_trap();
+    if (expect_size >= 0 && o.size != expect_size) __builtin_trap();
+    const depack_outcome d = depack_stream(stream, o.size, m, back, sizeof back);
+    if (d.status != walk_status::end_mark || d.packed_pos != o.size) __builtin_trap();
+    if (d.out_size != fm.size || memcmp(back, fm.data, size_t(fm.size)) != 0) __builtin_trap();
+    if (o.margin < 0 || o.margin > o.size + 1) __builtin_trap();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size <= 4) return 0;
+    const int32_t n = size - 4 > size_t(max_input) ? max_input : int32_t(size - 4);
+    file_matches fm;
+    prepare_file(data + 4, n, fm);
+    parse_space space;
+    size_parse_space(n, space);
+    check(fm, model_from(data), space, -1);
+    if ((data[0] & 0x80) && n <= 256) {
+        search_models(fm, 1, found);
+        check(fm, search_model(found.best), space, found.size[found.best]);
+    }
+    return 0;
+}

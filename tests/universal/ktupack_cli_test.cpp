@@ -1,0 +1,289 @@
+// KtuPack end to end, in a temporary folder per case: the command, the files it starts with,
+// and the exact standard output, standard error, exit status and files it leaves. Report
+// times vary, so they are cut from the output before it is compared.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <map>
+#include <regex>
+#include <stdexcept>
+
+#include "cli_runner.h"
+#include "tested_program.h"
+#include "token_walk.h"
+
+namespace {
+
+cli_result run_ktupack_in(const temp_dir& dir, const std::vector<std::string>& args) {
+    const std::string out_path = dir.root + "/stdout";
+    const std::string err_path = dir.root + "/stderr";
+    std::vector<std::string> command = tested_command(KTUPACK_PATH);
+    std::vector<std::string> copies = args;
+    const std::vector<char*> argv = exec_argv(command, copies);
+    const pid_t pid = fork();
+    if (pid < 0) throw std::runtime_error("fork failed");
+    if (pid == 0) {
+        const int out = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (out < 0 || err < 0 || chdir(dir.path.c_str()) != 0) _exit(127);
+        dup2(out, 1);
+        dup2(err, 2);
+        execvp(argv[0], argv.data());
+        _exit(127);
+    }
+    int wstatus = 0;
+    waitpid(pid, &wstatus, 0);
+    cli_result r;
+    r.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
+    r.out = std::regex_replace(console_text(read_file(out_path)),
+                               std::regex(" +Time: [0-9]+\\.[0-9]{3} seconds"), "");
+    r.err = console_text(read_file(err_path));
+    return r;
+}
+
+const std::string usage =
+    "KtuPack 1.0.0: packs files for every pack model KtuList reads, with an optimal parse\n"
+    "Usage: KtuPack <options> file1 file2 ...\n"
+    "  -t<T><C>[o<W1>[o<W2>]]  pack under this model, written as a name tag:\n"
+    "                          -t35o4, -t56o4o12, -t17, -t22\n"
+    "  -b        pack under the model of 1,330 that gives the smallest stream (default)\n"
+    "  -v        also print the smallest stream of each compression type\n"
+    "  -o NAME   name the output of the one file that follows\n"
+    "  -f        replace output files that exist\n"
+    "  -q        print nothing but errors\n"
+    "  -h        print this help\n"
+    "  -V        print the version\n"
+    "Options act on the files after them. The output is the input name with the model\n"
+    "tag at its base end: game.bin packed with -t35o4 gives game-t35o4.bin.\n";
+
+// Twelve bytes that every model packs to a few bytes.
+const std::string abab = "abababababab";
+
+struct cli_case {
+    const char* what;
+    std::vector<std::string> args;
+    std::map<std::string, std::string> files; // at the start
+    std::string out;
+    std::string err;
+    int status;
+    std::vector<std::string> written; // new files, each of which must depack to its input
+};
+
+// Depacks a written file under the model its name carries, through the shared walk.
+std::string depack_named(const std::string& path, const pack_model& m) {
+    const std::string packed = read_file(path);
+    std::vector<uint8_t> out(70000);
+    const depack_outcome d = depack_stream(reinterpret_cast<const uint8_t*>(packed.data()),
+                                           static_cast<int32_t>(packed.size()), m, out.data(),
+                                           static_cast<uint32_t>(out.size()));
+    if (d.status != walk_status::end_mark) return "(no end mark)";
+    return std::string(out.begin(), out.begin() + d.out_size);
+}
+
+void run_case(const cli_case& c,
+              const std::map<std::string, std::pair<std::string, pack_model>>& inputs_of) {
+    temp_dir dir;
+    for (const auto& [name, bytes] : c.files)
+        write_file(dir.path + "/" + name, bytes);
+    const cli_result r = run_ktupack_in(dir, c.args);
+    EXPECT_EQ(r.out, c.out) << c.what;
+    EXPECT_EQ(r.err, c.err) << c.what;
+    EXPECT_EQ(r.status, c.status) << c.what;
+    std::map<std::string, std::string> expected = c.files;
+    const std::map<std::string, std::string> after = dir_files(dir.path);
+    for (const std::string& w : c.written) {
+        ASSERT_TRUE(after.count(w)) << c.what << ": " << w << " not written";
+        const auto& [input, model] = inputs_of.at(w);
+        EXPECT_EQ(depack_named(dir.path + "/" + w, model), c.files.at(input))
+            << c.what << ": " << w;
+        expected[w] = after.at(w);
+    }
+    EXPECT_EQ(after, expected) << c.what << ": files left";
+}
+
+TEST(KtuPackCli, UsageVersionAndRefusals) {
+    const std::map<std::string, std::string> one = {{"a.bin", abab}};
+    auto refused = [&](const char* what, std::vector<std::string> args, const char* err) {
+        return cli_case{what, args, one, "", std::string("KtuPack: ") + err + "\n", 1, {}};
+    };
+    const std::vector<cli_case> cases = {
+        {"no argument", {}, one, usage, "", 1, {}},
+        {"-h", {"-h", "a.bin"}, one, usage, "", 0, {}},
+        {"-V", {"-V"}, one, "KtuPack 1.0.0\n", "", 0, {}},
+        refused("unknown option, even after a file", {"a.bin", "-x"}, "unknown option -x"),
+        refused("type 6", {"-t63", "a.bin"}, "-t63: compression type 6 is not one of 1 to 5"),
+        refused("type 0", {"-t01", "a.bin"}, "-t01: compression type 0 is not one of 1 to 5"),
+        refused("coding 3", {"-t13", "a.bin"},
+                "-t13: offset coding 3 is not one of 1, 2, 4, 5, 6, 7"),
+        refused("coding 8", {"-t28", "a.bin"},
+                "-t28: offset coding 8 is not one of 1, 2, 4, 5, 6, 7"),
+        refused("missing width", {"-t35", "a.bin"},
+                "-t35: offset coding 5 needs a width (as in -t35o4)"),
+        refused("missing second width", {"-t56o4", "a.bin"},
+                "-t56o4: offset coding 6 needs two widths (as in -t56o4o12)"),
+        refused("width 0", {"-t35o0", "a.bin"}, "-t35o0: a width of 0"),
+        refused("second width 0", {"-t56o3o0", "a.bin"}, "-t56o3o0: a width of 0"),
+        refused("coding 4 over 7", {"-t44o8", "a.bin"},
+                "-t44o8: a width of 8 is over 7 for offset coding 4"),
+        refused("coding 5 over 30", {"-t55o31", "a.bin"},
+                "-t55o31: a width of 31 is over 30 for offset coding 5"),
+        refused("coding 6 over 30", {"-t16o1o31", "a.bin"},
+                "-t16o1o31: a width of 31 is over 30 for offset coding 6"),
+        refused("a width the coding does not take", {"-t11o3", "a.bin"},
+                "-t11o3: not a model (write it as a name tag: -t35o4, -t56o4o12, -t17)"),
+        refused("letters", {"-tab", "a.bin"},
+                "-tab: not a model (write it as a name tag: -t35o4, -t56o4o12, -t17)"),
+        refused("no files", {"-t22"}, "no input files"),
+        refused("-o with two files", {"-o", "x", "a.bin", "a.bin"},
+                "-o names the output of one file, but 2 files are given"),
+        refused("-o without a name", {"a.bin", "-o"}, "-o needs the name of an output file"),
+        refused("-o with no file after it", {"a.bin", "-o", "x"},
+                "-o x is not followed by a file to pack"),
+    };
+    for (const cli_case& c : cases)
+        run_case(c, {});
+}
+
+TEST(KtuPackCli, NamesReportsAndFiles) {
+    const std::map<std::string, std::pair<std::string, pack_model>> inputs_of = {
+        {"game-t35o4.bin", {"game.bin", {3, 5, 4, 0}}},
+        {"screen-t35o4", {"screen", {3, 5, 4, 0}}},
+        {"a.bin-t35o4", {"a.bin", {3, 5, 4, 0}}},
+        {"my-file-t56o4o12.dat", {"my-file.dat", {5, 6, 4, 12}}},
+        {"game-t22.bin", {"game.bin", {2, 2, 0, 0}}},
+        {"game-t17.bin", {"game.bin", {1, 7, 0, 0}}},
+        {"game-t11.bin", {"game.bin", {1, 1, 0, 0}}},
+        {"out.ktb", {"game.bin", {2, 2, 0, 0}}},
+        {"dir.x/b-t22", {"dir.x/b", {2, 2, 0, 0}}},
+    };
+    const std::vector<cli_case> cases = {
+        {"one model, names of every shape",
+         {"-t35o4", "game.bin", "screen", "a.bin", "-t56o4o12", "my-file.dat"},
+         {{"game.bin", abab}, {"screen", abab}, {"a.bin", abab}, {"my-file.dat", abab}},
+         "game.bin => game-t35o4.bin  Model: -t35o4     Packed:    12 => 6      Margin: 2\n"
+         "screen => screen-t35o4  Model: -t35o4     Packed:    12 => 6      Margin: 2\n"
+         "a.bin => a.bin-t35o4  Model: -t35o4     Packed:    12 => 6      Margin: 2\n"
+         "my-file.dat => my-file-t56o4o12.dat  Model: -t56o4o12  Packed:    12 => 7      Margin: "
+         "3\n",
+         "",
+         0,
+         {"game-t35o4.bin", "screen-t35o4", "a.bin-t35o4", "my-file-t56o4o12.dat"}},
+        {"a dot in a folder stays in the folder",
+         {"-t22", "dir.x/b"},
+         {{"dir.x/b", abab}},
+         "dir.x/b => dir.x/b-t22  Model: -t22       Packed:    12 => 6      Margin: 1\n",
+         "",
+         0,
+         {"dir.x/b-t22"}},
+        {"-b is the default; ties go to the first model of the set",
+         {"game.bin"},
+         {{"game.bin", abab}},
+         "game.bin => game-t11.bin  Model: -t11       Packed:    12 => 6      Margin: 1\n",
+         "",
+         0,
+         {"game-t11.bin"}},
+        {"-v: the smallest stream of each type",
+         {"-v", "-t17", "game.bin"},
+         {{"game.bin", abab}},
+         "game.bin => game-t17.bin  Model: -t17       Packed:    12 => 6      Margin: 1\n"
+         "  KTA best: -t11       Packed:     6  Margin: 1\n"
+         "  KTB best: -t21       Packed:     6  Margin: 1\n"
+         "  ZX7 best: -t37       Packed:     6  Margin: 2\n"
+         "  BLK best: -t47       Packed:     6  Margin: 2\n"
+         "  TS1 best: -t57       Packed:     6  Margin: 2\n",
+         "",
+         0,
+         {"game-t17.bin"}},
+        {"-q prints nothing",
+         {"-q", "-t22", "game.bin"},
+         {{"game.bin", abab}},
+         "",
+         "",
+         0,
+         {"game-t22.bin"}},
+        {"-q acts on the files after it",
+         {"-t22", "game.bin", "-q", "-t17", "game.bin"},
+         {{"game.bin", abab}},
+         "game.bin => game-t22.bin  Model: -t22       Packed:    12 => 6      Margin: 1\n",
+         "",
+         0,
+         {"game-t22.bin", "game-t17.bin"}},
+        {"-o names the output",
+         {"-t22", "-o", "out.ktb", "game.bin"},
+         {{"game.bin", abab}},
+         "game.bin => out.ktb  Model: -t22       Packed:    12 => 6      Margin: 1\n",
+         "",
+         0,
+         {"out.ktb"}},
+        {"-o with a name of another model",
+         {"-t22", "-o", "out.kta", "game.bin"},
+         {{"game.bin", abab}},
+         "",
+         "KtuPack: out.kta: KtuList would read another model from this name, not -t22\n",
+         1,
+         {}},
+        {"a name that would read back as no model",
+         {"-t11", "abc."},
+         {{"abc.", abab}},
+         "",
+         "KtuPack: abc.-t11: KtuList would read no model from this name, not -t11\n",
+         1,
+         {}},
+        {"-o naming the input",
+         {"-t22", "-o", "game.bin", "game.bin"},
+         {{"game.bin", abab}},
+         "",
+         "KtuPack: game.bin: the output would replace the input\n",
+         1,
+         {}},
+        {"-o naming the input under a model name",
+         {"-t22", "-o", "g.ktb", "g.ktb"},
+         {{"g.ktb", abab}},
+         "",
+         "KtuPack: g.ktb: the output would replace the input\n",
+         1,
+         {}},
+        {"an existing output is kept without -f",
+         {"-t22", "game.bin"},
+         {{"game.bin", abab}, {"game-t22.bin", "old"}},
+         "",
+         "KtuPack: game-t22.bin: exists (-f replaces it)\n",
+         1,
+         {}},
+        {"empty, missing and long inputs fail; the next file goes on",
+         {"-t22", "empty.bin", "nope.bin", "long.bin", "game.bin"},
+         {{"empty.bin", ""}, {"long.bin", std::string(65537, 'x')}, {"game.bin", abab}},
+         "game.bin => game-t22.bin  Model: -t22       Packed:    12 => 6      Margin: 1\n",
+         "KtuPack: empty.bin: empty, nothing to pack\n"
+         "nope.bin: No such file or directory\n"
+         "KtuPack: long.bin: longer than 65536 bytes\n",
+         1,
+         {"game-t22.bin"}},
+    };
+    for (const cli_case& c : cases)
+        run_case(c, inputs_of);
+}
+
+TEST(KtuPackCli, ForceReplacesAnExistingOutput) {
+    const cli_case c = {
+        "-f",
+        {"-f", "-t22", "game.bin"},
+        {{"game.bin", abab}, {"game-t22.bin", "old"}},
+        "game.bin => game-t22.bin  Model: -t22       Packed:    12 => 6      Margin: 1\n",
+        "",
+        0,
+        {}};
+    temp_dir dir;
+    for (const auto& [name, bytes] : c.files)
+        write_file(dir.path + "/" + name, bytes);
+    const cli_result r = run_ktupack_in(dir, c.args);
+    EXPECT_EQ(r.out, c.out);
+    EXPECT_EQ(r.err, c.err);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(depack_named(dir.path + "/game-t22.bin", {2, 2, 0, 0}), abab);
+}
+
+} // namespace

@@ -1,0 +1,67 @@
+// The search set and the search: 1,330 distinct models in the stated order, every one
+// packable, and the search's sizes and choice equal to packing each model on its own.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <set>
+#include <tuple>
+
+#include "item_code.h"
+#include "model_search.h"
+#include "universal_support.h"
+
+namespace {
+
+TEST(ModelSearch, TheSetIsEveryListedModelOnce) {
+    std::set<std::tuple<int, int, int, int>> seen;
+    int per_coding[8] = {};
+    for (int i = 0; i < search_model_count; ++i) {
+        const pack_model m = search_model(i);
+        EXPECT_TRUE(model_is_packable(m)) << model_text(m);
+        seen.insert({m.type, m.coding, m.offset1, m.offset2});
+        ++per_coding[m.coding];
+        const int widest = m.coding == 4 ? 7 : m.coding == 5 ? 16 : m.coding == 6 ? 15 : 0;
+        EXPECT_LE(m.offset1, widest);
+        EXPECT_LE(m.offset2, m.coding == 6 ? 16 : 0);
+    }
+    EXPECT_EQ(seen.size(), 1330u);
+    EXPECT_EQ(per_coding[1], 5);
+    EXPECT_EQ(per_coding[2], 5);
+    EXPECT_EQ(per_coding[4], 35);
+    EXPECT_EQ(per_coding[5], 80);
+    EXPECT_EQ(per_coding[6], 1200);
+    EXPECT_EQ(per_coding[7], 5);
+}
+
+TEST(ModelSearch, SizesAndChoiceEqualPackingEachModel) {
+    std::mt19937 rng(9);
+    std::vector<uint8_t> in;
+    // Text-like data with repeats near and far, so that the models differ.
+    for (int i = 0; i < 3000; ++i) {
+        if (in.size() > 600 && rng() % 10 == 0) {
+            const size_t from = rng() % (in.size() - 30);
+            for (int k = 0; k < 12; ++k)
+                in.push_back(in[from + k]);
+        } else {
+            in.push_back(static_cast<uint8_t>('a' + rng() % 12));
+        }
+    }
+    file_matches fm;
+    prepare_file(in.data(), static_cast<int32_t>(in.size()), fm);
+    static search_result found;
+    search_models(fm, 2, found);
+    int32_t least = INT32_MAX;
+    for (int i = 0; i < search_model_count; ++i)
+        least = std::min(least, found.size[i]);
+    EXPECT_EQ(found.size[found.best], least);
+    for (int i = 0; i < search_model_count; i += 7) {
+        const pack_model m = search_model(i);
+        const packed r = pack_input(in, m);
+        ASSERT_EQ(r.status, universal_status::ok) << model_text(m);
+        EXPECT_EQ(static_cast<int32_t>(r.stream.size()), found.size[i]) << model_text(m);
+    }
+    const packed best = pack_input(in, search_model(found.best));
+    EXPECT_EQ(static_cast<int32_t>(best.stream.size()), least);
+}
+
+} // namespace
