@@ -36,9 +36,14 @@ int search_threads() {
     return static_cast<int>(std::clamp(hw, 1u, 2u));
 }
 
+// Whether anything has the name, a dangling link included (Windows has no links to dangle).
 bool exists(const std::string& name) {
     struct stat st;
+#ifdef _WIN32
+    return stat(name.c_str(), &st) == 0;
+#else
     return lstat(name.c_str(), &st) == 0;
+#endif
 }
 
 struct packed_file {

@@ -229,7 +229,10 @@ TEST(KtuPackCli, NamesReportsAndFiles) {
          {"-t11", "abc."},
          {{"abc.", abab}},
          "",
-         "KtuPack: abc.-t11: KtuList would read no model from this name, not -t11\n",
+         // Windows drops the dot at the end of a name, so there the input itself is not found.
+         tested_on_windows()
+             ? "abc.: No such file or directory\n"
+             : "KtuPack: abc.-t11: KtuList would read no model from this name, not -t11\n",
          1,
          {}},
         {"-o naming the input",
