@@ -10,11 +10,6 @@ table_reps=${2:-1}
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=$top/build-bench
 
-if ! command -v lz4 > /dev/null; then
-    echo "installing lz4" >&2
-    apt-get install -y lz4 > /dev/null
-fi
-[ -x /usr/bin/time ] || apt-get install -y time > /dev/null
 
 cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=Release -DKT_TESTS=OFF > /dev/null
 cmake --build "$build" -j2 --target KtuPack KtbPack kt_make_synthetic > /dev/null
@@ -23,25 +18,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 sh "$top/tests/corpus/make_corpus.sh" "$work/corpus" "$build/tests/corpus/kt_make_synthetic"
 
-# run DIR CMD...: runs CMD in DIR reps times; prints "median_ms peak_kib".
-run() {
-    dir=$1
-    shift
-    times=""
-    peak=0
-    i=0
-    while [ $i -lt "$reps" ]; do
-        t0=$(date +%s%N)
-        (cd "$dir" && /usr/bin/time -f %M -o "$work/mem" "$@" > "$work/last" 2>&1)
-        t1=$(date +%s%N)
-        times="$times $(( (t1 - t0) / 1000 ))"
-        m=$(tail -n 1 "$work/mem")
-        [ "$m" -gt "$peak" ] && peak=$m
-        i=$((i + 1))
-    done
-    med=$(printf '%s\n' $times | sort -n | awk '{v[NR]=$1} END {printf "%.1f", v[int((NR+1)/2)] / 1000}')
-    echo "$med $peak"
-}
+. "$top/bench/timing.sh"
 
 mkdir -p "$work/one" "$work/ktu" "$work/ktb" "$work/lz4"
 echo "whole program on a 64 KiB real file, wall clock, median of $reps runs:"
@@ -50,7 +27,7 @@ for name in real_libc real_cmake real_gpl3; do
     [ -f "$work/corpus/$name" ] || continue
     cp "$work/corpus/$name" "$work/one/$name.bin"
     for opt in -t35o4 -t22 -b; do
-        set -- $(run "$work/one" "$build/packers/KtuPack" -q -f "$opt" "$name.bin")
+        set -- $(run_ms "$work/one" "$build/packers/KtuPack" -q -f "$opt" "$name.bin")
         out=$(ls "$work/one/$name"-t*.bin)
         printf '%-24s %-22s %9s %8s %8s\n' "$name" "KtuPack $opt" "$1" "$2" "$(wc -c < "$out")"
         rm -f "$out"
@@ -64,7 +41,7 @@ for f in "$work"/corpus/*; do
     name=$(basename "$f")
     size=$(wc -c < "$f")
     for d in ktu ktb lz4; do cp "$f" "$work/$d/$name.bin"; done
-    set -- $(run "$work/ktu" "$build/packers/KtuPack" -f -v "$name.bin"); ktu_ms=$1 ktu_mem=$2
+    set -- $(run_ms "$work/ktu" "$build/packers/KtuPack" -f -v "$name.bin"); ktu_ms=$1 ktu_mem=$2
     bests=$(awk '/ best: /{printf "%s ", $5}' "$work/last")
     model=$(awk 'NR==1{print $5}' "$work/last")
     packed=$(wc -c < "$(ls "$work/ktu/$name"-t*.bin)")

@@ -9,11 +9,6 @@ reps=${1:-5}
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=$top/build-bench
 
-if ! command -v lz4 > /dev/null; then
-    echo "installing lz4" >&2
-    apt-get install -y lz4 > /dev/null
-fi
-[ -x /usr/bin/time ] || apt-get install -y time > /dev/null
 
 cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=Release -DKT_TESTS=OFF > /dev/null
 cmake --build "$build" -j2 --target KtbPack KtaPack kt_pack_timer kt_make_synthetic > /dev/null
@@ -22,25 +17,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 sh "$top/tests/corpus/make_corpus.sh" "$work/corpus" "$build/tests/corpus/kt_make_synthetic"
 
-# run DIR CMD...: runs CMD in DIR reps times; prints "median_us peak_kib".
-run() {
-    dir=$1
-    shift
-    times=""
-    peak=0
-    i=0
-    while [ $i -lt "$reps" ]; do
-        t0=$(date +%s%N)
-        (cd "$dir" && /usr/bin/time -f %M -o "$work/mem" "$@" > /dev/null 2>&1)
-        t1=$(date +%s%N)
-        times="$times $(( (t1 - t0) / 1000 ))"
-        m=$(tail -n 1 "$work/mem")
-        [ "$m" -gt "$peak" ] && peak=$m
-        i=$((i + 1))
-    done
-    med=$(printf '%s\n' $times | sort -n | awk '{v[NR]=$1} END {print v[int((NR+1)/2)]}')
-    echo "$med $peak"
-}
+. "$top/bench/timing.sh"
 
 mkdir -p "$work/ktb" "$work/kta" "$work/lz4"
 : > "$work/rows"

@@ -1,4 +1,5 @@
 #include "output_write.h"
+#include "output_write_direct.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,21 +10,6 @@
 #include <cstdlib>
 
 namespace {
-
-write_result failed(write_failure f, int err) { return {f, err}; }
-
-// Through the C library into whatever the name is: a device or FIFO takes its bytes as they
-// come and has no earlier content to keep.
-write_result write_directly(const std::string& name, const uint8_t* data, size_t size) {
-    FILE* f = fopen(name.c_str(), "wb");
-    if (f == nullptr) return failed(write_failure::create, errno);
-    const bool written = fwrite(data, 1, size, f) == size;
-    const int write_err = errno;
-    const bool closed = fclose(f) == 0;
-    if (!written) return failed(write_failure::write, write_err);
-    if (!closed) return failed(write_failure::write, errno);
-    return {};
-}
 
 bool write_all(int fd, const uint8_t* data, size_t size) {
     while (size > 0) {

@@ -1,6 +1,7 @@
 // The safe output write on Windows: there are no links or permission bits to keep, so the
 // new file is created exclusively beside the target and moved over it in one step.
 #include "output_write.h"
+#include "output_write_direct.h"
 
 #ifndef NOMINMAX
 #define NOMINMAX
@@ -18,8 +19,6 @@
 
 namespace {
 
-write_result failed(write_failure f, int err) { return {f, err}; }
-
 // A folder, a device (NUL, CON) or a pipe: something other than a file on a disk.
 bool is_special(const std::string& name) {
     const DWORD attrs = GetFileAttributesA(name.c_str());
@@ -32,17 +31,6 @@ bool is_special(const std::string& name) {
     return type != FILE_TYPE_DISK;
 }
 
-// As on other systems: a device takes its bytes as they come and has nothing to keep.
-write_result write_directly(const std::string& name, const uint8_t* data, size_t size) {
-    FILE* f = fopen(name.c_str(), "wb");
-    if (f == nullptr) return failed(write_failure::create, errno);
-    const bool written = fwrite(data, 1, size, f) == size;
-    const int write_err = errno;
-    const bool closed = fclose(f) == 0;
-    if (!written) return failed(write_failure::write, write_err);
-    if (!closed) return failed(write_failure::write, errno);
-    return {};
-}
 
 // The errno whose text the C runtime would give for a failed Windows call.
 int errno_of(DWORD code) {

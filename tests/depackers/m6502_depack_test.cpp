@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <iomanip>
 #include <string>
 
 #include "m6502_runner.h"
@@ -104,19 +103,7 @@ TEST_P(m6502_depacker, unpacks_the_corpus_and_states_its_measured_figures) {
     const double speed = double(cycles) / double(out_bytes);
     std::printf("%s: %d bytes, %.1f cycles per output byte over %zu files (%lld bytes)\n", r.source,
                 size, speed, corpus.size(), out_bytes);
-    char row[160];
-    std::snprintf(row, sizeof row, "| `%s` | %d | %.1f cycles | page copy: 16 cycles |", r.source,
-                  size, speed);
-
-    const stated_figures in_readme =
-        readme_figures(read_text(KT_SOURCE_DIR "/README.md"), r.source);
-    EXPECT_TRUE(in_readme.found && in_readme.size == size && speed_agrees(in_readme.speed, speed))
-        << "the README row should read\n"
-        << row;
-    const stated_figures in_header = header_figures(read_text(source_path(r)));
-    EXPECT_TRUE(in_header.found && in_header.size == size && speed_agrees(in_header.speed, speed))
-        << r.source << " should state \"; Size: " << size << " bytes. Speed: " << std::fixed
-        << std::setprecision(1) << speed << " ...\"";
+    expect_figures_stated(r.source, size, speed, "cycles", "page copy: 16 cycles");
 }
 
 std::string routine_name(const testing::TestParamInfo<int>& p) {

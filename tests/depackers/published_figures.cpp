@@ -2,7 +2,11 @@
 // its bars, and the "Size: N bytes. Speed: X" line of a routine.
 #include "published_figures.h"
 
+#include <gtest/gtest.h>
+
 #include <cmath>
+#include <cstdio>
+#include <iomanip>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -71,4 +75,19 @@ stated_figures header_figures(const std::string& source) {
 
 bool speed_agrees(double stated, double measured) {
     return std::fabs(stated - measured) <= 0.02 * measured;
+}
+
+void expect_figures_stated(const char* source, int size, double speed, const char* unit,
+                           const char* block_copy) {
+    char row[160];
+    std::snprintf(row, sizeof row, "| `%s` | %d | %.1f %s | %s |", source, size, speed, unit,
+                  block_copy);
+    const stated_figures in_readme = readme_figures(read_text(KT_SOURCE_DIR "/README.md"), source);
+    EXPECT_TRUE(in_readme.found && in_readme.size == size && speed_agrees(in_readme.speed, speed))
+        << "the README row should read\n"
+        << row;
+    const stated_figures in_header = header_figures(read_text(std::string(KT_SOURCE_DIR "/") + source));
+    EXPECT_TRUE(in_header.found && in_header.size == size && speed_agrees(in_header.speed, speed))
+        << source << " should state \"; Size: " << size << " bytes. Speed: " << std::fixed
+        << std::setprecision(1) << speed << " ...\"";
 }

@@ -22,3 +22,9 @@ std::string read_text(const std::string& path);
 // Whether a stated speed agrees with a measured one: within 2 %, as the corpus takes real files
 // of the machine, which differ a little between systems.
 bool speed_agrees(double stated, double measured);
+
+// Expects the README row and the routine's comment block (source relative to the project)
+// to state the measured size and speed; a failure gives the line to paste. unit names the
+// speed ("T-states"), block_copy the last cell of the README row.
+void expect_figures_stated(const char* source, int size, double speed, const char* unit,
+                           const char* block_copy);

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <iomanip>
 #include <string>
 
 #include "published_figures.h"
@@ -157,20 +156,7 @@ TEST_P(z80_depacker, unpacks_the_corpus_and_states_its_measured_figures) {
     std::printf("%s: %d bytes, %.1f T-states per output byte over %zu files (%llu bytes), "
                 "in-place margins up to %d\n",
                 r.source, size, speed, corpus.size(), (unsigned long long)out_bytes, widest_margin);
-    char row[160];
-    std::snprintf(row, sizeof row, "| `%s` | %d | %.1f T-states | LDIR: 21 T-states |", r.source,
-                  size, speed);
-
-    const stated_figures in_readme =
-        readme_figures(read_text(KT_SOURCE_DIR "/README.md"), r.source);
-    EXPECT_TRUE(in_readme.found && in_readme.size == size && speed_agrees(in_readme.speed, speed))
-        << "the README row should read\n"
-        << row;
-    const stated_figures in_header =
-        header_figures(read_text(std::string(KT_SOURCE_DIR "/") + r.source));
-    EXPECT_TRUE(in_header.found && in_header.size == size && speed_agrees(in_header.speed, speed))
-        << r.source << " should state \"; Size: " << size << " bytes. Speed: " << std::fixed
-        << std::setprecision(1) << speed << " ...\"";
+    expect_figures_stated(r.source, size, speed, "T-states", "LDIR: 21 T-states");
 }
 
 std::string routine_name(const testing::TestParamInfo<int>& p) {

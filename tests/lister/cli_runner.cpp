@@ -55,10 +55,11 @@ std::map<std::string, std::string> dir_files(const std::string& dir) {
     return files;
 }
 
-cli_result run_ktulist_in(const temp_dir& dir, const std::vector<std::string>& args) {
+cli_result run_program_in(const temp_dir& dir, const std::string& program,
+                          const std::vector<std::string>& args) {
     const std::string out_path = dir.root + "/stdout";
     const std::string err_path = dir.root + "/stderr";
-    std::vector<std::string> command = tested_command(KTULIST_PATH);
+    std::vector<std::string> command = tested_command(program);
     std::vector<std::string> copies = args;
     const std::vector<char*> argv = exec_argv(command, copies);
 
@@ -80,4 +81,8 @@ cli_result run_ktulist_in(const temp_dir& dir, const std::vector<std::string>& a
     r.out = console_text(read_file(out_path));
     r.err = console_text(read_file(err_path));
     return r;
+}
+
+cli_result run_ktulist_in(const temp_dir& dir, const std::vector<std::string>& args) {
+    return run_program_in(dir, KTULIST_PATH, args);
 }

@@ -29,4 +29,7 @@ std::string read_file(const std::string& path);
 // "-> target" so that a test sees them too.
 std::map<std::string, std::string> dir_files(const std::string& dir);
 
+// Runs program (through the platform's runner, see tested_program.h) with args in dir.
+cli_result run_program_in(const temp_dir& dir, const std::string& program,
+                          const std::vector<std::string>& args);
 cli_result run_ktulist_in(const temp_dir& dir, const std::vector<std::string>& args);

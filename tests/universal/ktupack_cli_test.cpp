@@ -3,13 +3,8 @@
 // times vary, so they are cut from the output before it is compared.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <map>
 #include <regex>
-#include <stdexcept>
 
 #include "cli_runner.h"
 #include "tested_program.h"
@@ -17,30 +12,10 @@
 
 namespace {
 
+// Report times vary, so they are cut from the output.
 cli_result run_ktupack_in(const temp_dir& dir, const std::vector<std::string>& args) {
-    const std::string out_path = dir.root + "/stdout";
-    const std::string err_path = dir.root + "/stderr";
-    std::vector<std::string> command = tested_command(KTUPACK_PATH);
-    std::vector<std::string> copies = args;
-    const std::vector<char*> argv = exec_argv(command, copies);
-    const pid_t pid = fork();
-    if (pid < 0) throw std::runtime_error("fork failed");
-    if (pid == 0) {
-        const int out = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (out < 0 || err < 0 || chdir(dir.path.c_str()) != 0) _exit(127);
-        dup2(out, 1);
-        dup2(err, 2);
-        execvp(argv[0], argv.data());
-        _exit(127);
-    }
-    int wstatus = 0;
-    waitpid(pid, &wstatus, 0);
-    cli_result r;
-    r.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
-    r.out = std::regex_replace(console_text(read_file(out_path)),
-                               std::regex(" +Time: [0-9]+\\.[0-9]{3} seconds"), "");
-    r.err = console_text(read_file(err_path));
+    cli_result r = run_program_in(dir, KTUPACK_PATH, args);
+    r.out = std::regex_replace(r.out, std::regex(" +Time: [0-9]+\\.[0-9]{3} seconds"), "");
     return r;
 }
 
