@@ -492,6 +492,21 @@ TEST(ktulist_cli_write, failed_write_to_a_device_is_reported) {
     EXPECT_EQ(dir_files(dir.path), (file_map{{"demo.kta", demo}, {"demo.out", "-> /dev/full"}}));
 }
 
+// -e with a slash makes an output name that names a folder: the reason is the one a direct
+// creation gives (the Windows C runtime words its own), and nothing is written.
+TEST(ktulist_cli_write, output_name_ending_in_a_slash) {
+    temp_dir dir;
+    write_file(dir.path + "/demo.kta", demo);
+    const cli_result r = run_ktulist_in(dir, {"-d", "-ex/", "demo.kta"});
+    EXPECT_EQ(r.out, demo_stats_line);
+    if (tested_on_windows())
+        EXPECT_EQ(r.err.rfind("demo.x/: ", 0), 0u) << r.err;
+    else
+        EXPECT_EQ(r.err, "demo.x/: Is a directory\n");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(dir_files(dir.path), (file_map{{"demo.kta", demo}}));
+}
+
 // A bit stream after a first raw byte: the first token starts at +1, the statistics count
 // bits, and 31 bits round up to 4 bytes.
 TEST(ktulist_cli_first_byte, first_token_follows_the_first_byte) {
