@@ -4,6 +4,7 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -19,6 +20,20 @@
 #include "temp_guard.h"
 
 namespace fs = std::filesystem;
+
+// A seam at link time: this program's write() stands before the C library's for the code under
+// test, so that a case can end the writer by a signal while its temporary file exists.
+namespace {
+volatile sig_atomic_t signal_at_write = 0;
+}
+
+extern "C" ssize_t write(int fd, const void* buf, size_t n) noexcept {
+    if (const int sig = signal_at_write; sig != 0) {
+        signal_at_write = 0;
+        raise(sig);
+    }
+    return syscall(SYS_write, fd, buf, n);
+}
 
 namespace {
 
@@ -228,6 +243,24 @@ TEST(temp_guard, an_ending_signal_removes_the_temporary_file) {
         EXPECT_EQ(WIFSIGNALED(st) && WTERMSIG(st) == c.sig, ended) << c.what << " " << st;
         EXPECT_EQ(WIFEXITED(st) && WEXITSTATUS(st) == 0, !ended) << c.what << " " << st;
         EXPECT_EQ(fs::exists(temp), !c.removed) << c.what;
+    }
+}
+
+// The same through the output write itself: a signal in the middle of the write ends the
+// program by that signal, and neither the temporary file nor a new output is left.
+TEST(output_write, an_ending_signal_while_writing_leaves_the_old_output_alone) {
+    for (const int sig : {SIGINT, SIGTERM, SIGHUP}) {
+        scratch d;
+        put(d.path / "x.out", "precious");
+        const int st = in_child([&] {
+            signal(sig, SIG_DFL);
+            signal_at_write = sig;
+            write_text(d.path / "x.out", "new data");
+            return 0;
+        });
+        EXPECT_TRUE(WIFSIGNALED(st) && WTERMSIG(st) == sig) << sig << " " << st;
+        EXPECT_EQ(slurp(d.path / "x.out"), "precious") << sig;
+        EXPECT_EQ(d.listing(), "x.out ") << sig;
     }
 }
 
