@@ -27,7 +27,7 @@ namespace {
 volatile sig_atomic_t signal_at_write = 0;
 }
 
-extern "C" ssize_t write(int fd, const void* buf, size_t n) noexcept {
+extern "C" ssize_t write(int fd, const void* buf, size_t n) {
     if (const int sig = signal_at_write; sig != 0) {
         signal_at_write = 0;
         raise(sig);
