@@ -1,6 +1,7 @@
 // Streams cut short, as a transfer that lost its last bytes leaves them: every cut of a written
 // stream either fails (a token that needs a byte past the data, or a literal run past it) or
-// depacks to a prefix of the whole output, never to other bytes.
+// depacks to a prefix of the whole output, never to other bytes, having taken no more bytes
+// than the data holds.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -58,6 +59,7 @@ std::vector<uint8_t> random_stream(std::mt19937& rng, const pack_model& m) {
 struct walked {
     walk_step last;
     std::vector<uint8_t> out;
+    int32_t pos = 0; // the stream position the walk ended at
 };
 
 walked walk_all(const std::vector<uint8_t>& data, int32_t size, const pack_model& m) {
@@ -68,6 +70,7 @@ walked walk_all(const std::vector<uint8_t>& data, int32_t size, const pack_model
     do r.last = walk_token(w);
     while (r.last.status == walk_status::token_taken);
     r.out.resize(static_cast<size_t>(w.out_pos));
+    r.pos = w.cur.pos;
     return r;
 }
 
@@ -91,6 +94,7 @@ TEST(CutStreams, FailOrDepackToAPrefix) {
                 if (past_end) ++cut_tokens;
                 if (s != walk_status::end_of_data) continue;
                 ++prefixes;
+                ASSERT_LE(part.pos, cut) << "packed bytes counted past the data";
                 ASSERT_LE(part.out.size(), whole.out.size());
                 ASSERT_TRUE(std::equal(part.out.begin(), part.out.end(), whole.out.begin()))
                     << "model " << m.type << m.coding << " cut at " << cut << " of "
