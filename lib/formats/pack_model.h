@@ -3,8 +3,8 @@
 #pragma once
 
 struct pack_model {
-    int type = 0;   // compression type: KTA, KTB, ZX7, BLK, TS1 (1..5)
-    int coding = 0; // offset coding 1, 2, 4..7
+    int type = 0;   // compression type: a row of format_table.h, KTA, KTB, ZX7, BLK or TS1
+    int coding = 0; // offset coding: a row of format_table.h, 1, 2 or 4 to 7
     int offset1 = 0;
     int offset2 = 0;
 };
