@@ -77,10 +77,8 @@ int pack_checked(const file_matches& fm, const pack_model& model, parse_space& s
 
 // The -v lines: the least model of each type, packed for its margin.
 int print_type_bests(const file_matches& fm, parse_space& space, const std::string& name) {
-    for (int type = 1; type <= 5; ++type) {
-        int best = -1;
-        for (int i = type - 1; i < search_model_count; i += 5)
-            if (best < 0 || found.size[i] < found.size[best]) best = i;
+    for (const compression_type_row& row : compression_types) {
+        const int best = least_of_type(found, row.type);
         packed_file p;
         if (const int s = pack_checked(fm, search_model(best), space, name, p); s != ktu_ok)
             return s;
