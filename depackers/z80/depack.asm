@@ -12,64 +12,140 @@
 ;;
 ;; ---------------------------------------------------------------- the datasheet
 ;#if t1
-; KTA depacker for the Z80
+; KTA depacker for the Z80,
 ;#elif t2
-; KTB depacker for the Z80
+; KTB depacker for the Z80,
 ;#elif t3
-; ZX7 depacker for the Z80
+; ZX7 depacker for the Z80,
 ;#elif t4
-; BLK depacker for the Z80
+; BLK depacker for the Z80,
 ;#else
-; TS1 depacker for the Z80
+; TS1 depacker for the Z80,
 ;#endif
 ;#if o1
-; with offsets of one byte.
+; offsets of one byte (KtuPack model -t{T}{C}).
 ;#elif o2
-; with offsets of one or two bytes.
+; offsets of one or two bytes (KtuPack model -t{T}{C}).
 ;#elif o4
-; with offsets in four classes of {W1}, {2*W1}, {3*W1} and {4*W1} bits.
+; offsets in four classes of {W1}, {2*W1}, {3*W1} and {4*W1} bits (KtuPack model -t{T}{C}o{W1}).
 ;#elif o5
-; with offsets of {W1} bits.
+; offsets of {W1} bits (KtuPack model -t{T}{C}o{W1}).
 ;#elif o6
-; with offsets of {W1} bits (after a 1) or {W2} bits (after a 0).
+; offsets of {W1} bits after a 1, {W2} bits after a 0 (KtuPack model -t{T}{C}o{W1}o{W2}).
 ;#else
-; with Elias gamma offsets.
+; Elias gamma offsets (KtuPack model -t{T}{C}).
 ;#endif
 ; In:  HL = packed stream, DE = destination.
 ; Out: DE = one past the last byte written, HL = one past the end of the stream.
 ; Destroys AF, BC, HL. Keeps IX, IY and the alternate set. Writes no memory but the output and
-;#if t1 o1 o2
-;#if t1
-;#if o1
+;#if t1 t2 o1 o2
+;#if t1 o1
 ; two bytes of stack besides its return address.
-;#else
-; four bytes of stack besides its return address.
-;#endif
 ;#else
 ; four bytes of stack besides its return address.
 ;#endif
 ;#elif o4 o7
 ; eight bytes of stack besides its return address.
+;#elif t1 t2 o5
+; four bytes of stack besides its return address.
+;#elif t1 t2 o6
+; six bytes of stack besides its return address.
+;#elif o6
+; eight bytes of stack besides its return address.
 ;#else
 ; six bytes of stack besides its return address.
 ;#endif
-;;FIGURES
-;#if t1 t2
-;#if o1 o2
-; Position independent (relative jumps only); labels start with @; no self-modifying code.
+;; figures: measured by tests/depackers/z80_model_tests, which checks them
+;#if t1
+;#if o1
+; Size: 27 bytes. Speed: 27.6 T-states per output byte on the test corpus (LDIR: 21).
+;#elif o2
+; Size: 41 bytes. Speed: 31.2 T-states per output byte on the test corpus (measured as -t12; LDIR: 21).
+;#elif o4
+; Size: 71 bytes. Speed: 68.9 T-states per output byte on the test corpus (measured as -t14o4; LDIR: 21).
+;#elif o5
+; Size: 45 bytes. Speed: 53.9 T-states per output byte on the test corpus (measured as -t15o12; LDIR: 21).
+;#elif o6
+; Size: 69 bytes. Speed: 59.2 T-states per output byte on the test corpus (measured as -t16o6o14; LDIR: 21).
 ;#else
-; Not position independent (it calls its bit reader); labels start with @; no self-modifying
-; code.
+; Size: 63 bytes. Speed: 56.7 T-states per output byte on the test corpus (measured as -t17; LDIR: 21).
+;#endif
+;#elif t2
+;#if o1
+; Size: 42 bytes. Speed: 33.4 T-states per output byte on the test corpus (measured as -t21; LDIR: 21).
+;#elif o2
+; Size: 51 bytes. Speed: 32.1 T-states per output byte on the test corpus (LDIR: 21).
+;#elif o4
+; Size: 90 bytes. Speed: 69.4 T-states per output byte on the test corpus (measured as -t24o4; LDIR: 21).
+;#elif o5
+; Size: 64 bytes. Speed: 54.4 T-states per output byte on the test corpus (measured as -t25o12; LDIR: 21).
+;#elif o6
+; Size: 88 bytes. Speed: 60.0 T-states per output byte on the test corpus (measured as -t26o6o14; LDIR: 21).
+;#else
+; Size: 82 bytes. Speed: 57.7 T-states per output byte on the test corpus (measured as -t27; LDIR: 21).
+;#endif
+;#elif t3
+;#if o1
+; Size: 62 bytes. Speed: 56.2 T-states per output byte on the test corpus (measured as -t31; LDIR: 21).
+;#elif o2
+; Size: 71 bytes. Speed: 53.8 T-states per output byte on the test corpus (measured as -t32; LDIR: 21).
+;#elif o4
+; Size: 89 bytes. Speed: 108.6 T-states per output byte on the test corpus (measured as -t34o4; LDIR: 21).
+;#elif o5
+; Size: 73 bytes. Speed: 89.0 T-states per output byte on the test corpus (measured as -t35o12; LDIR: 21).
+;#elif o6
+; Size: 93 bytes. Speed: 119.9 T-states per output byte on the test corpus (measured as -t36o6o14; LDIR: 21).
+;#else
+; Size: 69 bytes. Speed: 84.7 T-states per output byte on the test corpus (measured as -t37; LDIR: 21).
+;#endif
+;#elif t4
+;#if o1
+; Size: 64 bytes. Speed: 59.0 T-states per output byte on the test corpus (measured as -t41; LDIR: 21).
+;#elif o2
+; Size: 73 bytes. Speed: 53.7 T-states per output byte on the test corpus (measured as -t42; LDIR: 21).
+;#elif o4
+; Size: 91 bytes. Speed: 94.2 T-states per output byte on the test corpus (measured as -t44o4; LDIR: 21).
+;#elif o5
+; Size: 75 bytes. Speed: 79.7 T-states per output byte on the test corpus (measured as -t45o12; LDIR: 21).
+;#elif o6
+; Size: 95 bytes. Speed: 90.0 T-states per output byte on the test corpus (measured as -t46o6o14; LDIR: 21).
+;#else
+; Size: 71 bytes. Speed: 83.5 T-states per output byte on the test corpus (measured as -t47; LDIR: 21).
 ;#endif
 ;#else
-; Not position independent (it calls its bit reader); labels start with @; no self-modifying
-; code.
+;#if o1
+; Size: 91 bytes. Speed: 48.2 T-states per output byte on the test corpus (measured as -t51; LDIR: 21).
+;#elif o2
+; Size: 100 bytes. Speed: 47.4 T-states per output byte on the test corpus (measured as -t52; LDIR: 21).
+;#elif o4
+; Size: 116 bytes. Speed: 89.4 T-states per output byte on the test corpus (measured as -t54o4; LDIR: 21).
+;#elif o5
+; Size: 102 bytes. Speed: 76.2 T-states per output byte on the test corpus (measured as -t55o12; LDIR: 21).
+;#elif o6
+; Size: 120 bytes. Speed: 85.1 T-states per output byte on the test corpus (measured as -t56o6o14; LDIR: 21).
+;#else
+; Size: 98 bytes. Speed: 77.7 T-states per output byte on the test corpus (measured as -t57; LDIR: 21).
+;#endif
+;#endif
+;; end of figures
+;#if t1 t2 o1 o2
+; Labels start with @. Position independent (relative jumps only); no self-modifying code.
+;#else
+; Labels start with @. It calls its own bit reader: assemble it where it runs. No
+; self-modifying code.
 ;#endif
 ; In place: the stream may end M bytes past the end of the output, inside the output area,
-; with M the margin that KtuPack reports for the stream (M is at least 1: the end mark is read
-; after the last byte is written).
-; Checked with pasmo 0.5.3 and z80asm 1.8 (the same bytes).
-
+;#if t1 o1
+; M being 1 plus the largest sum, over the tokens that follow any one token, of each token's
+; stream bytes minus the bytes it writes (a literal run +1, a sequence 2 - its length).
+;#elif t2 o2
+; M being 1 plus the largest sum, over the tokens that follow any one token, of each token's
+; stream bytes minus the bytes it writes (a literal run +1, or +2 above 63 bytes; a sequence
+; its 2 to 4 bytes - its length).
+;#else
+; M being the margin KtuPack reports for the stream.
+;#endif
+; Checked with pasmo 0.5.3 and z80asm 1.8, which give the same bytes.
 ;#if t1 t2
 ;#if o1 o2
 ;; ---------------------------------------------------------------- KTA and KTB, byte offsets
@@ -183,12 +259,41 @@
 @_literal:
         ldi                     ; the first raw byte, then each literal
 @_token:
-        add a,a
+        add a,a                 ; the reader inlined where every token passes
         call z,@_reload
         jr c,@_literal
         push de
+;#if o1 o2 o5 o6
+;; This model reads no other gamma code: the reading is inlined.
         ld d,255                ; no extra value bits
+        ld bc,0
+@_gamma_zero:
+        inc d
+;#if o5 o6
+        add a,a
+        call z,@_reload
+;#else
+        call @_bit
+;#endif
+        jr nc,@_gamma_zero
+        bit 4,d                 ; 16 value bits: the overlong code of the end mark
+        jr nz,@_end
+@_value:
+        rl c                    ; the leading 1 from carry, then each value bit
+        rl b
+        dec d
+        jp m,@_gamma_done
+;#if o5 o6
+        add a,a
+        call z,@_reload
+;#else
+        call @_bit
+;#endif
+        jr @_value
+@_gamma_done:
+;#else
         call @_gamma
+;#endif
         inc bc                  ; the length is the gamma value + 1
 ;#elif t4
 ;; ---------------------------------------------------------------- BLK: gamma, then 1 or 0
@@ -196,10 +301,38 @@
         ld a,128                ; no bit byte yet
 @_token:
         push de
+;#if o1 o2 o5 o6
+;; This model reads no other gamma code: the reading is inlined.
         ld d,255                ; no extra value bits
-        call @_gamma
+        ld bc,0
+@_gamma_zero:
+        inc d
+;#if o5 o6
         add a,a
         call z,@_reload
+;#else
+        call @_bit
+;#endif
+        jr nc,@_gamma_zero
+        bit 4,d                 ; 16 value bits: the overlong code of the end mark
+        jr nz,@_end
+@_value:
+        rl c                    ; the leading 1 from carry, then each value bit
+        rl b
+        dec d
+        jp m,@_gamma_done
+;#if o5 o6
+        add a,a
+        call z,@_reload
+;#else
+        call @_bit
+;#endif
+        jr @_value
+@_gamma_done:
+;#else
+        call @_gamma
+;#endif
+        call @_bit
         jr nc,@_sequence
         pop de
         ldir                    ; literal run
@@ -213,44 +346,42 @@
 @_literal:
         ldi                     ; the first raw byte, then each literal
 @_token:
-        add a,a
+        add a,a                 ; the reader inlined where every token passes
         call z,@_reload
         jr nc,@_literal
-        ld bc,2
         push de
-        add a,a
-        call z,@_reload
+        ld bc,2
+        call @_bit
         jr nc,@_offset          ; 10: length 2
         inc c
-        add a,a
-        call z,@_reload
+        call @_bit
         jr nc,@_offset          ; 110: length 3
         ld d,1                  ; two extra value bits
-        add a,a
-        call z,@_reload
+        call @_bit
         jr nc,@_long            ; 1110: a longer sequence
         inc d                   ; 1111: a literal run, three extra value bits
-        call @_gamma
+        call @_gamma_d
         pop de
         ldir
         jr @_token
 @_long:
-        call @_gamma
+        call @_gamma_d
 @_offset:
 ;#endif
-;#if ! t1 t2
 ;; ---------------------------------------------------------------- the offset, into DE
-;; On the way to @_copy: BC = length, the output position on the stack, and the offset in DE
-;; less one when carry is set.
-;#if o1
+;; On the way to the copy: BC = length, the output position on the stack, and DE + carry the
+;; offset. After a bit grammar's head carry is clear (a 0 read, or a gamma value's top bit).
+;#if ! t1 t2
+;#if o1 o2
         ld e,(hl)
         inc hl
+;#if t5
         ld d,0
-        or a
-;#elif o2
-        ld e,(hl)
-        inc hl
-        ld d,0
+;#else
+        inc d                   ; 0: the gamma's count ends at 255
+;#endif
+;#endif
+;#if o2
         bit 7,e
         jr z,@_short_offset
         ld d,e                  ; long offset: high part first
@@ -258,45 +389,38 @@
         ld e,(hl)
         inc hl
 @_short_offset:
-        or a
 ;#endif
 ;#endif
 ;#if o4
-;; offset = the (n+1) groups of W1 bits read as ((g0 + 1) << W1 | g1) + 1 ..., each group
-;; after the first adding the base of its class; the last +1 comes from carry.
+;; offset = the class's n + 1 groups of W1 bits read as ((g0 + 1) << W1 | g1) + 1 ..., each +1
+;; adding the base of the next class; the last +1 comes from carry.
         push bc
-        ld bc,{W1*256}          ; B = bits of a group, C = the class
-        add a,a
-        call z,@_reload
-        rl c
-        add a,a
-        call z,@_reload
-        rl c
-        ld de,65535
+        ld bc,0
+        ld d,2
+        call @_bits             ; BC = the class
+        ld e,c
+        ld c,b
+        dec bc                  ; -1, made 0 by the first group's inc
 @_group:
-        inc de
-@_group_bit:
-        add a,a
-        call z,@_reload
-        rl e
-        rl d
-        djnz @_group_bit
-        ld b,{W1}
-        dec c
+        inc bc
+        ld d,{W1}
+        call @_bits
+        dec e
         jp p,@_group
+        ld e,c
+        ld d,b
         pop bc
         scf
 ;#elif o5
         ld de,{1<<(16-W1)}      ; a marker that carry takes after the last bit: offset - 1
 @_offset_bit:
-        add a,a
+        add a,a                 ; the reader inlined in the loop, where it pays
         call z,@_reload
         rl e
         rl d
         jr nc,@_offset_bit
 ;#elif o6
-        add a,a
-        call z,@_reload
+        call @_bit
         ld de,{1<<(16-W1)}      ; a marker that carry takes after the last bit
         jr c,@_offset_bit
         ld de,{1<<(16-W2)}
@@ -307,7 +431,7 @@
         ld de,{1<<W1}           ; the long offsets begin after the short ones
         jr @_subtract
 @_offset_bits:
-        add a,a
+        add a,a                 ; the reader inlined in the loop, where it pays
         call z,@_reload
         rl e
         rl d
@@ -317,12 +441,10 @@
         call @_offset_bits
 ;#elif o7
         push bc
-        ld d,255                ; no extra value bits
         call @_gamma
         ld e,c
         ld d,b
         pop bc
-        or a
 ;#endif
 ;#if ! t1 t2 o1 o2
 @_copy:
@@ -337,39 +459,68 @@
         pop hl
         jr @_token
 ;#endif
-;#if ! t1 t2 o1 o2 o4 o5 o6
-;; ---------------------------------------------------------------- the gamma code, into BC
-;; In: D = extra value bits - 1. Out: BC = the value; an overlong code is the end mark.
+;; ---------------------------------------------------------------- gamma codes and bit fields
+;#if t1 t2 o1 o2 o4 o5 o6
+;#elif t3 t4 o1 o2 o5 o6
+;#else
+;; In: D = extra value bits - 1 (at @_gamma_d). Out: BC = the value, carry clear.
 @_gamma:
-        ld bc,1
+;#if ! t5 o1 o2 o4 o5 o6
+        ld d,255                ; no extra value bits
+;#endif
+@_gamma_d:
+        ld bc,0
 @_gamma_zero:
         inc d
-        add a,a
+;#if o1 o2
+        call @_bit
+;#else
+        add a,a                 ; the reader inlined in the loops, where offsets need speed
         call z,@_reload
+;#endif
         jr nc,@_gamma_zero
 ;#if t3 t4 t5
         bit 4,d                 ; 16 value bits: the overlong code of the end mark
         jr nz,@_end
 ;#endif
-        inc d
-@_gamma_value:
-        dec d
-        ret z
+;#endif
+;#if t1 t2 o1 o2 o5 o6
+;#elif t3 t4 o1 o2 o5 o6
+;#else
+@_value:
+        rl c                    ; a gamma's leading 1 from carry, then each value bit
+        rl b
+@_bits:
+        dec d                   ; D bits into BC (D + 1 shifts from @_value)
+        ret m
+;#if o1 o2
+        call @_bit
+;#else
         add a,a
         call z,@_reload
-        rl c
-        rl b
-        jr @_gamma_value
 ;#endif
-;#if t3 t4 t5
+;#if o4
+        jp @_value              ; jp: two T-states less than jr on every offset bit
+;#else
+        jr @_value
+;#endif
+;#endif
+;#if t3 t4 o1 o2 o5 o6
+@_end:
+        pop de                  ; the output position
+        ret
+;#elif t3 t4 t5
 @_end:
         pop de                  ; the gamma's return address
         pop de                  ; the output position
         ret
 ;#endif
 ;#if ! t1 t2 o1 o2
+@_bit:
+        add a,a                 ; the next bit into carry
+        ret nz
 @_reload:
-        ld a,(hl)               ; called when the marker has left: carry is set
+        ld a,(hl)               ; when the marker has left: carry is set
         inc hl
         rla                     ; the first bit into carry, the marker below the rest
         ret
