@@ -60,79 +60,79 @@
 ;#if o1
 ; Size: 27 bytes. Speed: 27.6 T-states per output byte on the test corpus (LDIR: 21).
 ;#elif o2
-; Size: 41 bytes. Speed: 31.2 T-states per output byte on the test corpus (measured as -t12; LDIR: 21).
+; Size: 41 bytes. Speed: 31.2 T-states per output byte on the test corpus (-t12).
 ;#elif o4
-; Size: 71 bytes. Speed: 68.9 T-states per output byte on the test corpus (measured as -t14o4; LDIR: 21).
+; Size: 71 bytes. Speed: 68.9 T-states per output byte on the test corpus (-t14o4).
 ;#elif o5
-; Size: 45 bytes. Speed: 53.9 T-states per output byte on the test corpus (measured as -t15o12; LDIR: 21).
+; Size: 45 bytes. Speed: 53.9 T-states per output byte on the test corpus (-t15o12).
 ;#elif o6
-; Size: 69 bytes. Speed: 59.2 T-states per output byte on the test corpus (measured as -t16o6o14; LDIR: 21).
+; Size: 69 bytes. Speed: 59.2 T-states per output byte on the test corpus (-t16o6o14).
 ;#else
-; Size: 63 bytes. Speed: 56.7 T-states per output byte on the test corpus (measured as -t17; LDIR: 21).
+; Size: 63 bytes. Speed: 56.7 T-states per output byte on the test corpus (-t17).
 ;#endif
 ;#elif t2
 ;#if o1
-; Size: 42 bytes. Speed: 33.4 T-states per output byte on the test corpus (measured as -t21; LDIR: 21).
+; Size: 42 bytes. Speed: 33.4 T-states per output byte on the test corpus (-t21).
 ;#elif o2
 ; Size: 51 bytes. Speed: 32.1 T-states per output byte on the test corpus (LDIR: 21).
 ;#elif o4
-; Size: 90 bytes. Speed: 69.4 T-states per output byte on the test corpus (measured as -t24o4; LDIR: 21).
+; Size: 90 bytes. Speed: 69.4 T-states per output byte on the test corpus (-t24o4).
 ;#elif o5
-; Size: 64 bytes. Speed: 54.4 T-states per output byte on the test corpus (measured as -t25o12; LDIR: 21).
+; Size: 64 bytes. Speed: 54.4 T-states per output byte on the test corpus (-t25o12).
 ;#elif o6
-; Size: 88 bytes. Speed: 60.0 T-states per output byte on the test corpus (measured as -t26o6o14; LDIR: 21).
+; Size: 88 bytes. Speed: 60.0 T-states per output byte on the test corpus (-t26o6o14).
 ;#else
-; Size: 82 bytes. Speed: 57.7 T-states per output byte on the test corpus (measured as -t27; LDIR: 21).
+; Size: 82 bytes. Speed: 57.7 T-states per output byte on the test corpus (-t27).
 ;#endif
 ;#elif t3
 ;#if o1
-; Size: 62 bytes. Speed: 56.2 T-states per output byte on the test corpus (measured as -t31; LDIR: 21).
+; Size: 61 bytes. Speed: 55.9 T-states per output byte on the test corpus (-t31).
 ;#elif o2
-; Size: 71 bytes. Speed: 53.8 T-states per output byte on the test corpus (measured as -t32; LDIR: 21).
+; Size: 70 bytes. Speed: 53.6 T-states per output byte on the test corpus (-t32).
 ;#elif o4
-; Size: 89 bytes. Speed: 108.6 T-states per output byte on the test corpus (measured as -t34o4; LDIR: 21).
+; Size: 89 bytes. Speed: 108.6 T-states per output byte on the test corpus (-t34o4).
 ;#elif o5
-; Size: 73 bytes. Speed: 89.0 T-states per output byte on the test corpus (measured as -t35o12; LDIR: 21).
+; Size: 73 bytes. Speed: 89.0 T-states per output byte on the test corpus (-t35o12).
 ;#elif o6
-; Size: 93 bytes. Speed: 119.9 T-states per output byte on the test corpus (measured as -t36o6o14; LDIR: 21).
+; Size: 97 bytes. Speed: 106.2 T-states per output byte on the test corpus (-t36o6o14).
 ;#else
-; Size: 69 bytes. Speed: 84.7 T-states per output byte on the test corpus (measured as -t37; LDIR: 21).
+; Size: 69 bytes. Speed: 84.7 T-states per output byte on the test corpus (-t37).
 ;#endif
 ;#elif t4
 ;#if o1
-; Size: 64 bytes. Speed: 59.0 T-states per output byte on the test corpus (measured as -t41; LDIR: 21).
+; Size: 63 bytes. Speed: 58.8 T-states per output byte on the test corpus (-t41).
 ;#elif o2
-; Size: 73 bytes. Speed: 53.7 T-states per output byte on the test corpus (measured as -t42; LDIR: 21).
+; Size: 72 bytes. Speed: 53.5 T-states per output byte on the test corpus (-t42).
 ;#elif o4
-; Size: 91 bytes. Speed: 94.2 T-states per output byte on the test corpus (measured as -t44o4; LDIR: 21).
+; Size: 91 bytes. Speed: 94.2 T-states per output byte on the test corpus (-t44o4).
 ;#elif o5
-; Size: 75 bytes. Speed: 79.7 T-states per output byte on the test corpus (measured as -t45o12; LDIR: 21).
+; Size: 75 bytes. Speed: 79.7 T-states per output byte on the test corpus (-t45o12).
 ;#elif o6
-; Size: 95 bytes. Speed: 90.0 T-states per output byte on the test corpus (measured as -t46o6o14; LDIR: 21).
+; Size: 99 bytes. Speed: 80.4 T-states per output byte on the test corpus (-t46o6o14).
 ;#else
-; Size: 71 bytes. Speed: 83.5 T-states per output byte on the test corpus (measured as -t47; LDIR: 21).
+; Size: 71 bytes. Speed: 83.5 T-states per output byte on the test corpus (-t47).
 ;#endif
 ;#else
 ;#if o1
-; Size: 91 bytes. Speed: 48.2 T-states per output byte on the test corpus (measured as -t51; LDIR: 21).
+; Size: 91 bytes. Speed: 48.2 T-states per output byte on the test corpus (-t51).
 ;#elif o2
-; Size: 100 bytes. Speed: 47.4 T-states per output byte on the test corpus (measured as -t52; LDIR: 21).
+; Size: 100 bytes. Speed: 47.4 T-states per output byte on the test corpus (-t52).
 ;#elif o4
-; Size: 116 bytes. Speed: 89.4 T-states per output byte on the test corpus (measured as -t54o4; LDIR: 21).
+; Size: 116 bytes. Speed: 89.4 T-states per output byte on the test corpus (-t54o4).
 ;#elif o5
-; Size: 102 bytes. Speed: 76.2 T-states per output byte on the test corpus (measured as -t55o12; LDIR: 21).
+; Size: 102 bytes. Speed: 76.2 T-states per output byte on the test corpus (-t55o12).
 ;#elif o6
-; Size: 120 bytes. Speed: 85.1 T-states per output byte on the test corpus (measured as -t56o6o14; LDIR: 21).
+; Size: 126 bytes. Speed: 76.4 T-states per output byte on the test corpus (-t56o6o14).
 ;#else
-; Size: 98 bytes. Speed: 77.7 T-states per output byte on the test corpus (measured as -t57; LDIR: 21).
+; Size: 98 bytes. Speed: 77.7 T-states per output byte on the test corpus (-t57).
 ;#endif
 ;#endif
 ;; end of figures
+; Labels start with @.
 ;#if t1 t2 o1 o2
-; Labels start with @. Position independent (relative jumps only); no self-modifying code.
+; Position independent (relative jumps only); no self-modifying code.
 ;#else
-; Labels start with @. It calls its own bit reader: assemble it where it runs. No
-; self-modifying code.
+; It calls its own bit reader: assemble it where it runs. No self-modifying code.
 ;#endif
 ; In place: the stream may end M bytes past the end of the output, inside the output area,
 ;#if t1 o1
@@ -146,6 +146,7 @@
 ; M being the margin KtuPack reports for the stream.
 ;#endif
 ; Checked with pasmo 0.5.3 and z80asm 1.8, which give the same bytes.
+
 ;#if t1 t2
 ;#if o1 o2
 ;; ---------------------------------------------------------------- KTA and KTB, byte offsets

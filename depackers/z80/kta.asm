@@ -1,14 +1,16 @@
-; KTA depacker for the Z80
-; with offsets of one byte.
+; KTA depacker for the Z80,
+; offsets of one byte (KtuPack model -t11).
 ; In:  HL = packed stream, DE = destination.
 ; Out: DE = one past the last byte written, HL = one past the end of the stream.
 ; Destroys AF, BC, HL. Keeps IX, IY and the alternate set. Writes no memory but the output and
 ; two bytes of stack besides its return address.
-; Position independent (relative jumps only); labels start with depack_t11; no self-modifying code.
+; Size: 27 bytes. Speed: 27.6 T-states per output byte on the test corpus (LDIR: 21).
+; Labels start with depack_t11.
+; Position independent (relative jumps only); no self-modifying code.
 ; In place: the stream may end M bytes past the end of the output, inside the output area,
-; with M the margin that KtuPack reports for the stream (M is at least 1: the end mark is read
-; after the last byte is written).
-; Checked with pasmo 0.5.3 and z80asm 1.8 (the same bytes).
+; M being 1 plus the largest sum, over the tokens that follow any one token, of each token's
+; stream bytes minus the bytes it writes (a literal run +1, a sequence 2 - its length).
+; Checked with pasmo 0.5.3 and z80asm 1.8, which give the same bytes.
 
 depack_t11:
         ld b,0                  ; and 0 again after every ldir

@@ -72,6 +72,23 @@ stated_figures row_figures(const std::string& readme, const std::string& title,
 
 } // namespace
 
+std::string readme_table_cell(const std::string& readme, const std::string& title,
+                              const std::string& entry, size_t index) {
+    std::istringstream in(readme);
+    std::string line;
+    bool in_table = false;
+    while (std::getline(in, line)) {
+        if (line.empty() || line[0] != '|') {
+            in_table = false;
+            continue;
+        }
+        const auto c = cells(line);
+        if (!c.empty() && c[0] == title) in_table = true;
+        if (in_table && c.size() > index && c[0] == "`" + entry + "`") return c[index];
+    }
+    return {};
+}
+
 stated_figures readme_figures(const std::string& readme, const std::string& routine_path) {
     return row_figures(readme, "", "`" + routine_path + "`");
 }

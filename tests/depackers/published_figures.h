@@ -34,6 +34,10 @@ void expect_figures_stated(const char* source, int size, double speed, const cha
 stated_figures readme_table_figures(const std::string& readme, const std::string& title,
                                     const std::string& entry);
 
+// Cell index (0 the entry) of that row; empty when there is none.
+std::string readme_table_cell(const std::string& readme, const std::string& title,
+                              const std::string& entry, size_t index);
+
 // Expects that row and the "; Size: ... Speed: ..." line of the routine's text to state the
 // measured figures; a failure gives the lines to paste.
 void expect_model_figures_stated(const std::string& title, const std::string& entry,

@@ -211,6 +211,38 @@ TEST_P(z80_model, runs_where_it_is_assembled) {
     EXPECT_TRUE(r.output == t.original);
 }
 
+// The goals the routines were built against: at most so many bytes and T-states per byte.
+struct goal {
+    int size;
+    double speed;
+};
+
+bool has_goal(const combination& c, goal& g) {
+    if (c.type == type_kta && c.coding == 1) g = {27, 27.6};
+    else if (c.type == type_ktb && c.coding == 2) g = {51, 32.1};
+    else if (c.type <= type_ktb) g = {72, 90};
+    else if (c.coding == 4 || c.coding == 6) g = {80, 110};
+    else g = {64, 90};
+    return c.type > type_ktb || c.coding > 2 || c.type == c.coding;
+}
+
+// The README's last cell says whether the measured figures meet the goal.
+void expect_goal_stated(const combination& c, const std::string& entry, int size, double speed) {
+    const std::string cell = readme_table_cell(read_text(KT_SOURCE_DIR "/README.md"),
+                                               "Routine (Z80)", entry, 3);
+    goal g;
+    if (!has_goal(c, g)) {
+        EXPECT_EQ(cell, "none (new)");
+        return;
+    }
+    const bool met = size <= g.size && speed <= g.speed + 0.05;
+    const std::string verdict = met ? ": met" : ": missed";
+    EXPECT_TRUE(cell.size() > verdict.size() &&
+                cell.compare(cell.size() - verdict.size(), verdict.size(), verdict) == 0)
+        << entry << ": the README's goal cell \"" << cell << "\" should end with \"" << verdict
+        << "\"";
+}
+
 // KTA and KTB keep their own packers' streams, on which their routines were first measured;
 // every other model takes the universal packer's.
 model_stream corpus_stream(const pack_model& m, const named_file& f) {
@@ -255,6 +287,7 @@ TEST_P(z80_model, unpacks_the_corpus_and_states_its_measured_figures) {
     const std::string name = model_name(m);
     std::printf("%s: %d bytes, %.1f T-states per output byte\n", name.c_str(), size, speed);
     expect_model_figures_stated("Routine (Z80)", name, b.text, size, speed, "T-states");
+    expect_goal_stated(GetParam(), name, size, speed);
 }
 
 // Routines of several models in one program, as a user with several kinds of data has them:
