@@ -266,10 +266,10 @@
         push de
 ;#if o1 o2 o5 o6
 ;; This model reads no other gamma code: the reading is inlined.
-        ld d,255                ; no extra value bits
         ld bc,0
+        ld d,b                  ; minus the value bits, counted down from no extra bits
 @_gamma_zero:
-        inc d
+        dec d
 ;#if o5 o6
         add a,a
         call z,@_reload
@@ -277,13 +277,13 @@
         call @_bit
 ;#endif
         jr nc,@_gamma_zero
-        bit 4,d                 ; 16 value bits: the overlong code of the end mark
-        jr nz,@_end
+        bit 4,d                 ; clear at 16 value bits: the overlong code of the end mark
+        jr z,@_end
 @_value:
         rl c                    ; the leading 1 from carry, then each value bit
         rl b
-        dec d
-        jp m,@_gamma_done
+        inc d
+        jr z,@_gamma_done
 ;#if o5 o6
         add a,a
         call z,@_reload
@@ -304,10 +304,10 @@
         push de
 ;#if o1 o2 o5 o6
 ;; This model reads no other gamma code: the reading is inlined.
-        ld d,255                ; no extra value bits
         ld bc,0
+        ld d,b                  ; minus the value bits, counted down from no extra bits
 @_gamma_zero:
-        inc d
+        dec d
 ;#if o5 o6
         add a,a
         call z,@_reload
@@ -315,13 +315,13 @@
         call @_bit
 ;#endif
         jr nc,@_gamma_zero
-        bit 4,d                 ; 16 value bits: the overlong code of the end mark
-        jr nz,@_end
+        bit 4,d                 ; clear at 16 value bits: the overlong code of the end mark
+        jr z,@_end
 @_value:
         rl c                    ; the leading 1 from carry, then each value bit
         rl b
-        dec d
-        jp m,@_gamma_done
+        inc d
+        jr z,@_gamma_done
 ;#if o5 o6
         add a,a
         call z,@_reload
@@ -333,7 +333,12 @@
 ;#else
         call @_gamma
 ;#endif
+;#if o1 o2
         call @_bit
+;#else
+        add a,a                 ; inlined: this model has no other bit to call a reader for
+        call z,@_reload
+;#endif
         jr nc,@_sequence
         pop de
         ldir                    ; literal run
@@ -357,10 +362,10 @@
         inc c
         call @_bit
         jr nc,@_offset          ; 110: length 3
-        ld d,1                  ; two extra value bits
+        ld d,254                ; minus two extra value bits
         call @_bit
         jr nc,@_long            ; 1110: a longer sequence
-        inc d                   ; 1111: a literal run, three extra value bits
+        dec d                   ; 1111: a literal run, three extra value bits
         call @_gamma_d
         pop de
         ldir
@@ -378,9 +383,8 @@
         inc hl
 ;#if t5
         ld d,0
-;#else
-        inc d                   ; 0: the gamma's count ends at 255
 ;#endif
+;; (after ZX7's and BLK's gamma D is 0 already)
 ;#endif
 ;#if o2
         bit 7,e
@@ -397,14 +401,14 @@
 ;; adding the base of the next class; the last +1 comes from carry.
         push bc
         ld bc,0
-        ld d,2
+        ld d,253                ; two bits (D counts up from minus bits + 1)
         call @_bits             ; BC = the class
         ld e,c
         ld c,b
         dec bc                  ; -1, made 0 by the first group's inc
 @_group:
         inc bc
-        ld d,{W1}
+        ld d,{255-W1}
         call @_bits
         dec e
         jp p,@_group
@@ -421,7 +425,12 @@
         rl d
         jr nc,@_offset_bit
 ;#elif o6
+;#if t5
         call @_bit
+;#else
+        add a,a                 ; inlined: this model has no other bit to call a reader for
+        call z,@_reload
+;#endif
         ld de,{1<<(16-W1)}      ; a marker that carry takes after the last bit
         jr c,@_offset_bit
         ld de,{1<<(16-W2)}
@@ -464,15 +473,20 @@
 ;#if t1 t2 o1 o2 o4 o5 o6
 ;#elif t3 t4 o1 o2 o5 o6
 ;#else
-;; In: D = extra value bits - 1 (at @_gamma_d). Out: BC = the value, carry clear.
+;; In at @_gamma_d: D = minus the extra value bits. Out: BC = the value, carry clear, D = 0.
 @_gamma:
-;#if ! t5 o1 o2 o4 o5 o6
-        ld d,255                ; no extra value bits
+;#if t5
+;#if o7
+        ld d,0                  ; no extra value bits
 ;#endif
 @_gamma_d:
         ld bc,0
+;#else
+        ld bc,0
+        ld d,b                  ; no extra value bits
+;#endif
 @_gamma_zero:
-        inc d
+        dec d
 ;#if o1 o2
         call @_bit
 ;#else
@@ -481,8 +495,8 @@
 ;#endif
         jr nc,@_gamma_zero
 ;#if t3 t4 t5
-        bit 4,d                 ; 16 value bits: the overlong code of the end mark
-        jr nz,@_end
+        bit 4,d                 ; clear at 16 value bits: the overlong code of the end mark
+        jr z,@_end
 ;#endif
 ;#endif
 ;#if t1 t2 o1 o2 o5 o6
@@ -492,8 +506,8 @@
         rl c                    ; a gamma's leading 1 from carry, then each value bit
         rl b
 @_bits:
-        dec d                   ; D bits into BC (D + 1 shifts from @_value)
-        ret m
+        inc d                   ; from D = minus bits - 1; at @_value one shift more
+        ret z
 ;#if o1 o2
         call @_bit
 ;#else
@@ -517,9 +531,11 @@
         ret
 ;#endif
 ;#if ! t1 t2 o1 o2
+;#if ! t1 t2 t3 t4 o4 o5 o6 o7
 @_bit:
         add a,a                 ; the next bit into carry
         ret nz
+;#endif
 @_reload:
         ld a,(hl)               ; when the marker has left: carry is set
         inc hl
