@@ -62,13 +62,13 @@
 ;#elif o2
 ; Size: 41 bytes. Speed: 31.2 T-states per output byte on the test corpus (-t12).
 ;#elif o4
-; Size: 71 bytes. Speed: 68.9 T-states per output byte on the test corpus (-t14o4).
+; Size: 69 bytes. Speed: 68.9 T-states per output byte on the test corpus (-t14o4).
 ;#elif o5
-; Size: 45 bytes. Speed: 53.9 T-states per output byte on the test corpus (-t15o12).
+; Size: 43 bytes. Speed: 53.9 T-states per output byte on the test corpus (-t15o12).
 ;#elif o6
-; Size: 69 bytes. Speed: 59.2 T-states per output byte on the test corpus (-t16o6o14).
+; Size: 68 bytes. Speed: 58.4 T-states per output byte on the test corpus (-t16o6o14).
 ;#else
-; Size: 63 bytes. Speed: 56.7 T-states per output byte on the test corpus (-t17).
+; Size: 60 bytes. Speed: 56.6 T-states per output byte on the test corpus (-t17).
 ;#endif
 ;#elif t2
 ;#if o1
@@ -76,41 +76,41 @@
 ;#elif o2
 ; Size: 51 bytes. Speed: 32.1 T-states per output byte on the test corpus (LDIR: 21).
 ;#elif o4
-; Size: 90 bytes. Speed: 69.4 T-states per output byte on the test corpus (-t24o4).
+; Size: 88 bytes. Speed: 69.4 T-states per output byte on the test corpus (-t24o4).
 ;#elif o5
-; Size: 64 bytes. Speed: 54.4 T-states per output byte on the test corpus (-t25o12).
+; Size: 62 bytes. Speed: 54.4 T-states per output byte on the test corpus (-t25o12).
 ;#elif o6
-; Size: 88 bytes. Speed: 60.0 T-states per output byte on the test corpus (-t26o6o14).
+; Size: 87 bytes. Speed: 59.2 T-states per output byte on the test corpus (-t26o6o14).
 ;#else
-; Size: 82 bytes. Speed: 57.7 T-states per output byte on the test corpus (-t27).
+; Size: 79 bytes. Speed: 57.5 T-states per output byte on the test corpus (-t27).
 ;#endif
 ;#elif t3
 ;#if o1
-; Size: 61 bytes. Speed: 55.9 T-states per output byte on the test corpus (-t31).
+; Size: 58 bytes. Speed: 55.4 T-states per output byte on the test corpus (-t31).
 ;#elif o2
-; Size: 70 bytes. Speed: 53.6 T-states per output byte on the test corpus (-t32).
+; Size: 67 bytes. Speed: 53.1 T-states per output byte on the test corpus (-t32).
 ;#elif o4
-; Size: 89 bytes. Speed: 108.6 T-states per output byte on the test corpus (-t34o4).
+; Size: 86 bytes. Speed: 108.4 T-states per output byte on the test corpus (-t34o4).
 ;#elif o5
-; Size: 73 bytes. Speed: 89.0 T-states per output byte on the test corpus (-t35o12).
+; Size: 69 bytes. Speed: 88.7 T-states per output byte on the test corpus (-t35o12).
 ;#elif o6
-; Size: 97 bytes. Speed: 106.2 T-states per output byte on the test corpus (-t36o6o14).
+; Size: 94 bytes. Speed: 104.5 T-states per output byte on the test corpus (-t36o6o14).
 ;#else
-; Size: 69 bytes. Speed: 84.7 T-states per output byte on the test corpus (-t37).
+; Size: 66 bytes. Speed: 84.3 T-states per output byte on the test corpus (-t37).
 ;#endif
 ;#elif t4
 ;#if o1
-; Size: 63 bytes. Speed: 58.8 T-states per output byte on the test corpus (-t41).
+; Size: 60 bytes. Speed: 58.1 T-states per output byte on the test corpus (-t41).
 ;#elif o2
-; Size: 72 bytes. Speed: 53.5 T-states per output byte on the test corpus (-t42).
+; Size: 69 bytes. Speed: 52.9 T-states per output byte on the test corpus (-t42).
 ;#elif o4
-; Size: 91 bytes. Speed: 94.2 T-states per output byte on the test corpus (-t44o4).
+; Size: 89 bytes. Speed: 92.4 T-states per output byte on the test corpus (-t44o4).
 ;#elif o5
-; Size: 75 bytes. Speed: 79.7 T-states per output byte on the test corpus (-t45o12).
+; Size: 72 bytes. Speed: 77.8 T-states per output byte on the test corpus (-t45o12).
 ;#elif o6
-; Size: 99 bytes. Speed: 80.4 T-states per output byte on the test corpus (-t46o6o14).
+; Size: 97 bytes. Speed: 77.7 T-states per output byte on the test corpus (-t46o6o14).
 ;#else
-; Size: 71 bytes. Speed: 83.5 T-states per output byte on the test corpus (-t47).
+; Size: 69 bytes. Speed: 81.6 T-states per output byte on the test corpus (-t47).
 ;#endif
 ;#else
 ;#if o1
