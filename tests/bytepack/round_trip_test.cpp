@@ -1,0 +1,204 @@
+// Round trips over the corpus that tools/corpus/make_corpus.sh builds and over seeded mixtures of
+// runs, copies and noise: every stream depacks to its input, and the fast walk fills exactly
+// the tables of the plain walk.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "forward_pass.h"
+#include "forward_pass_plain.h"
+#include "pack_support.h"
+#include "variant.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class corpus : public testing::TestWithParam<bool> {
+protected:
+    static void SetUpTestSuite() {
+        dir = new scratch_dir;
+        const run_result r =
+            run_program("/bin/sh", {MAKE_CORPUS_SCRIPT, dir->path.string(), MAKE_SYNTHETIC_PATH}, dir->path);
+        ASSERT_EQ(r.status, 0) << r.err;
+    }
+    static void TearDownTestSuite() {
+        delete dir;
+        dir = nullptr;
+    }
+    static std::vector<fs::path> files() {
+        std::vector<fs::path> list;
+        for (const auto& e : fs::directory_iterator(dir->path)) list.push_back(e.path());
+        std::sort(list.begin(), list.end());
+        return list;
+    }
+    static scratch_dir* dir;
+};
+
+scratch_dir* corpus::dir = nullptr;
+
+TEST_P(corpus, depacks_to_its_input) {
+    const bool ktb = GetParam();
+    const auto list = files();
+    ASSERT_GE(list.size(), 20u);
+    for (const auto& f : list) {
+        SCOPED_TRACE(f.filename().string());
+        const bytes in = read_file(f);
+        ASSERT_GE(in.size(), 1u);
+        ASSERT_LE(in.size(), 65536u);
+        const packed p = pack_bytes(in, ktb);
+        ASSERT_EQ(p.status, 0);
+        EXPECT_EQ(p.fig.packed_len, p.fig.data_count + p.fig.overhead_count);
+        bytes back;
+        EXPECT_TRUE(depack(p.stream, ktb, back));
+        EXPECT_TRUE(back == in);
+    }
+}
+
+// The forward tables the later phases read, and the stretch records, position by position.
+void expect_same_tables(const bytes& in, bool ktb) {
+    auto fast = fresh_tables();
+    auto plain = fresh_tables();
+    const int n = int(in.size());
+    if (ktb) {
+        ASSERT_FALSE(failed(forward_pass<ktb_variant>(*fast, in.data(), n)));
+        ASSERT_FALSE(failed(forward_pass_plain<ktb_variant>(*plain, in.data(), n)));
+    } else {
+        ASSERT_FALSE(failed(forward_pass<kta_variant>(*fast, in.data(), n)));
+        ASSERT_FALSE(failed(forward_pass_plain<kta_variant>(*plain, in.data(), n)));
+    }
+    for (int p = 0; p < n; ++p) {
+        ASSERT_EQ(fast->cost[p], plain->cost[p]) << p;
+        ASSERT_EQ(fast->step_len[p], plain->step_len[p]) << p;
+        if (plain->step_len[p]) {
+            ASSERT_EQ(fast->step_off[p], plain->step_off[p]) << p;
+        }
+        ASSERT_EQ(fast->stretch[p].period, plain->stretch[p].period) << p;
+        ASSERT_EQ(fast->stretch[p].period_len, plain->stretch[p].period_len) << p;
+    }
+    // Both walks examine the same candidates. The fast one leaves out memos that no one reads
+    // (where B[c+1] differs from B[p+1]), so its last memo of a position is never later than
+    // the plain walk's, and the same wherever the plain walk's last one is read.
+    for (int c = 1; c < n; ++c) {
+        const int last = plain->memo[c].memo_pos;
+        ASSERT_LE(fast->memo[c].memo_pos, last) << c;
+        if (last != 0 && last + 1 < n && in[size_t(c + 1)] == in[size_t(last + 1)]) {
+            ASSERT_EQ(fast->memo[c].memo_pos, last) << c;
+            ASSERT_EQ(fast->memo[c].memo_len, plain->memo[c].memo_len) << c;
+        }
+    }
+}
+
+TEST_P(corpus, fast_walk_equals_plain_walk) {
+    for (const auto& f : files()) {
+        SCOPED_TRACE(f.filename().string());
+        expect_same_tables(read_file(f), GetParam());
+    }
+}
+
+// Runs, copies from random distances (some overlapping) and noise, mixed at random.
+bytes mixture(std::mt19937& rng, size_t n) {
+    bytes b;
+    const uint32_t symbols = 2 + rng() % 255;
+    while (b.size() < n) {
+        const size_t len = 1 + rng() % 80;
+        switch (rng() % 4) {
+        case 0: b.insert(b.end(), len, uint8_t(rng() % symbols)); break;
+        case 1:
+            if (!b.empty()) {
+                const size_t dist = 1 + rng() % std::min<size_t>(b.size(), rng() % 2 ? 300 : 40000);
+                for (size_t k = 0; k < len; ++k) b.push_back(b[b.size() - dist]);
+                break;
+            }
+            [[fallthrough]];
+        default:
+            for (size_t k = 0; k < len; ++k) b.push_back(uint8_t(rng() % symbols));
+        }
+    }
+    b.resize(n);
+    return b;
+}
+
+TEST_P(corpus, seeded_mixtures) {
+    const bool ktb = GetParam();
+    std::mt19937 rng(ktb ? 1234 : 4321);
+    for (int i = 0; i < 120; ++i) {
+        const size_t n = 1 + rng() % (i % 10 == 0 ? 65536 : 3000);
+        const bytes in = mixture(rng, n);
+        SCOPED_TRACE(testing::Message() << "mixture " << i << " of " << n << " bytes");
+        expect_same_tables(in, ktb);
+        const packed p = pack_bytes(in, ktb);
+        ASSERT_EQ(p.status, 0);
+        bytes back;
+        EXPECT_TRUE(depack(p.stream, ktb, back));
+        ASSERT_TRUE(back == in);
+    }
+}
+
+// Shapes that drive the fast walk's shortcuts to their edges: zero runs around 64 bytes (the
+// length at which a KTB sequence grows a byte) and past the longest length, short alphabets
+// (lengths 2 to 5 from the bytes before the pair, near and far offsets), and runs of periods
+// 1 to 3 broken by noise (the repeat shortcut at offsets 1 and 2).
+struct shape {
+    const char* name;
+    bytes (*make)(std::mt19937& rng);
+};
+
+bytes sparse_runs(std::mt19937& rng) {
+    bytes b;
+    while (b.size() < 20000) {
+        b.insert(b.end(), 56 + rng() % 16, uint8_t(0));
+        b.push_back(uint8_t(1 + rng() % 255));
+    }
+    return b;
+}
+
+bytes small_alphabet(std::mt19937& rng) {
+    bytes b(12000);
+    for (size_t k = 0; k < b.size(); ++k) b[k] = uint8_t(rng() % (k < 6000 ? 2 : 3));
+    return b;
+}
+
+bytes short_periods(std::mt19937& rng) {
+    bytes b;
+    while (b.size() < 12000) {
+        const size_t q = 1 + rng() % 3;
+        const size_t len = 3 + rng() % 40;
+        const size_t from = b.size();
+        for (size_t k = 0; k < len; ++k)
+            b.push_back(k < q ? uint8_t(rng() % 3) : b[from + k - q]);
+        if (rng() % 2) b.push_back(uint8_t(rng() % 3));
+    }
+    return b;
+}
+
+bytes long_runs(std::mt19937& rng) {
+    bytes b(20000, 7);
+    for (int k = 0; k < 20; ++k) b.push_back(uint8_t(rng()));
+    b.insert(b.end(), 18000, uint8_t(7));
+    return b;
+}
+
+TEST_P(corpus, fast_walk_equals_plain_walk_on_edge_shapes) {
+    const shape shapes[] = {
+        {"sparse runs of 56 to 71 zeros", sparse_runs},
+        {"two and three symbols", small_alphabet},
+        {"periods 1 to 3 broken by noise", short_periods},
+        {"runs longer than the longest sequence", long_runs},
+    };
+    std::mt19937 rng(99);
+    for (const shape& s : shapes) {
+        SCOPED_TRACE(s.name);
+        expect_same_tables(s.make(rng), GetParam());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(variants, corpus, testing::Values(true, false),
+                         [](const testing::TestParamInfo<bool>& info) {
+                             return std::string(info.param ? "ktb" : "kta");
+                         });
+
+} // namespace
