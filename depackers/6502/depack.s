@@ -100,8 +100,10 @@
 ;#endif
 ;#else
 ;; ---------------------------------------------------------------- ZX7, BLK, TS1
+;; X = 0 at each token: the copies end with it, the single literal keeps it.
 @:
         cld
+        ldx #0
         ldy #0
         sty @_bits
 ;#if t3 t5
@@ -126,7 +128,6 @@
 ;#if t3
         jsr @_bit               ; 1: one literal byte
         bcs @_literal
-        ldx #0
         jsr @_gamma             ; 0 and gamma g: a sequence of g + 1 bytes
         bcs @_end               ; an overlong gamma code ends
         ldx @_from+1            ; pages: high + 1, the low count + 1 (0 = 256)
@@ -134,71 +135,65 @@
         stx @_hi
         ldx @_from
         inx
+;#if o4 o5 o6 o7
         txa
+;#endif
 ;#elif t4
-        ldx #0
         jsr @_gamma             ; gamma g, or an overlong code that ends
         bcs @_end
         jsr @_bit               ; 1: a literal run of g bytes, 0: a sequence of g + 1
-        ldx @_from+1
-        lda @_from
-        bcc @_blk_sequence
-        beq @_blk_pages         ; pages: high, plus one when the low count is not 0
+        bcs @_literal_run
+        ldx @_from+1            ; pages: high + 1, the low count + 1 (0 = 256)
         inx
-@_blk_pages:
         stx @_hi
-        tax
-        jmp @_literal_run
-@_end:
-        rts
-@_blk_sequence:
-        inx                     ; pages: high + 1, the low count + 1 (0 = 256)
-        stx @_hi
-        adc #1
+        ldx @_from
+        inx
+;#if o4 o5 o6 o7
+        txa
+;#endif
 ;#else
-        ldx #0                  ; X = the 1 bits before the first 0, up to 4
-@_prefix:
+@_prefix:                       ; X = the 1 bits before the first 0, up to 4
         jsr @_bit
         bcc @_prefix_end
         inx
         cpx #4
         bne @_prefix
-@_gamma_token:                  ; X = 3: 1110, a sequence; X = 4: 1111, a literal run
-        dex
-        txa
-        pha
-        jsr @_gamma             ; extra bits 2 or 3
-        bcs @_stop
-        ldx @_from+1            ; pages: high, plus one when the low count is not 0
-        lda @_from
-        beq @_ts1_pages
-        inx
-@_ts1_pages:
-        stx @_hi
-        pla
-        lsr a
-        lda @_from
-        bcc @_sequence
-        tax
-        jmp @_literal_run
-@_stop:
-        pla
+        dex                     ; 1111: a literal run, gamma with 3 extra bits, or the end
+        jsr @_gamma
+        bcc @_literal_length
         rts
 @_prefix_end:
         txa
         beq @_literal           ; 0: one literal byte
         cpx #3
-        beq @_gamma_token
-        inx                     ; 10: two bytes, 110: three
+        bcs @_gamma_length
+        inx                     ; 10 and 110: two or three bytes
         txa
         ldx #1
+        bne @_short_length
+@_gamma_length:
+        dex                     ; 1110: a sequence, gamma with 2 extra bits
+        jsr @_gamma
+        bcc @_pages
+@_end:
+        rts
+@_literal_length:
+        sec
+@_pages:                        ; pages: high, plus one when the low count is not 0
+        ldx @_from+1
+        lda @_from
+        beq @_short_length
+        inx
+@_short_length:
         stx @_hi
+        bcs @_literal_run       ; carry: a literal run
+;#if o1 o2
+        tax
 ;#endif
-@_sequence:                     ; A = the low count (0 = 256), @_hi = pages
+;#endif
+@_sequence:                     ; the low count (0 = 256) in X, or in A for the bit codings
 ;#if o4 o5 o6 o7
         pha                     ; the bit reads count with X
-;#else
-        tax
 ;#endif
 ;#endif
 ;; ---------------------------------------------------------------- offset: from = dst - offset
@@ -417,28 +412,40 @@
         bne @_copy
         dec @_hi
         bne @_copy
+;#if t5 o6
         jmp @_copied
+;#else
+        beq @_copied
+;#endif
 ;#if t4 t5
-@_literal_run:                  ; X = the low count (0 = 256), @_hi = pages
-        lda (@_src),y
-        sta (@_dst),y
-        iny
-        bne @_literal_count
-        inc @_src+1
-        inc @_dst+1
-@_literal_count:
-        dex
-        bne @_literal_run
-        dec @_hi
-        bne @_literal_run
-        tya                     ; src += Y, then dst
-        clc
+;#if t4
+@_literal_run:                  ; the length in @_from: pages, high plus one unless low is 0
+        ldx @_from+1
+        lda @_from
+        beq @_literal_pages
+        inx
+@_literal_pages:
+        stx @_hi
+;#else
+@_literal_run:                  ; A = the low count, @_hi = pages
+;#endif
+        tax
+        clc                     ; src += length, from = the old src: the copy reads the run
         adc @_src
+        ldy @_src
+        sty @_from
         sta @_src
-        bcc @_literal_end
-        inc @_src+1
-@_literal_end:
-        jmp @_copied
+        lda @_src+1
+        tay
+        adc @_from+1
+        sta @_src+1
+        sty @_from+1
+        ldy #0
+        beq @_copy
+;#endif
+;#if t4
+@_end:
+        rts
 ;#endif
 ;#endif
 ;; ---------------------------------------------------------------- the readers
@@ -487,7 +494,7 @@
 @_read:
         dex
         bpl @_read_next
-;#if t3 t5
+;#if t3
 @_end:
 ;#endif
         rts
