@@ -392,8 +392,6 @@
         inc @_from+1
         inc @_dst+1
         bne @_counted           ; the output does not pass $FFFF
-@_end:
-        rts
 ;#else
 ;; ---------------------------------------------------------------- ZX7, BLK, TS1
 ;#if o4 o5 o6 o7
@@ -508,6 +506,7 @@
         inc @_src+1
 @_got:
         cmp #0
+@_end:
         rts
 ;#elif o2
 ; A = next stream byte, with N and Z set from it, and carry set. Takes Y = 0; keeps X, Y.
