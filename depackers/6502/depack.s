@@ -33,15 +33,32 @@
 ; In:  @_src = packed stream, @_dst = destination (zero page, low byte first).
 ;      Call with jsr @. The decimal flag may be set: the routine clears it.
 ; Out: @_dst = one past the last byte written; @_src one past the end mark.
-; Destroys A, X, Y and the flags. Uses {6 + !(T == 1 && C == 1) + (T == 2) + !(T <= 2 && C <= 2) + (C == 4)} zero-page bytes (segment ZEROPAGE) and at most
+; Destroys A, X, Y and the flags. Uses {6 + !(T == 1 && C <= 2) + (T == 2) + !(T <= 2 && C <= 2) + (C == 4)} zero-page bytes (segment ZEROPAGE) and
 ;#if t1 o1
 ; no stack besides its return address; writes no memory but the output and those bytes.
 ;#elif t1 t2 o1 o2
 ; 2 bytes of stack besides its return address; writes no memory but the output and those bytes.
 ;#else
-; 7 bytes of stack besides its return address; writes no memory but the output and those bytes.
+; up to 7 bytes of stack besides its return address; writes no memory but the output and
+; those bytes.
 ;#endif
 ; Size: 0 bytes. Speed: 0 cycles per output byte on the test corpus.
+;#if t1 o1
+; In place: the stream may end M bytes past the end of the output, inside the output area,
+; M being 1 plus the largest sum, over the tokens that follow any one token, of each token's
+; stream bytes minus the bytes it writes (a literal run +1, a sequence 2 - its length).
+;#elif t2 o2
+; In place: the stream may end M bytes past the end of the output, inside the output area,
+; M being 1 plus the largest sum, over the tokens that follow any one token, of each token's
+; stream bytes minus the bytes it writes (a literal run +1, or +2 above 63 bytes; a sequence
+; its 2 to 4 bytes - its length).
+;#else
+; Speed over the corpus files cut to 8192 bytes, with the offset widths 4 (coding 4), 12
+; (coding 5) or 6 and 12 (coding 6); other widths run at somewhat other speeds.
+; In place: the stream may end M bytes past the end of the output, inside the output area, M
+; being the margin KtuPack reports: the routine reads a token's codes before it writes, each
+; literal byte just before writing it, and a bit byte when the first of its bits is needed.
+;#endif
 ; Checked with ca65 2.19.
 
 .export @
@@ -51,7 +68,7 @@
 @_src:  .res 2
 @_dst:  .res 2
 @_from: .res 2                  ; bits read, then where a copy reads from
-;#if ! t1 o1
+;#if ! t1 o1 o2
 @_hi:   .res 1                  ; pages left to copy
 ;#endif
 ;#if t2
@@ -108,12 +125,17 @@
         sty @_bits
 ;#if t3 t5
 @_literal:                      ; one literal byte: the first raw byte comes here first
-        lda (@_src),y
+;#if t3 o5
+        lda (@_src),y           ; inline: the bit reads take the time here
         sta (@_dst),y
         inc @_src
         bne @_literal_read
         inc @_src+1
 @_literal_read:
+;#else
+        jsr @_byte
+        sta (@_dst),y
+;#endif
         iny
 ;#endif
 @_copied:                       ; dst += Y
@@ -198,7 +220,8 @@
 ;#endif
 ;; ---------------------------------------------------------------- offset: from = dst - offset
 ;#if o1
-;#if ! t1
+;#if t1 t4
+;#if t4
         sec
 ;#endif
         lda @_dst               ; (KTA: carry is set here, as sbc needs it)
@@ -211,6 +234,18 @@
         bne @_offset_read
         inc @_src+1
 @_offset_read:
+;#else
+        jsr @_byte
+        eor #$FF                ; from = dst + ~offset + 1
+;#if ! t2
+        sec
+;#endif
+        adc @_dst
+        sta @_from
+        lda @_dst+1
+        adc #$FF
+        sta @_from+1
+;#endif
 ;#elif o2
         jsr @_byte
         sty @_from+1            ; high part 0 unless the long form follows
@@ -471,6 +506,16 @@
         jsr @_byte              ; leaves carry set: the marker
 ;#elif o2
         jsr @_byte
+;#elif t3 o5
+        lda (@_src),y
+        inc @_src
+        bne @_bit_load
+        inc @_src+1
+@_bit_load:
+        sec                     ; the marker
+;#elif t3 t5
+        jsr @_byte
+        sec                     ; the marker
 ;#else
         lda (@_src),y
         inc @_src
@@ -517,5 +562,15 @@
         inc @_src+1
 @_got:
         cmp #0
+        rts
+;#elif t3 o5
+;#elif t3 t5
+; A = next stream byte. Takes Y = 0; keeps X, Y and carry.
+@_byte:
+        lda (@_src),y
+        inc @_src
+        bne @_got
+        inc @_src+1
+@_got:
         rts
 ;#endif

@@ -13,6 +13,11 @@
 
 namespace {
 
+#define SKIP_WITHOUT_CC65()                                                                        \
+    if (have_cc65()) {                                                                             \
+    } else                                                                                         \
+        GTEST_SKIP() << "cc65 (cl65, ca65, ld65, sim65) not found: no 6502 runs"
+
 // Bench corpus files are cut here, so that stream, output and driver fit in 64 KiB together.
 constexpr size_t corpus_cut = 30000;
 constexpr long guard = 16; // $A5 bytes kept around the output and the stream
@@ -77,6 +82,7 @@ class m6502_depacker : public testing::TestWithParam<int> {
 };
 
 TEST_P(m6502_depacker, unpacks_edge_streams_apart_and_in_place) {
+    SKIP_WITHOUT_CC65();
     const routine_info& r = info();
     for (const test_stream& t : edge_streams(r.f)) {
         SCOPED_TRACE(t.name);
@@ -87,6 +93,7 @@ TEST_P(m6502_depacker, unpacks_edge_streams_apart_and_in_place) {
 }
 
 TEST_P(m6502_depacker, unpacks_the_corpus_and_states_its_measured_figures) {
+    SKIP_WITHOUT_CC65();
     const routine_info& r = info();
     const auto corpus = corpus_streams(r.f, corpus_cut);
     ASSERT_GE(corpus.size(), 20u);
@@ -123,6 +130,7 @@ INSTANTIATE_TEST_SUITE_P(m6502, m6502_depacker, testing::Values(0, 1), routine_n
 // The driver's checks themselves: a wrong or short original, output ending where it was not
 // expected and a stream read to somewhere else than its end are each reported by their status.
 TEST(m6502_driver, reports_each_kind_of_difference) {
+    SKIP_WITHOUT_CC65();
     const test_stream t = edge_streams(format::kta)[3]; // a literal run of 127 bytes
     scratch_folder dir;
     m6502_bench b(dir.path);
@@ -139,6 +147,13 @@ TEST(m6502_driver, reports_each_kind_of_difference) {
     ++at.area_len;
     ASSERT_TRUE(build_driver(b, source_path(routines[0]), t.packed, at)) << b.log;
     EXPECT_EQ(run_check(b, t.original), driver_bad_end);
+    // Told that the routine owns only its two pointers, the driver finds its copy pointer
+    // changed: a zero-page byte outside the routine's.
+    const test_stream seq = edge_streams(format::kta)[4]; // sequences, which set the pointer
+    m6502_routine fewer = source_path(routines[0]);
+    fewer.zp_len = 4;
+    ASSERT_TRUE(build_driver(b, fewer, seq.packed, apart(seq))) << b.log;
+    EXPECT_EQ(run_check(b, seq.original), driver_changed_zero_page);
     // A byte after the end mark is not read, so depack_src stops one short of the data's end.
     std::vector<uint8_t> longer = t.packed;
     longer.push_back(0x55);
@@ -149,6 +164,7 @@ TEST(m6502_driver, reports_each_kind_of_difference) {
 // A stream that ends at once costs the few instructions the routine runs for it; page
 // crossings may add a cycle to a taken branch.
 TEST(m6502_driver, measures_the_end_mark_alone_as_its_instructions) {
+    SKIP_WITHOUT_CC65();
     // KTA: cld 2, ldy 2, lda (zp),y 5, inc 5, bne 3, lsr 2, beq 3, rts 6. KTB: cld 2, ldy 2,
     // jsr 6, lda 5, inc 5, bne 3, cmp 2, rts 6, beq 3, rts 6.
     const long long expected[] = {28, 40};

@@ -26,11 +26,6 @@ constexpr size_t model_corpus_cut = 8192;
 constexpr long edge_budget = 56000;
 constexpr long guard = 16;
 
-bool have_cc65() {
-    return std::string(CL65_PATH).size() > 0 && std::string(SIM65_PATH).size() > 0 &&
-           std::string(CA65_PATH).size() > 0 && std::string(LD65_PATH).size() > 0;
-}
-
 #define SKIP_WITHOUT_CC65()                                                                        \
     if (have_cc65()) {                                                                           \
     } else                                                                                         \

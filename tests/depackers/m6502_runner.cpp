@@ -73,6 +73,11 @@ long long cycles_of(m6502_bench& b, const std::vector<std::string>& extra) {
 
 } // namespace
 
+bool have_cc65() {
+    return std::string(CL65_PATH).size() > 0 && std::string(SIM65_PATH).size() > 0 &&
+           std::string(CA65_PATH).size() > 0 && std::string(LD65_PATH).size() > 0;
+}
+
 int stated_zero_page(const std::string& source_text) {
     const auto at = source_text.find(" Uses ");
     if (at == std::string::npos) return 0;

@@ -31,6 +31,9 @@ struct m6502_bench {
     std::string log; // what the last failing tool said
 };
 
+// Whether cl65, ca65, ld65 and sim65 were found when the tests were built.
+bool have_cc65();
+
 // A routine as the driver calls it.
 struct m6502_routine {
     std::string source; // path of its source
