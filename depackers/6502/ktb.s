@@ -3,9 +3,14 @@
 ; In:  depack_t22_src = packed stream, depack_t22_dst = destination (zero page, low byte first).
 ;      Call with jsr depack_t22. The decimal flag may be set: the routine clears it.
 ; Out: depack_t22_dst = one past the last byte written; depack_t22_src one past the end mark.
-; Destroys A, X, Y and the flags. Uses 8 zero-page bytes (segment ZEROPAGE) and at most
+; Destroys A, X, Y and the flags. Uses 8 zero-page bytes (segment ZEROPAGE) and
 ; 2 bytes of stack besides its return address; writes no memory but the output and those bytes.
-; Size: 0 bytes. Speed: 0 cycles per output byte on the test corpus.
+; Size: 119 bytes. Speed: 28.9 cycles per output byte on the test corpus (page copy: 16).
+; Goal: no larger or slower than before the template (119 bytes, 28.9 cycles): met.
+; In place: the stream may end M bytes past the end of the output, inside the output area,
+; M being 1 plus the largest sum, over the tokens that follow any one token, of each token's
+; stream bytes minus the bytes it writes (a literal run +1, or +2 above 63 bytes; a sequence
+; its 2 to 4 bytes - its length).
 ; Checked with ca65 2.19.
 
 .export depack_t22

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "m6502_runner.h"
-#include "model_test_streams.h"
+#include "m6502_streams.h"
 #include "published_figures.h"
 #include "routine_size.h"
 #include "routine_text.h"
@@ -162,7 +162,7 @@ TEST_P(m6502_model, unpacks_edge_streams_at_each_width) {
         if (size0 < 0) size0 = size;
         EXPECT_EQ(size, size0) << "the size differs between widths";
         EXPECT_EQ(routine_size(target_cpu::m6502, desc_of(m)), size);
-        for (const model_stream& e : model_edge_streams(m, edge_budget)) {
+        for (const m6502_stream& e : m6502_edge_streams(m, edge_budget)) {
             SCOPED_TRACE(e.s.name);
             ASSERT_FALSE(e.s.packed.empty());
             EXPECT_EQ(check(r, e.s, apart(e.s)), driver_ok);
@@ -184,7 +184,7 @@ TEST_P(m6502_model, unpacks_the_corpus_and_states_its_figures) {
     int n = 0;
     for (const test_stream& in : corpus()) {
         SCOPED_TRACE(in.name);
-        const model_stream t = pack_universal(m, in.name, in.original);
+        const m6502_stream t = m6502_pack(m, in.name, in.original);
         ASSERT_FALSE(t.s.packed.empty());
         scratch_folder run;
         m6502_bench b(run.path);

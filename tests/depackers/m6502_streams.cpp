@@ -1,6 +1,6 @@
 // Edge streams are laid with the tests' bit_stream_writer, whose layout is the reader's; the
 // packed ones come from the universal packer, the engine KtuPack runs.
-#include "model_test_streams.h"
+#include "m6502_streams.h"
 
 #include <algorithm>
 #include <memory>
@@ -19,8 +19,8 @@ std::string model_tag(const pack_model& m) {
     return tag;
 }
 
-model_stream pack_universal(const pack_model& m, const std::string& name, const bytes& in) {
-    model_stream r;
+m6502_stream m6502_pack(const pack_model& m, const std::string& name, const bytes& in) {
+    m6502_stream r;
     r.s.name = name;
     r.s.original = in;
     const int32_t n = int32_t(in.size());
@@ -40,7 +40,7 @@ model_stream pack_universal(const pack_model& m, const std::string& name, const 
     return r;
 }
 
-int model_margin(const pack_model& m, const bytes& packed) {
+int m6502_margin(const pack_model& m, const bytes& packed) {
     const int32_t p_len = int32_t(packed.size());
     std::vector<uint8_t> out(1 << 17);
     token_walk w;
@@ -55,7 +55,7 @@ int model_margin(const pack_model& m, const bytes& packed) {
     return margin;
 }
 
-std::vector<uint32_t> border_offsets(const pack_model& m, uint32_t cap) {
+std::vector<uint32_t> m6502_border_offsets(const pack_model& m, uint32_t cap) {
     std::vector<uint32_t> v;
     switch (m.coding) {
     case 1: v = {1, 2, 255}; break;
@@ -135,18 +135,18 @@ void sequence(layer& l, uint32_t length, uint32_t offset) {
     }
 }
 
-model_stream finish(layer& l, const std::string& name) {
+m6502_stream finish(layer& l, const std::string& name) {
     put_end_mark(l.w, l.m);
-    model_stream r;
+    m6502_stream r;
     r.s = {name, l.out, l.w.bytes};
-    r.margin = model_margin(l.m, l.w.bytes);
+    r.margin = m6502_margin(l.m, l.w.bytes);
     return r;
 }
 
 } // namespace
 
-std::vector<model_stream> model_edge_streams(const pack_model& m, long budget) {
-    std::vector<model_stream> v;
+std::vector<m6502_stream> m6502_edge_streams(const pack_model& m, long budget) {
+    std::vector<m6502_stream> v;
     const bool first = first_byte_flag(m.type) == 1;
 
     // One byte; with a first raw byte, the end mark right after it.
@@ -187,7 +187,7 @@ std::vector<model_stream> model_edge_streams(const pack_model& m, long budget) {
     // wrong offset copies other bytes unless it is off by a multiple of the block.
     {
         const uint32_t cap = uint32_t(budget - 16000);
-        const auto borders = border_offsets(m, cap);
+        const auto borders = m6502_border_offsets(m, cap);
         const uint32_t history = borders.back() + 1;
         layer l = start(m, 'h');
         const uint32_t block = std::min<uint32_t>(history, std::min(max_offset(m), 7919u));
@@ -198,7 +198,7 @@ std::vector<model_stream> model_edge_streams(const pack_model& m, long budget) {
             sequence(l, 3 + uint32_t(k % 5), d);
             literals(l, random_bytes(1, 500 + uint32_t(k++)));
         }
-        v.push_back(finish(l, "border_offsets"));
+        v.push_back(finish(l, "m6502_border_offsets"));
     }
 
     // Made-up data packed by the universal packer: runs, text and noise.
@@ -208,6 +208,6 @@ std::vector<model_stream> model_edge_streams(const pack_model& m, long budget) {
         mixed.insert(mixed.end(), piece.begin(), piece.end());
         mixed.insert(mixed.end(), size_t(k * 53 % 300), uint8_t(k));
     }
-    v.push_back(pack_universal(m, "packed_mixed", mixed));
+    v.push_back(m6502_pack(m, "packed_mixed", mixed));
     return v;
 }
