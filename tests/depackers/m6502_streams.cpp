@@ -3,6 +3,7 @@
 #include "m6502_streams.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <memory>
 #include <random>
 
@@ -13,9 +14,13 @@
 #include "universal_pack.h"
 
 std::string model_tag(const pack_model& m) {
-    std::string tag = "t" + std::to_string(m.type) + std::to_string(m.coding);
-    if (m.coding >= 4 && m.coding <= 6) tag += "o" + std::to_string(m.offset1);
-    if (m.coding == 6) tag += "o" + std::to_string(m.offset2);
+    char tag[24];
+    if (m.coding == 6)
+        std::snprintf(tag, sizeof tag, "t%d6o%do%d", m.type, m.offset1, m.offset2);
+    else if (m.coding == 4 || m.coding == 5)
+        std::snprintf(tag, sizeof tag, "t%d%do%d", m.type, m.coding, m.offset1);
+    else
+        std::snprintf(tag, sizeof tag, "t%d%d", m.type, m.coding);
     return tag;
 }
 
