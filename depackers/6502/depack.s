@@ -144,7 +144,7 @@
 ; its 2 to 4 bytes - its length).
 ;#else
 ; Speed over the corpus files cut to 8192 bytes, with the offset widths 4 (coding 4), 12
-; (coding 5) or 6 and 12 (coding 6); other widths run at somewhat other speeds.
+; (coding 5) or 6 and 14 (coding 6); other widths run at somewhat other speeds.
 ; In place: the stream may end M bytes past the end of the output, inside the output area, M
 ; being the margin KtuPack reports: the routine reads a token's codes before it writes, each
 ; literal byte just before writing it, and a bit byte when the first of its bits is needed.

@@ -49,7 +49,7 @@ std::vector<pack_model> models_of(const combo& k) {
     switch (k.coding) {
     case 4: return {{k.type, 4, 4, 0}, {k.type, 4, 1, 0}, {k.type, 4, 7, 0}};
     case 5: return {{k.type, 5, 12, 0}, {k.type, 5, 1, 0}, {k.type, 5, 16, 0}};
-    case 6: return {{k.type, 6, 6, 12}, {k.type, 6, 1, 1}, {k.type, 6, 15, 16}};
+    case 6: return {{k.type, 6, 6, 14}, {k.type, 6, 1, 1}, {k.type, 6, 15, 16}};
     default: return {{k.type, k.coding, 0, 0}};
     }
 }
@@ -140,7 +140,7 @@ int check(const m6502_routine& r, const test_stream& t, const m6502_layout& at) 
 }
 
 const std::vector<test_stream>& corpus() {
-    static const std::vector<test_stream> c = corpus_inputs(model_corpus_cut);
+    static const std::vector<test_stream> c = corpus_streams_unpacked(model_corpus_cut);
     return c;
 }
 

@@ -137,7 +137,7 @@ bytes read_file(const fs::path& p) {
 
 } // namespace
 
-std::vector<test_stream> corpus_inputs(size_t cut) {
+std::vector<test_stream> corpus_streams_unpacked(size_t cut) {
     std::string tmpl = (fs::temp_directory_path() / "ktdepack.XXXXXX").string();
     if (mkdtemp(tmpl.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
     const fs::path dir = tmpl;
@@ -165,7 +165,7 @@ std::vector<test_stream> corpus_inputs(size_t cut) {
 }
 
 std::vector<test_stream> corpus_streams(format f, size_t cut) {
-    std::vector<test_stream> v = corpus_inputs(cut);
+    std::vector<test_stream> v = corpus_streams_unpacked(cut);
     for (test_stream& t : v)
         t.packed = pack_with_packer(f, t.original);
     return v;
