@@ -22,7 +22,7 @@ if dpkg -s "$name" >/dev/null 2>&1; then
 fi
 dpkg -i "$deb"
 programs=(KtuList KtbPack KtaPack)
-[ -x build-deb/packers/KtuPack ] && programs+=(KtuPack)
+[ -x build-deb/bin/KtuPack ] && programs+=(KtuPack)
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

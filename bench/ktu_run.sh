@@ -11,12 +11,12 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 build=$top/build-bench
 
 
-cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=Release -DKT_TESTS=OFF > /dev/null
+cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=Release -DKT_TESTS=ON > /dev/null
 cmake --build "$build" -j2 --target KtuPack KtbPack kt_make_synthetic > /dev/null
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-sh "$top/tests/corpus/make_corpus.sh" "$work/corpus" "$build/tests/corpus/kt_make_synthetic"
+sh "$top/tools/corpus/make_corpus.sh" "$work/corpus" "$build/tools/corpus/kt_make_synthetic"
 
 . "$top/bench/timing.sh"
 
@@ -27,7 +27,7 @@ for name in real_libc real_cmake real_gpl3; do
     [ -f "$work/corpus/$name" ] || continue
     cp "$work/corpus/$name" "$work/one/$name.bin"
     for opt in -t35o4 -t22 -b; do
-        set -- $(run_ms "$work/one" "$build/packers/KtuPack" -q -f "$opt" "$name.bin")
+        set -- $(run_ms "$work/one" "$build/bin/KtuPack" -q -f "$opt" "$name.bin")
         out=$(ls "$work/one/$name"-t*.bin)
         printf '%-24s %-22s %9s %8s %8s\n' "$name" "KtuPack $opt" "$1" "$2" "$(wc -c < "$out")"
         rm -f "$out"
@@ -41,12 +41,12 @@ for f in "$work"/corpus/*; do
     name=$(basename "$f")
     size=$(wc -c < "$f")
     for d in ktu ktb lz4; do cp "$f" "$work/$d/$name.bin"; done
-    set -- $(run_ms "$work/ktu" "$build/packers/KtuPack" -f -v "$name.bin"); ktu_ms=$1 ktu_mem=$2
+    set -- $(run_ms "$work/ktu" "$build/bin/KtuPack" -f -v "$name.bin"); ktu_ms=$1 ktu_mem=$2
     bests=$(awk '/ best: /{printf "%s ", $5}' "$work/last")
     model=$(awk 'NR==1{print $5}' "$work/last")
     packed=$(wc -c < "$(ls "$work/ktu/$name"-t*.bin)")
     rm -f "$work/ktu/$name"-t*.bin
-    (cd "$work/ktb" && "$build/packers/KtbPack" "$name.bin" > /dev/null)
+    (cd "$work/ktb" && "$build/bin/KtbPack" "$name.bin" > /dev/null)
     (cd "$work/lz4" && lz4 -12 -f -q "$name.bin" "$name.lz4")
     echo "$name $size $bests $packed $model $(wc -c < "$work/ktb/$name.ktb") \
 $(wc -c < "$work/lz4/$name.lz4") $ktu_ms $ktu_mem" >> "$work/rows"

@@ -10,12 +10,12 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 build=$top/build-bench
 
 
-cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=Release -DKT_TESTS=OFF > /dev/null
+cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=Release -DKT_TESTS=ON > /dev/null
 cmake --build "$build" -j2 --target KtbPack KtaPack kt_pack_timer kt_make_synthetic > /dev/null
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-sh "$top/tests/corpus/make_corpus.sh" "$work/corpus" "$build/tests/corpus/kt_make_synthetic"
+sh "$top/tools/corpus/make_corpus.sh" "$work/corpus" "$build/tools/corpus/kt_make_synthetic"
 
 . "$top/bench/timing.sh"
 
@@ -25,8 +25,8 @@ for f in "$work"/corpus/*; do
     name=$(basename "$f")
     size=$(wc -c < "$f")
     for d in ktb kta lz4; do cp "$f" "$work/$d/$name.bin"; done
-    set -- $(run "$work/ktb" "$build/packers/KtbPack" "$name.bin"); ktb_us=$1 ktb_mem=$2
-    set -- $(run "$work/kta" "$build/packers/KtaPack" "$name.bin"); kta_us=$1 kta_mem=$2
+    set -- $(run "$work/ktb" "$build/bin/KtbPack" "$name.bin"); ktb_us=$1 ktb_mem=$2
+    set -- $(run "$work/kta" "$build/bin/KtaPack" "$name.bin"); kta_us=$1 kta_mem=$2
     set -- $(run "$work/lz4" lz4 -12 -f -q "$name.bin" "$name.lz4"); lz4_us=$1
     echo "$name $size $(wc -c < "$work/ktb/$name.ktb") $(wc -c < "$work/kta/$name.kta") \
 $(wc -c < "$work/lz4/$name.lz4") $ktb_us $kta_us $lz4_us $ktb_mem $kta_mem" >> "$work/rows"

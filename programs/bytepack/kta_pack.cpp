@@ -3,13 +3,6 @@
 #include "pack_input.h"
 #include "variant.h"
 
-#ifdef __MINGW32__
-// The C runtime expands wildcards in the arguments before main, as the shell does elsewhere.
-extern "C" {
-int _dowildcard = -1;
-}
-#endif
-
 int main(int argc, char** argv) {
     const packer_texts texts{"\nTalvik soft: KTA Packer 01", "Use: KtaPack <filename>\n", ".kta"};
     return run_packer(argc, argv, texts, pack_input<kta_variant>);

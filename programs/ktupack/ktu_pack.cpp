@@ -4,13 +4,6 @@
 #include "ktu_texts.h"
 #include "stdout_check.h"
 
-#ifdef __MINGW32__
-// The C runtime expands wildcards in the arguments before main, as the shell does elsewhere.
-extern "C" {
-int _dowildcard = -1;
-}
-#endif
-
 int main(int argc, char** argv) {
     ktu_run run;
     const ktu_args args = read_ktu_args(argc, argv, run);

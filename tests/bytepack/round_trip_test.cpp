@@ -1,4 +1,4 @@
-// Round trips over the corpus that tests/corpus/make_corpus.sh builds and over seeded mixtures of
+// Round trips over the corpus that tools/corpus/make_corpus.sh builds and over seeded mixtures of
 // runs, copies and noise: every stream depacks to its input, and the fast walk fills exactly
 // the tables of the plain walk.
 #include <gtest/gtest.h>
