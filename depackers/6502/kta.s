@@ -34,7 +34,7 @@ depack_t11_control_read:
         beq depack_t11_end
         tax
         bcc depack_t11_literal
-        lda depack_t11_dst               ; (KTA: carry is set here, as sbc needs it)
+        lda depack_t11_dst               ; (KTA, KTB: carry is set here, as sbc needs it)
         sbc (depack_t11_src),y
         sta depack_t11_from
         lda depack_t11_dst+1

@@ -68,9 +68,10 @@ goal goal_of(const combo& k) {
     if (k.type >= 3) return k.coding == 4 || k.coding == 6 ? goal{150, 110} : goal{128, 90};
     if (k.coding >= 4) return {140, 90};
     // KTA and KTB with the byte codings: no larger or slower than the KTA and KTB routines of
-    // old (75 and 119 bytes; on these streams 23.6 and 30.4 cycles), the mixed pairs than KTB's.
-    if (k.type == 1 && k.coding == 1) return {75, 23.6};
-    return {119, 30.4};
+    // old (75 and 119 bytes; on these streams 23.58 and 30.41 cycles, which -t11 and -t22, the
+    // same code but for the decimal flag's clearing, measure), the mixed pairs than KTB's.
+    if (k.type == 1 && k.coding == 1) return {75, 23.58};
+    return {119, 30.41};
 }
 
 // What the README's last cell says of the goal: "met", "size over", "speed over", "both over".
@@ -202,7 +203,7 @@ TEST_P(m6502_model, unpacks_the_corpus_and_states_its_figures) {
     const double speed = double(cycles) / double(out_bytes);
     char key[16];
     std::snprintf(key, sizeof key, "6502 -t%d%d", k.type, k.coding);
-    std::printf("%s: %d bytes, %.1f cycles per output byte over %zu files (%lld bytes)\n",
+    std::printf("%s: %d bytes, %.2f cycles per output byte over %zu files (%lld bytes)\n",
                 key, size, speed, corpus().size(), out_bytes);
     // The KTA and KTB routines state in their headers the figures of their own test, on the
     // streams of KtaPack and KtbPack; the other pairs' headers state these.
