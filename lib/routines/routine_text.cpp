@@ -2,14 +2,17 @@
 // and each kept line has "@" and "{EXPR}" replaced. Errors name the template's line.
 #include "routine_text.h"
 
+#include <algorithm>
 #include <cctype>
 
+#include "format_table.h"
 #include "routine_expr.h"
 
 namespace {
 
+// Widths the coding takes; 0 for a coding the table does not have (no routine is made for it).
 int param_count(int coding) {
-    return coding == 4 || coding == 5 ? 1 : coding == 6 ? 2 : 0;
+    return std::max(offset_param_count(coding), 0);
 }
 
 struct open_if {
@@ -151,21 +154,7 @@ bool directive(std::string_view text, const pack_model_desc& m, open_if* stack, 
 } // namespace
 
 bool routine_model_known(const pack_model_desc& m) {
-    if (m.type < 1 || m.type > 5) return false;
-    switch (m.coding) {
-    case 1:
-    case 2:
-    case 7:
-        return m.offset1 == 0 && m.offset2 == 0;
-    case 4:
-        return m.offset1 >= 1 && m.offset1 <= 7 && m.offset2 == 0;
-    case 5:
-        return m.offset1 >= 1 && m.offset1 <= 16 && m.offset2 == 0;
-    case 6:
-        return m.offset1 >= 1 && m.offset1 <= 15 && m.offset2 >= 1 && m.offset2 <= 16;
-    default:
-        return false;
-    }
+    return in_search_set({m.type, m.coding, m.offset1, m.offset2});
 }
 
 std::string routine_entry_name(const pack_model_desc& m) {

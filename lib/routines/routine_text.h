@@ -20,8 +20,8 @@ enum class target_cpu { z80, m6502 };
 // (depack_t35o4, depack_t56o4o12, depack_t11); empty for a model outside the routines' set.
 std::string routine_entry_name(const pack_model_desc& m);
 
-// Whether the routines cover the model: types 1..5, codings 1, 2, 4..7 and the widths of the
-// search set (coding 4: 1..7; coding 5: 1..16; coding 6: 1..15 and 1..16).
+// Whether the routines cover the model: the models of the search set (format_table.h), which
+// are every type and coding at the widths of the table's search columns.
 bool routine_model_known(const pack_model_desc& m);
 
 // Resolves the template's notation for the model into out. False with a reason in error on a

@@ -132,8 +132,8 @@ void take_sizes(const search_result& r) {
 // margin.
 int print_type_bests(const file_matches& fm, parse_space& space, const ktu_file_job& job) {
     take_sizes(found);
-    for (int type = 1; type <= 5; ++type) {
-        const int best = least_total(sizes, job.cpu, type);
+    for (const compression_type_row& row : compression_types) {
+        const int best = least_total(sizes, job.cpu, row.type);
         if (best < 0) continue;
         packed_file p;
         if (const int s = pack_checked(fm, search_model(best), space, job.name, p); s != ktu_ok)

@@ -6,19 +6,15 @@
 #include <cstring>
 #include <string>
 
+#include "format_table.h"
 #include "routine_text.h"
 
 namespace {
 
 void print_models() {
-    const int codings[] = {1, 2, 7, 4, 5, 6};
-    for (int coding : codings) {
-        const int w1_max = coding == 4 ? 7 : coding == 5 ? 16 : coding == 6 ? 15 : 0;
-        const int w2_max = coding == 6 ? 16 : 0;
-        for (int w1 = w1_max ? 1 : 0; w1 <= w1_max; ++w1)
-            for (int w2 = w2_max ? 1 : 0; w2 <= w2_max; ++w2)
-                for (int type = 1; type <= 5; ++type)
-                    std::printf("%d %d %d %d\n", type, coding, w1, w2);
+    for (int i = 0; i < search_model_count; ++i) {
+        const pack_model m = search_model(i);
+        std::printf("%d %d %d %d\n", m.type, m.coding, m.offset1, m.offset2);
     }
 }
 
