@@ -4,6 +4,8 @@
 #   routine_sizes.sh CPU KT_ROUTINE_TEXT            the table on standard output
 #   routine_sizes.sh CPU KT_ROUTINE_TEXT --check F  exit 0 when F holds that table, 1 when not,
 #                                                   77 (skipped) when the assembler is missing
+# For the Z80 each routine is assembled by z80asm too, when the machine has it, and must give
+# the same bytes as pasmo.
 set -eu
 cpu=$1
 tool=$2
@@ -25,6 +27,13 @@ trap 'rm -rf "$work"' EXIT INT TERM
     "$tool" "$cpu" "$type" "$coding" "$o1" "$o2" >"$work/r.src"
     if [ $cpu = z80 ]; then
         pasmo "$work/r.src" "$work/r.bin" >/dev/null
+        if command -v z80asm >/dev/null 2>&1; then
+            z80asm -o "$work/r2.bin" "$work/r.src"
+            if ! cmp -s "$work/r.bin" "$work/r2.bin"; then
+                echo "routine_sizes.sh: pasmo and z80asm differ on -t$type$coding o$o1 o$o2" >&2
+                exit 1
+            fi
+        fi
     else
         ca65 "$work/r.src" -o "$work/r.o"
         ld65 -C "$here/../depackers/6502/size.cfg" "$work/r.o" -o "$work/r.bin"

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
@@ -72,12 +73,29 @@ long long cycles_of(m6502_bench& b, const std::vector<std::string>& extra) {
 
 } // namespace
 
-bool build_driver(m6502_bench& b, const std::string& routine_source,
-                  const std::vector<uint8_t>& stream, const m6502_layout& at) {
+bool have_cc65() {
+    return std::string(CL65_PATH).size() > 0 && std::string(SIM65_PATH).size() > 0 &&
+           std::string(CA65_PATH).size() > 0 && std::string(LD65_PATH).size() > 0;
+}
+
+int stated_zero_page(const std::string& source_text) {
+    const auto at = source_text.find(" Uses ");
+    if (at == std::string::npos) return 0;
+    return std::atoi(source_text.c_str() + at + 6);
+}
+
+bool build_driver(m6502_bench& b, const m6502_routine& r, const std::vector<uint8_t>& stream,
+                  const m6502_layout& at) {
     write_bytes(b.dir / "packed.bin", stream);
     // Copies, so that cl65 leaves its object files in the scratch folder.
     fs::copy_file(SIM6502_DRIVER, b.dir / "driver.s", fs::copy_options::overwrite_existing);
-    fs::copy_file(routine_source, b.dir / "depack.s", fs::copy_options::overwrite_existing);
+    fs::copy_file(r.source, b.dir / "depack.s", fs::copy_options::overwrite_existing);
+    {
+        std::ofstream names(b.dir / "names.inc");
+        names << ".import " << r.entry << "\n.importzp " << r.entry << "_src, " << r.entry
+              << "_dst\ndepack = " << r.entry << "\ndepack_src = " << r.entry
+              << "_src\ndepack_dst = " << r.entry << "_dst\n";
+    }
     const auto def = [](const char* name, long v) {
         return name + std::string("=") + std::to_string(v);
     };
@@ -96,6 +114,8 @@ bool build_driver(m6502_bench& b, const std::string& routine_source,
                                            def("STREAM_LEN", long(stream.size())),
                                            "--asm-define",
                                            def("AREA_LEN", at.area_len),
+                                           "--asm-define",
+                                           def("ZP_LEN", r.zp_len),
                                            "-o",
                                            "driver",
                                            "driver.s",

@@ -23,6 +23,7 @@ inline constexpr int driver_changed_memory = 11;
 inline constexpr int driver_bad_data = 12;
 inline constexpr int driver_bad_length = 13;
 inline constexpr int driver_bad_src = 15;
+inline constexpr int driver_changed_zero_page = 16;
 
 struct m6502_bench {
     std::filesystem::path dir;
@@ -30,9 +31,22 @@ struct m6502_bench {
     std::string log; // what the last failing tool said
 };
 
+// Whether cl65, ca65, ld65 and sim65 were found when the tests were built.
+bool have_cc65();
+
+// A routine as the driver calls it.
+struct m6502_routine {
+    std::string source; // path of its source
+    std::string entry;  // its entry label; the pointers are entry_src and entry_dst
+    int zp_len = 0;     // its zero-page bytes, which lie from entry_src on
+};
+
+// The "Uses N zero-page bytes" of a routine's comment block; 0 when it states none.
+int stated_zero_page(const std::string& source_text);
+
 // Links the driver with the routine and the stream; false when cl65 fails.
-bool build_driver(m6502_bench& b, const std::string& routine_source,
-                  const std::vector<uint8_t>& stream, const m6502_layout& at);
+bool build_driver(m6502_bench& b, const m6502_routine& r, const std::vector<uint8_t>& stream,
+                  const m6502_layout& at);
 // The checking run with the original on standard input: the driver's exit status, or -1.
 int run_check(m6502_bench& b, const std::vector<uint8_t>& original);
 // Cycles of the call from the routine's first instruction through its rts; -1 on failure.

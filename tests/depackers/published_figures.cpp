@@ -41,15 +41,24 @@ std::vector<std::string> cells(const std::string& line) {
 
 } // namespace
 
-stated_figures readme_figures(const std::string& readme, const std::string& routine_path) {
+namespace {
+
+// The first row under a table header whose first cell is title (any table when title is
+// empty) with key as its first cell.
+stated_figures row_figures(const std::string& readme, const std::string& title,
+                           const std::string& key) {
     stated_figures f;
     std::istringstream in(readme);
     std::string line;
-    const std::string key = "`" + routine_path + "`";
+    bool in_table = title.empty();
     while (std::getline(in, line)) {
-        if (line.empty() || line[0] != '|') continue;
+        if (line.empty() || line[0] != '|') {
+            in_table = title.empty();
+            continue;
+        }
         const auto c = cells(line);
-        if (c.size() < 4 || c[0] != key) continue;
+        if (!c.empty() && c[0] == title) in_table = true;
+        if (!in_table || c.size() < 4 || c[0] != key) continue;
         char* end = nullptr;
         f.size = int(std::strtol(c[1].c_str(), &end, 10));
         if (end == c[1].c_str() || *end != '\0') return f;
@@ -59,6 +68,34 @@ stated_figures readme_figures(const std::string& readme, const std::string& rout
         return f;
     }
     return f;
+}
+
+} // namespace
+
+std::string readme_table_cell(const std::string& readme, const std::string& title,
+                              const std::string& entry, size_t index) {
+    std::istringstream in(readme);
+    std::string line;
+    bool in_table = false;
+    while (std::getline(in, line)) {
+        if (line.empty() || line[0] != '|') {
+            in_table = false;
+            continue;
+        }
+        const auto c = cells(line);
+        if (!c.empty() && c[0] == title) in_table = true;
+        if (in_table && c.size() > index && c[0] == "`" + entry + "`") return c[index];
+    }
+    return {};
+}
+
+stated_figures readme_figures(const std::string& readme, const std::string& routine_path) {
+    return row_figures(readme, "", "`" + routine_path + "`");
+}
+
+stated_figures readme_table_figures(const std::string& readme, const std::string& title,
+                                    const std::string& entry) {
+    return row_figures(readme, title, "`" + entry + "`");
 }
 
 stated_figures header_figures(const std::string& source) {
@@ -89,5 +126,21 @@ void expect_figures_stated(const char* source, int size, double speed, const cha
     const stated_figures in_header = header_figures(read_text(std::string(KT_SOURCE_DIR "/") + source));
     EXPECT_TRUE(in_header.found && in_header.size == size && speed_agrees(in_header.speed, speed))
         << source << " should state \"; Size: " << size << " bytes. Speed: " << std::fixed
+        << std::setprecision(1) << speed << " ...\"";
+}
+
+void expect_model_figures_stated(const std::string& title, const std::string& entry,
+                                 const std::string& text, int size, double speed,
+                                 const char* unit) {
+    char row[160];
+    std::snprintf(row, sizeof row, "| `%s` | %d | %.1f %s |", entry.c_str(), size, speed, unit);
+    const stated_figures in_readme =
+        readme_table_figures(read_text(KT_SOURCE_DIR "/README.md"), title, entry);
+    EXPECT_TRUE(in_readme.found && in_readme.size == size && speed_agrees(in_readme.speed, speed))
+        << "the README table \"" << title << "\" should have the row\n"
+        << row;
+    const stated_figures in_header = header_figures(text);
+    EXPECT_TRUE(in_header.found && in_header.size == size && speed_agrees(in_header.speed, speed))
+        << entry << " should state \"; Size: " << size << " bytes. Speed: " << std::fixed
         << std::setprecision(1) << speed << " ...\"";
 }

@@ -28,3 +28,18 @@ bool speed_agrees(double stated, double measured);
 // speed ("T-states"), block_copy the last cell of the README row.
 void expect_figures_stated(const char* source, int size, double speed, const char* unit,
                            const char* block_copy);
+
+// The row of the README table whose header's first cell is title (such as "Routine (Z80)") and
+// whose first cell is the entry in backquotes: | `depack_t34o4` | size | speed ... |.
+stated_figures readme_table_figures(const std::string& readme, const std::string& title,
+                                    const std::string& entry);
+
+// Cell index (0 the entry) of that row; empty when there is none.
+std::string readme_table_cell(const std::string& readme, const std::string& title,
+                              const std::string& entry, size_t index);
+
+// Expects that row and the "; Size: ... Speed: ..." line of the routine's text to state the
+// measured figures; a failure gives the lines to paste.
+void expect_model_figures_stated(const std::string& title, const std::string& entry,
+                                 const std::string& text, int size, double speed,
+                                 const char* unit);

@@ -2,6 +2,9 @@
 // "{EXPR}" become, the errors a broken template gives, and the size table's lookups.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "format_table.h"
@@ -140,6 +143,51 @@ TEST(routine_size, holds_every_6502_model_of_the_search_set) {
     if (routine_template(target_cpu::m6502).empty())
         GTEST_SKIP() << "no 6502 template in the tree";
     expect_sizes_of_the_search_set(target_cpu::m6502);
+}
+
+} // namespace
+
+namespace {
+
+std::string file_text(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string model_text(target_cpu cpu, const pack_model_desc& m) {
+    std::string out, error;
+    EXPECT_TRUE(specialise_routine(routine_template(cpu), m, out, error)) << error;
+    return out;
+}
+
+// Every model of the table states, in its own header, the size the table gives it: the figure
+// a user reads is the one KtuPack counts.
+TEST(routine_size, every_z80_header_states_the_size_of_the_table) {
+    if (routine_template(target_cpu::z80).empty()) GTEST_SKIP() << "no Z80 template in the tree";
+    int checked = 0;
+    for (int type = 1; type <= 5; ++type)
+        for (int coding : {1, 2, 4, 5, 6, 7})
+            for (int w1 = 0; w1 <= 16; ++w1)
+                for (int w2 = 0; w2 <= 16; ++w2) {
+                    const pack_model_desc m{type, coding, w1, w2};
+                    if (!routine_model_known(m)) continue;
+                    const std::string text = model_text(target_cpu::z80, m);
+                    const auto at = text.find("; Size: ");
+                    ASSERT_NE(at, std::string::npos) << routine_entry_name(m);
+                    EXPECT_EQ(std::atoi(text.c_str() + at + 8), routine_size(target_cpu::z80, m))
+                        << routine_entry_name(m);
+                    ++checked;
+                }
+    EXPECT_EQ(checked, 1330);
+}
+
+// The KTA and KTB files users take from the tree are the routines KtuPack writes for -t11, -t22.
+TEST(routine_text, kta_and_ktb_files_are_the_written_routines) {
+    if (routine_template(target_cpu::z80).empty()) GTEST_SKIP() << "no Z80 template in the tree";
+    EXPECT_EQ(file_text(KT_SOURCE_DIR "/depackers/z80/kta.asm"),
+              model_text(target_cpu::z80, {1, 1, 0, 0}));
+    EXPECT_EQ(file_text(KT_SOURCE_DIR "/depackers/z80/ktb.asm"),
+              model_text(target_cpu::z80, {2, 2, 0, 0}));
 }
 
 } // namespace

@@ -1,15 +1,17 @@
 ; Test driver for the 6502 depackers under sim65. The test places the packed stream in an area
 ; of $A5 bytes and gives the layout as assembler symbols: OUT_AT, OUT_LEN, STREAM_AT,
 ; STREAM_LEN, AREA_LEN (offsets and lengths in the area; the stream is "packed.bin").
+; The routine's names come from "names.inc", which the test writes: depack, depack_src and
+; depack_dst stand for the routine's entry and pointers; ZP_LEN is the count of its zero-page
+; bytes, which lie from depack_src on. The routine is called with the decimal flag set.
 ; With no argument the driver depacks, checks depack_dst and depack_src, that no byte outside
-; the output changed (a 16-bit sum of $0200-$FFEF before and after), and compares the output
-; with the original read from standard input; it exits with 0, or the number of the check that
-; failed.
+; the output changed (a 16-bit sum of $0200-$FFEF before and after), nor a zero-page byte other
+; than the routine's own (a sum of the others), and compares the output with the original read
+; from standard input; it exits with 0, or the number of the check that failed.
 ; With one argument it only depacks and exits, with two it skips the call too: the difference
 ; of the two cycle counts is the call's.
 
-.import depack
-.importzp depack_src, depack_dst
+.include "names.inc"
 .import pushax, _read, __argc
 .export _main
 .forceimport initmainargs
@@ -24,6 +26,8 @@ sum_ptr:        .res 2
 sum_end:        .res 2
 cmp_ptr:        .res 2
 got:            .res 2
+zp_before:      .res 1
+zp_driver_end:
 
 .segment "CODE"
 _main:
@@ -35,6 +39,8 @@ _main:
         sta sum_before
         lda sum+1
         sta sum_before+1
+        jsr zp_sum
+        sta zp_before
 place:
         lda #<stream
         sta depack_src
@@ -46,9 +52,11 @@ place:
         sta depack_dst+1
         lda __argc
         cmp #3
+        sed                     ; the routine must not depend on the decimal flag
         bcs called              ; the baseline run skips the call
         jsr depack
 called:
+        cld
         lda __argc
         cmp #2
         bcc check
@@ -57,6 +65,11 @@ called:
         rts
 
 check:
+        jsr zp_sum
+        cmp zp_before
+        beq zp_kept
+        jmp fail_zp
+zp_kept:
         lda depack_dst
         cmp #<out_end
         bne fail_end
@@ -139,6 +152,9 @@ fail_length:
 fail_src:
         lda #15                 ; depack_src is not one past the end mark
         bne fail
+fail_zp:
+        lda #16                 ; a zero-page byte not the routine's changed
+        bne fail
 fail_read:
         lda #14
 fail:
@@ -187,6 +203,29 @@ sum_carried:
         inc sum_ptr+1
         bne sum_next
 sum_done:
+        rts
+
+; A = the sum of the zero-page bytes outside the routine's and the driver's (with the
+; rotations of carry folded in, so that two bytes swapped count too). Writes no zero page.
+zp_sum:
+        ldx #0
+        txa
+zp_next:
+        cpx #<depack_src
+        bcc zp_driver
+        cpx #<(depack_src + ZP_LEN)
+        bcc zp_skip
+zp_driver:
+        cpx #<sum
+        bcc zp_add
+        cpx #<zp_driver_end
+        bcc zp_skip
+zp_add:
+        rol a
+        adc 0,x
+zp_skip:
+        inx
+        bne zp_next
         rts
 
 .segment "BSS"

@@ -137,7 +137,7 @@ bytes read_file(const fs::path& p) {
 
 } // namespace
 
-std::vector<test_stream> corpus_streams(format f, size_t cut) {
+std::vector<test_stream> corpus_streams_unpacked(size_t cut) {
     std::string tmpl = (fs::temp_directory_path() / "ktdepack.XXXXXX").string();
     if (mkdtemp(tmpl.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
     const fs::path dir = tmpl;
@@ -157,10 +157,17 @@ std::vector<test_stream> corpus_streams(format f, size_t cut) {
     for (const auto& p : names) {
         bytes in = read_file(p);
         if (in.size() > cut) in.resize(cut);
-        v.push_back(packed_by_packer(f, p.filename().string(), in));
+        v.push_back({p.filename().string(), in, {}});
     }
     fs::remove_all(dir);
     if (!WIFEXITED(st) || WEXITSTATUS(st) != 0) throw std::runtime_error("make_corpus.sh failed");
+    return v;
+}
+
+std::vector<test_stream> corpus_streams(format f, size_t cut) {
+    std::vector<test_stream> v = corpus_streams_unpacked(cut);
+    for (test_stream& t : v)
+        t.packed = pack_with_packer(f, t.original);
     return v;
 }
 

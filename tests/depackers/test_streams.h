@@ -27,6 +27,9 @@ std::vector<test_stream> edge_streams(format f);
 // The bench corpus, each file cut to its first cut bytes, packed by the packer of the format.
 std::vector<test_stream> corpus_streams(format f, size_t cut);
 
+// The same files, unpacked (packed left empty).
+std::vector<test_stream> corpus_streams_unpacked(size_t cut);
+
 // The least M such that the stream, placed to end M bytes past the end of its output, is never
 // overwritten before it is read: the largest excess, at the end of a token, of stream bytes
 // still unread over output bytes still to write, found with the formats' own token walk. The

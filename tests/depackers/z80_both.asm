@@ -2,9 +2,9 @@
         org 0x8000
         ld hl,0x9000
         ld de,0xA000
-        call kta_depack
+        call depack_t11
         ld hl,0x9100
-        call ktb_depack
+        call depack_t22
         ret
         include "kta.asm"
         include "ktb.asm"

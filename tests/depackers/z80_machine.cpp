@@ -115,3 +115,7 @@ z80_result run_z80(const z80_call& call) {
     }
     return r;
 }
+
+bool z80_emulator_available() {
+    return true;
+}

@@ -32,3 +32,6 @@ inline constexpr uint16_t z80_stack_top = 0x0100; // the return address sits jus
 inline constexpr uint16_t z80_free_from = 0x0100; // first address for stream and output
 
 z80_result run_z80(const z80_call& call);
+
+// False when the tests were built without the z80ex library: run_z80 then runs nothing.
+bool z80_emulator_available();

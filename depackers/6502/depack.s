@@ -1,0 +1,666 @@
+;; The 6502 routines of every pack model in one template. KtuPack and tools/routine_sizes.sh
+;; specialise it (lib/routines): lines under ";#if tN oN" are kept for the model's type and
+;; offset coding, "@" becomes the entry name and "{...}" the value of an expression over the
+;; widths W1, W2. What comes out is plain ca65 code for that one model.
+;; Register use while a token is decoded: Y = 0, as the byte and bit reads index with it.
+;; @_from gathers the bits of a gamma code or an offset, then holds where a copy reads from;
+;; @_hi counts the pages of a copy. The offset block in the middle leaves @_from = dst - offset
+;; for every type; the types' own code lies around it.
+;#if t1
+; KTA depacker for the 6502: routine @.
+;#elif t2
+; KTB depacker for the 6502: routine @.
+;#elif t3
+; ZX7 depacker for the 6502: routine @.
+;#elif t4
+; BLK depacker for the 6502: routine @.
+;#else
+; TS1 depacker for the 6502: routine @.
+;#endif
+;#if o1
+; Offsets: one byte, 1..255.
+;#elif o2
+; Offsets: one byte, 1..127, or two with the high part first, up to 32767.
+;#elif o4
+; Offsets: a 2-bit class n, then (n + 1) * {W1} bits over the class's base.
+;#elif o5
+; Offsets: {W1} bits, plus one.
+;#elif o6
+; Offsets: bit 1 and {W1} bits plus one, or bit 0 and {W2} bits plus {(1 << W1) + 1}.
+;#else
+; Offsets: an Elias gamma code.
+;#endif
+; In:  @_src = packed stream, @_dst = destination (zero page, low byte first).
+;      Call with jsr @. The decimal flag may be set: the routine clears it.
+; Out: @_dst = one past the last byte written; @_src one past the end mark.
+; Destroys A, X, Y and the flags. Uses {6 + !(T == 1 && C <= 2) + (T == 2) + !(T <= 2 && C <= 2) + (C == 4)} zero-page bytes (segment ZEROPAGE) and
+;#if t1 o1
+; no stack besides its return address; writes no memory but the output and those bytes.
+;#elif t1 t2 o1 o2
+; 2 bytes of stack besides its return address; writes no memory but the output and those bytes.
+;#else
+; up to 7 bytes of stack besides its return address; writes no memory but the output and
+; those bytes.
+;#endif
+;#if t1 o1
+; Size: 75 bytes. Speed: 23.0 cycles per output byte on the test corpus (page copy: 16).
+; Goal: no larger or slower than before the template (75 bytes, 23.0 cycles): met.
+;#elif t1 o2
+; Size: 94 bytes. Speed: 24.9 cycles per output byte on the test corpus.
+; Goal: at most 119 bytes and 30.4 cycles per output byte: met.
+;#elif t1 o4
+; Size: 137 bytes. Speed: 51.0 cycles per output byte on the test corpus.
+; Goal: at most 140 bytes and 90 cycles per output byte: met.
+;#elif t1 o5
+; Size: 114 bytes. Speed: 46.7 cycles per output byte on the test corpus.
+; Goal: at most 140 bytes and 90 cycles per output byte: met.
+;#elif t1 o6
+; Size: 138 bytes. Speed: 49.5 cycles per output byte on the test corpus.
+; Goal: at most 140 bytes and 90 cycles per output byte: met.
+;#elif t1 o7
+; Size: 125 bytes. Speed: 44.6 cycles per output byte on the test corpus.
+; Goal: at most 140 bytes and 90 cycles per output byte: met.
+;#elif t2 o1
+; Size: 108 bytes. Speed: 30.4 cycles per output byte on the test corpus.
+; Goal: at most 119 bytes and 30.4 cycles per output byte: met.
+;#elif t2 o2
+; Size: 119 bytes. Speed: 28.9 cycles per output byte on the test corpus (page copy: 16).
+; Goal: no larger or slower than before the template (119 bytes, 28.9 cycles): met.
+;#elif t2 o4
+; Size: 169 bytes. Speed: 55.9 cycles per output byte on the test corpus.
+; Goal: at most 140 bytes and 90 cycles per output byte: size over.
+;#elif t2 o5
+; Size: 146 bytes. Speed: 52.2 cycles per output byte on the test corpus.
+; Goal: at most 140 bytes and 90 cycles per output byte: size over.
+;#elif t2 o6
+; Size: 170 bytes. Speed: 54.5 cycles per output byte on the test corpus.
+; Goal: at most 140 bytes and 90 cycles per output byte: size over.
+;#elif t2 o7
+; Size: 157 bytes. Speed: 50.8 cycles per output byte on the test corpus.
+; Goal: at most 140 bytes and 90 cycles per output byte: size over.
+;#elif t3 o1
+; Size: 125 bytes. Speed: 57.9 cycles per output byte on the test corpus.
+; Goal: at most 128 bytes and 90 cycles per output byte: met.
+;#elif t3 o2
+; Size: 136 bytes. Speed: 56.9 cycles per output byte on the test corpus.
+; Goal: at most 128 bytes and 90 cycles per output byte: size over.
+;#elif t3 o4
+; Size: 157 bytes. Speed: 96.0 cycles per output byte on the test corpus.
+; Goal: at most 150 bytes and 110 cycles per output byte: size over.
+;#elif t3 o5
+; Size: 135 bytes. Speed: 86.3 cycles per output byte on the test corpus.
+; Goal: at most 128 bytes and 90 cycles per output byte: size over.
+;#elif t3 o6
+; Size: 158 bytes. Speed: 93.3 cycles per output byte on the test corpus.
+; Goal: at most 150 bytes and 110 cycles per output byte: size over.
+;#elif t3 o7
+; Size: 131 bytes. Speed: 83.4 cycles per output byte on the test corpus.
+; Goal: at most 128 bytes and 90 cycles per output byte: size over.
+;#elif t4 o1
+; Size: 151 bytes. Speed: 46.4 cycles per output byte on the test corpus.
+; Goal: at most 128 bytes and 90 cycles per output byte: size over.
+;#elif t4 o2
+; Size: 163 bytes. Speed: 45.6 cycles per output byte on the test corpus.
+; Goal: at most 128 bytes and 90 cycles per output byte: size over.
+;#elif t4 o4
+; Size: 180 bytes. Speed: 74.7 cycles per output byte on the test corpus.
+; Goal: at most 150 bytes and 110 cycles per output byte: size over.
+;#elif t4 o5
+; Size: 157 bytes. Speed: 72.4 cycles per output byte on the test corpus.
+; Goal: at most 128 bytes and 90 cycles per output byte: size over.
+;#elif t4 o6
+; Size: 181 bytes. Speed: 71.2 cycles per output byte on the test corpus.
+; Goal: at most 150 bytes and 110 cycles per output byte: size over.
+;#elif t4 o7
+; Size: 154 bytes. Speed: 69.7 cycles per output byte on the test corpus.
+; Goal: at most 128 bytes and 90 cycles per output byte: size over.
+;#elif t5 o1
+; Size: 180 bytes. Speed: 44.5 cycles per output byte on the test corpus.
+; Goal: at most 128 bytes and 90 cycles per output byte: size over.
+;#elif t5 o2
+; Size: 191 bytes. Speed: 43.7 cycles per output byte on the test corpus.
+; Goal: at most 128 bytes and 90 cycles per output byte: size over.
+;#elif t5 o4
+; Size: 210 bytes. Speed: 76.4 cycles per output byte on the test corpus.
+; Goal: at most 150 bytes and 110 cycles per output byte: size over.
+;#elif t5 o5
+; Size: 187 bytes. Speed: 73.0 cycles per output byte on the test corpus.
+; Goal: at most 128 bytes and 90 cycles per output byte: size over.
+;#elif t5 o6
+; Size: 212 bytes. Speed: 72.7 cycles per output byte on the test corpus.
+; Goal: at most 150 bytes and 110 cycles per output byte: size over.
+;#elif t5 o7
+; Size: 184 bytes. Speed: 68.8 cycles per output byte on the test corpus.
+; Goal: at most 128 bytes and 90 cycles per output byte: size over.
+;#endif
+;#if t1 o1
+; In place: the stream may end M bytes past the end of the output, inside the output area,
+; M being 1 plus the largest sum, over the tokens that follow any one token, of each token's
+; stream bytes minus the bytes it writes (a literal run +1, a sequence 2 - its length).
+;#elif t2 o2
+; In place: the stream may end M bytes past the end of the output, inside the output area,
+; M being 1 plus the largest sum, over the tokens that follow any one token, of each token's
+; stream bytes minus the bytes it writes (a literal run +1, or +2 above 63 bytes; a sequence
+; its 2 to 4 bytes - its length).
+;#else
+; Speed over the corpus files cut to 8192 bytes, with the offset widths 4 (coding 4), 12
+; (coding 5) or 6 and 14 (coding 6); other widths run at somewhat other speeds.
+; In place: the stream may end M bytes past the end of the output, inside the output area, M
+; being the margin KtuPack reports: the routine reads a token's codes before it writes, each
+; literal byte just before writing it, and a bit byte when the first of its bits is needed.
+;#endif
+; Checked with ca65 2.19.
+
+.export @
+.exportzp @_src, @_dst
+
+.segment "ZEROPAGE"
+@_src:  .res 2
+@_dst:  .res 2
+@_from: .res 2                  ; bits read, then where a copy reads from
+;#if ! t1 o1 o2
+@_hi:   .res 1                  ; pages left to copy
+;#endif
+;#if t2
+@_control: .res 1
+;#endif
+;#if ! t1 t2 o1 o2
+@_bits: .res 1                  ; bit buffer: bits left, then a marker 1; 0 when empty
+;#endif
+;#if o4
+@_class: .res 1                 ; offset classes left to read
+;#endif
+
+.segment "CODE"
+;#if t1
+;; ---------------------------------------------------------------- KTA
+@:
+        cld
+;#if o4 o5 o6 o7
+        ldy #0
+        sty @_bits
+;#endif
+@_token:
+        ldy #0
+        lda (@_src),y
+        inc @_src
+        bne @_control_read
+        inc @_src+1
+@_control_read:
+        lsr a                   ; count, with the sequence flag in carry; 0x00 ends
+        beq @_end
+        tax
+        bcc @_literal
+;#if o4 o5 o6 o7
+        stx @_hi                ; the bit reads count with X
+;#endif
+;#elif t2
+;; ---------------------------------------------------------------- KTB
+;#if o2
+; The copy comes first so that it falls into the next token; the entry is @ below.
+;#else
+        ; the entry is @ below
+;#endif
+@_sequence:
+;#if o4 o5 o6 o7
+        stx @_control           ; the bit reads count with X
+;#endif
+;#else
+;; ---------------------------------------------------------------- ZX7, BLK, TS1
+;; X = 0 at each token: the copies end with it, the single literal keeps it.
+@:
+        cld
+        ldx #0
+        ldy #0
+        sty @_bits
+;#if t3 t5
+@_literal:                      ; one literal byte: the first raw byte comes here first
+;#if t3 o5
+        lda (@_src),y           ; inline: the bit reads take the time here
+        sta (@_dst),y
+        inc @_src
+        bne @_literal_read
+        inc @_src+1
+@_literal_read:
+;#else
+        jsr @_byte
+        sta (@_dst),y
+;#endif
+        iny
+;#endif
+@_copied:                       ; dst += Y
+        tya
+        clc
+        adc @_dst
+        sta @_dst
+        bcc @_token
+        inc @_dst+1
+@_token:
+        ldy #0
+;#if t3
+        jsr @_bit               ; 1: one literal byte
+        bcs @_literal
+        jsr @_gamma             ; 0 and gamma g: a sequence of g + 1 bytes
+        bcs @_end               ; an overlong gamma code ends
+        ldx @_from+1            ; pages: high + 1, the low count + 1 (0 = 256)
+        inx
+        stx @_hi
+        ldx @_from
+        inx
+;#if o4 o5 o6 o7
+        txa
+;#endif
+;#elif t4
+        jsr @_gamma             ; gamma g, or an overlong code that ends
+        bcs @_end
+        jsr @_bit               ; 1: a literal run of g bytes, 0: a sequence of g + 1
+        bcs @_literal_run
+        ldx @_from+1            ; pages: high + 1, the low count + 1 (0 = 256)
+        inx
+        stx @_hi
+        ldx @_from
+        inx
+;#if o4 o5 o6 o7
+        txa
+;#endif
+;#else
+@_prefix:                       ; X = the 1 bits before the first 0, up to 4
+        jsr @_bit
+        bcc @_prefix_end
+        inx
+        cpx #4
+        bne @_prefix
+        dex                     ; 1111: a literal run, gamma with 3 extra bits, or the end
+        jsr @_gamma
+        bcc @_literal_length
+        rts
+@_prefix_end:
+        txa
+        beq @_literal           ; 0: one literal byte
+        cpx #3
+        bcs @_gamma_length
+        inx                     ; 10 and 110: two or three bytes
+        txa
+        ldx #1
+        bne @_short_length
+@_gamma_length:
+        dex                     ; 1110: a sequence, gamma with 2 extra bits
+        jsr @_gamma
+        bcc @_pages
+@_end:
+        rts
+@_literal_length:
+        sec
+@_pages:                        ; pages: high, plus one when the low count is not 0
+        ldx @_from+1
+        lda @_from
+        beq @_short_length
+        inx
+@_short_length:
+        stx @_hi
+        bcs @_literal_run       ; carry: a literal run
+;#if o1 o2
+        tax
+;#endif
+;#endif
+@_sequence:                     ; the low count (0 = 256) in X, or in A for the bit codings
+;#if o4 o5 o6 o7
+        pha                     ; the bit reads count with X
+;#endif
+;#endif
+;; ---------------------------------------------------------------- offset: from = dst - offset
+;#if o1
+;#if t1 t4
+;#if t4
+        sec
+;#endif
+        lda @_dst               ; (KTA: carry is set here, as sbc needs it)
+        sbc (@_src),y
+        sta @_from
+        lda @_dst+1
+        sbc #0
+        sta @_from+1
+        inc @_src
+        bne @_offset_read
+        inc @_src+1
+@_offset_read:
+;#else
+        jsr @_byte
+        eor #$FF                ; from = dst + ~offset + 1
+;#if ! t2
+        sec
+;#endif
+        adc @_dst
+        sta @_from
+        lda @_dst+1
+        adc #$FF
+        sta @_from+1
+;#endif
+;#elif o2
+        jsr @_byte
+        sty @_from+1            ; high part 0 unless the long form follows
+        bpl @_offset_short
+        and #$7F                ; long offset: high part first
+        sta @_from+1
+        jsr @_byte
+@_offset_short:
+        eor #$FF                ; from = dst + ~low + 1 (@_byte leaves carry set), then the high part
+        adc @_dst
+        sta @_from
+        lda @_dst+1
+        sbc @_from+1
+        sta @_from+1
+;#elif o4
+        sty @_from
+        sty @_from+1
+        ldx #2
+        jsr @_read              ; the class n
+        ldx @_from
+        stx @_class
+        sty @_from
+@_offset_part:                  ; each class adds {W1} bits, the classes before it adding one
+        ldx #{W1}
+        jsr @_read
+        dec @_class
+        bmi @_offset_read
+        inc @_from
+        bne @_offset_part
+        inc @_from+1
+        bne @_offset_part
+@_offset_read:                  ; carry is clear: from = dst - value - 1
+        lda @_dst
+        sbc @_from
+        sta @_from
+        lda @_dst+1
+        sbc @_from+1
+        sta @_from+1
+;#elif o5
+        sty @_from
+        sty @_from+1
+        ldx #{W1}
+        jsr @_read
+        lda @_dst               ; carry is clear: from = dst - value - 1
+        sbc @_from
+        sta @_from
+        lda @_dst+1
+        sbc @_from+1
+        sta @_from+1
+;#elif o6
+        sty @_from
+        sty @_from+1
+        jsr @_bit
+        ldx #{W1}
+        bcs @_offset_short
+        ldx #{W2}
+        jsr @_read              ; the long form starts where the short one ends
+        lda #{(1 << W1) & 255}
+        adc @_from
+        sta @_from
+        lda #{(1 << W1) >> 8}
+        adc @_from+1
+        sta @_from+1
+        ldx #0
+@_offset_short:
+        jsr @_read
+        lda @_dst               ; carry is clear: from = dst - value - 1
+        sbc @_from
+        sta @_from
+        lda @_dst+1
+        sbc @_from+1
+        sta @_from+1
+;#else
+        ldx #0
+        jsr @_gamma
+        sec
+        lda @_dst
+        sbc @_from
+        sta @_from
+        lda @_dst+1
+        sbc @_from+1
+        sta @_from+1
+;#endif
+;#if t1
+;; ---------------------------------------------------------------- KTA
+;#if o4 o5 o6 o7
+        ldx @_hi
+;#endif
+@_sequence_copy:
+        lda (@_from),y          ; byte by byte, so an offset below the count repeats
+        sta (@_dst),y
+        iny
+        dex
+        bne @_sequence_copy
+        beq @_dst_forward
+@_literal:
+        lda (@_src),y           ; counts stay below 128, so Y never wraps
+        sta (@_dst),y
+        iny
+        dex
+        bne @_literal
+        tya                     ; carry is clear, from lsr
+        adc @_src
+        sta @_src
+        bcc @_dst_forward
+        inc @_src+1
+@_dst_forward:
+        tya
+        clc
+        adc @_dst
+        sta @_dst
+        bcc @_token
+        inc @_dst+1
+        bne @_token             ; the output does not pass $FFFF
+@_end:
+        rts
+;#elif t2
+;; ---------------------------------------------------------------- KTB
+;#if o4 o5 o6 o7
+        ldx @_control
+;#endif
+@_copy:
+        txa                     ; a low byte of 0 needs no extra round of X
+        beq @_copy_byte
+        inc @_hi
+@_copy_byte:
+        lda (@_from),y          ; front to back one byte at a time, so an offset below
+        sta (@_dst),y           ; the count repeats
+        iny
+        beq @_next_page         ; out of the loop, as it is taken once in 256
+@_counted:
+        dex
+        bne @_copy_byte
+        dec @_hi                ; left at 0 for the next token
+        bne @_copy_byte
+        tya                     ; dst += Y
+        clc
+        adc @_dst
+        sta @_dst
+        bcc @_token
+        inc @_dst+1
+;#if o4 o5 o6 o7
+        bne @_token             ; the output does not pass $FFFF
+@:
+        cld
+        ldy #0
+        sty @_bits
+;#else
+@:
+        cld
+;#endif
+@_token:
+        ldy #0                  ; @_byte and the copy loop take Y = 0
+        jsr @_byte
+        beq @_end               ; 0x00 ends
+        sta @_control
+        and #$3F
+        tax                     ; X = count, or its low byte below
+        sty @_hi
+        bit @_control           ; N = long count, V = sequence; @_byte keeps V
+        bpl @_short_count
+        stx @_hi
+        jsr @_byte
+        tax
+@_short_count:
+        bvs @_sequence
+        lda @_src               ; literal run: copy from the stream, which moves past it
+        sta @_from
+        txa
+        clc
+        adc @_src
+        sta @_src
+        lda @_src+1
+        sta @_from+1
+        adc @_hi
+        sta @_src+1
+        bcc @_copy              ; the stream does not pass $FFFF
+@_next_page:
+        inc @_from+1
+        inc @_dst+1
+        bne @_counted           ; the output does not pass $FFFF
+;#else
+;; ---------------------------------------------------------------- ZX7, BLK, TS1
+;#if o4 o5 o6 o7
+        pla
+        tax
+;#endif
+@_copy:                         ; X = the low count (0 = 256), @_hi = pages
+        lda (@_from),y          ; front to back one byte at a time, so an offset below
+        sta (@_dst),y           ; the count repeats
+        iny
+        bne @_copy_count
+        inc @_from+1
+        inc @_dst+1
+@_copy_count:
+        dex
+        bne @_copy
+        dec @_hi
+        bne @_copy
+;#if t5 o6
+        jmp @_copied
+;#else
+        beq @_copied
+;#endif
+;#if t4 t5
+;#if t4
+@_literal_run:                  ; the length in @_from: pages, high plus one unless low is 0
+        ldx @_from+1
+        lda @_from
+        beq @_literal_pages
+        inx
+@_literal_pages:
+        stx @_hi
+;#else
+@_literal_run:                  ; A = the low count, @_hi = pages
+;#endif
+        tax
+        clc                     ; src += length, from = the old src: the copy reads the run
+        adc @_src
+        ldy @_src
+        sty @_from
+        sta @_src
+        lda @_src+1
+        tay
+        adc @_from+1
+        sta @_src+1
+        sty @_from+1
+        ldy #0
+        beq @_copy
+;#endif
+;#if t4
+@_end:
+        rts
+;#endif
+;#endif
+;; ---------------------------------------------------------------- the readers
+;#if ! t1 t2 o1 o2
+;#if t1 t2 o1 o2 o4 o5 o6
+;#else
+; A gamma code with X extra bits: @_from = its value and carry clear; an overlong code leaves
+; carry as its last bit, set. Destroys A and X.
+@_gamma:
+        sty @_from
+        sty @_from+1
+@_gamma_zero:
+        jsr @_bit
+        bcs @_read_bit
+        inx
+        cpx #16
+        bne @_gamma_zero
+        ; then the bit after the zeros, below
+;#endif
+; Carry = the next bit. Destroys A.
+@_bit:
+        asl @_bits
+        bne @_bit_read
+;#if t2
+        jsr @_byte              ; leaves carry set: the marker
+;#elif o2
+        jsr @_byte
+;#elif t3 o5
+        lda (@_src),y
+        inc @_src
+        bne @_bit_load
+        inc @_src+1
+@_bit_load:
+        sec                     ; the marker
+;#elif t3 t5
+        jsr @_byte
+        sec                     ; the marker
+;#else
+        lda (@_src),y
+        inc @_src
+        bne @_bit_load
+        inc @_src+1
+@_bit_load:
+        sec                     ; the marker
+;#endif
+        rol a
+        sta @_bits
+@_bit_read:
+        rts
+; @_from = @_from * 2 ^ X + the next X bits, carry clear. Destroys A and X.
+@_read_next:
+        jsr @_bit
+@_read_bit:
+        rol @_from
+        rol @_from+1
+@_read:
+        dex
+        bpl @_read_next
+;#if t3
+@_end:
+;#endif
+        rts
+;#endif
+;#if t2
+; A = next stream byte, with N and Z set from it, and carry set. Takes Y = 0; keeps X, Y, V.
+@_byte:
+        lda (@_src),y
+        inc @_src
+        bne @_got
+        inc @_src+1
+@_got:
+        cmp #0
+@_end:
+        rts
+;#elif o2
+; A = next stream byte, with N and Z set from it, and carry set. Takes Y = 0; keeps X, Y.
+@_byte:
+        lda (@_src),y
+        inc @_src
+        bne @_got
+        inc @_src+1
+@_got:
+        cmp #0
+        rts
+;#elif t3 o5
+;#elif t3 t5
+; A = next stream byte. Takes Y = 0; keeps X, Y and carry.
+@_byte:
+        lda (@_src),y
+        inc @_src
+        bne @_got
+        inc @_src+1
+@_got:
+        rts
+;#endif

@@ -1,0 +1,544 @@
+;; The Z80 depackers of every model: compression types t1..t5 (KTA, KTB, ZX7, BLK, TS1) with
+;; offset codings o1, o2, o4..o7. KtuPack and kt_routine_text write one model's routine from
+;; this template: a ";#if" line keeps the lines up to its ";#elif", ";#else" or ";#endif" for
+;; the types and codings it names, "@" becomes the entry label, and "{...}" the value of an
+;; expression over the widths W1, W2 (0 when the coding has none), the type T and the coding C.
+;; Lines like this one are the template's own notes.
+;;
+;; Registers throughout: HL the stream, DE the output, BC a count, A the bit buffer (a bit
+;; byte shifted left with a marker 1 below its unread bits; 128 when empty) in every model
+;; that reads bits. Sequences push DE and take the offset in DE, so that the copy is
+;; "ex (sp),hl / push hl / sbc hl,de / pop de / ldir / pop hl".
+;;
+;; ---------------------------------------------------------------- the datasheet
+;#if t1
+; KTA depacker for the Z80,
+;#elif t2
+; KTB depacker for the Z80,
+;#elif t3
+; ZX7 depacker for the Z80,
+;#elif t4
+; BLK depacker for the Z80,
+;#else
+; TS1 depacker for the Z80,
+;#endif
+;#if o1
+; offsets of one byte (KtuPack model -t{T}{C}).
+;#elif o2
+; offsets of one or two bytes (KtuPack model -t{T}{C}).
+;#elif o4
+; offsets in four classes of {W1}, {2*W1}, {3*W1} and {4*W1} bits (KtuPack model -t{T}{C}o{W1}).
+;#elif o5
+; offsets of {W1} bits (KtuPack model -t{T}{C}o{W1}).
+;#elif o6
+; offsets of {W1} bits after a 1, {W2} bits after a 0 (KtuPack model -t{T}{C}o{W1}o{W2}).
+;#else
+; Elias gamma offsets (KtuPack model -t{T}{C}).
+;#endif
+; In:  HL = packed stream, DE = destination.
+; Out: DE = one past the last byte written, HL = one past the end of the stream.
+; Destroys AF, BC, HL. Keeps IX, IY and the alternate set. Writes no memory but the output and
+;#if t1 t2 o1 o2
+;#if t1 o1
+; two bytes of stack besides its return address.
+;#else
+; four bytes of stack besides its return address.
+;#endif
+;#elif o4 o7
+; eight bytes of stack besides its return address.
+;#elif t1 t2 o5
+; four bytes of stack besides its return address.
+;#elif t1 t2 o6
+; six bytes of stack besides its return address.
+;#elif o6
+; eight bytes of stack besides its return address.
+;#else
+; six bytes of stack besides its return address.
+;#endif
+;; figures: measured by tests/depackers/z80_model_tests, which checks them
+;#if t1
+;#if o1
+; Size: 27 bytes. Speed: 27.6 T-states per output byte on the test corpus (LDIR: 21).
+;#elif o2
+; Size: 41 bytes. Speed: 31.2 T-states per output byte on the test corpus (-t12).
+;#elif o4
+; Size: 69 bytes. Speed: 68.9 T-states per output byte on the test corpus (-t14o4).
+;#elif o5
+; Size: 43 bytes. Speed: 53.9 T-states per output byte on the test corpus (-t15o12).
+;#elif o6
+; Size: 68 bytes. Speed: 58.4 T-states per output byte on the test corpus (-t16o6o14).
+;#else
+; Size: 60 bytes. Speed: 56.6 T-states per output byte on the test corpus (-t17).
+;#endif
+;#elif t2
+;#if o1
+; Size: 42 bytes. Speed: 33.4 T-states per output byte on the test corpus (-t21).
+;#elif o2
+; Size: 51 bytes. Speed: 32.1 T-states per output byte on the test corpus (LDIR: 21).
+;#elif o4
+; Size: 88 bytes. Speed: 69.4 T-states per output byte on the test corpus (-t24o4).
+;#elif o5
+; Size: 62 bytes. Speed: 54.4 T-states per output byte on the test corpus (-t25o12).
+;#elif o6
+; Size: 87 bytes. Speed: 59.2 T-states per output byte on the test corpus (-t26o6o14).
+;#else
+; Size: 79 bytes. Speed: 57.5 T-states per output byte on the test corpus (-t27).
+;#endif
+;#elif t3
+;#if o1
+; Size: 58 bytes. Speed: 55.4 T-states per output byte on the test corpus (-t31).
+;#elif o2
+; Size: 67 bytes. Speed: 53.1 T-states per output byte on the test corpus (-t32).
+;#elif o4
+; Size: 86 bytes. Speed: 108.4 T-states per output byte on the test corpus (-t34o4).
+;#elif o5
+; Size: 69 bytes. Speed: 88.7 T-states per output byte on the test corpus (-t35o12).
+;#elif o6
+; Size: 94 bytes. Speed: 104.5 T-states per output byte on the test corpus (-t36o6o14).
+;#else
+; Size: 66 bytes. Speed: 84.3 T-states per output byte on the test corpus (-t37).
+;#endif
+;#elif t4
+;#if o1
+; Size: 60 bytes. Speed: 58.1 T-states per output byte on the test corpus (-t41).
+;#elif o2
+; Size: 69 bytes. Speed: 52.9 T-states per output byte on the test corpus (-t42).
+;#elif o4
+; Size: 89 bytes. Speed: 92.4 T-states per output byte on the test corpus (-t44o4).
+;#elif o5
+; Size: 72 bytes. Speed: 77.8 T-states per output byte on the test corpus (-t45o12).
+;#elif o6
+; Size: 97 bytes. Speed: 77.7 T-states per output byte on the test corpus (-t46o6o14).
+;#else
+; Size: 69 bytes. Speed: 81.6 T-states per output byte on the test corpus (-t47).
+;#endif
+;#else
+;#if o1
+; Size: 91 bytes. Speed: 48.2 T-states per output byte on the test corpus (-t51).
+;#elif o2
+; Size: 100 bytes. Speed: 47.4 T-states per output byte on the test corpus (-t52).
+;#elif o4
+; Size: 116 bytes. Speed: 89.4 T-states per output byte on the test corpus (-t54o4).
+;#elif o5
+; Size: 102 bytes. Speed: 76.2 T-states per output byte on the test corpus (-t55o12).
+;#elif o6
+; Size: 126 bytes. Speed: 76.4 T-states per output byte on the test corpus (-t56o6o14).
+;#else
+; Size: 98 bytes. Speed: 77.7 T-states per output byte on the test corpus (-t57).
+;#endif
+;#endif
+;; end of figures
+; Labels start with @.
+;#if t1 t2 o1 o2
+; Position independent (relative jumps only); no self-modifying code.
+;#else
+; It calls its own bit reader: assemble it where it runs. No self-modifying code.
+;#endif
+; In place: the stream may end M bytes past the end of the output, inside the output area,
+;#if t1 o1
+; M being 1 plus the largest sum, over the tokens that follow any one token, of each token's
+; stream bytes minus the bytes it writes (a literal run +1, a sequence 2 - its length).
+;#elif t2 o2
+; M being 1 plus the largest sum, over the tokens that follow any one token, of each token's
+; stream bytes minus the bytes it writes (a literal run +1, or +2 above 63 bytes; a sequence
+; its 2 to 4 bytes - its length).
+;#else
+; M being the margin KtuPack reports for the stream.
+;#endif
+; Checked with pasmo 0.5.3 and z80asm 1.8, which give the same bytes.
+
+;#if t1 t2
+;#if o1 o2
+;; ---------------------------------------------------------------- KTA and KTB, byte offsets
+;; A is free: the control byte is parsed in A, the offset taken in BC (KTB's own routine) or
+;; subtracted byte by byte (KTA's).
+@:
+        ld b,0                  ; and 0 again after every ldir
+@_token:
+        ld a,(hl)
+        inc hl
+;#if t1
+        srl a                   ; count, with the sequence flag in carry; 0x00 ends
+        ret z
+        ld c,a
+        jr c,@_sequence
+;#else
+        or a
+        ret z                   ; 0x00 ends
+        ld c,a
+        and 63                  ; count, or its high bits; also clears carry for the sbc below
+        bit 7,c
+        jr z,@_short_count
+        ld b,a                  ; long count: high bits here, low byte next
+        ld a,(hl)
+        inc hl
+@_short_count:
+        bit 6,c
+        ld c,a                  ; BC = count; ld keeps the flag of bit 6
+        jr nz,@_sequence
+;#endif
+        ldir                    ; literal run
+        jr @_token
+@_sequence:
+;#if t1 o1
+        ld a,e                  ; HL = DE - offset; B = 0 carries the borrow
+        sub (hl)
+        inc hl
+        push hl
+        ld l,a
+        ld a,d
+        sbc a,b
+        ld h,a
+;#else
+        push bc
+        ld c,(hl)
+        inc hl
+        ld b,0
+;#if o2
+        bit 7,c
+        jr z,@_short_offset
+        res 7,c                 ; long offset: high part first
+        ld b,c
+        ld c,(hl)
+        inc hl
+@_short_offset:
+;#endif
+        ex (sp),hl              ; stream position kept, count in HL
+        push hl
+        ld h,d
+        ld l,e
+;#if t1
+        or a                    ; the sequence flag is still in carry
+;#endif
+        sbc hl,bc
+        pop bc
+;#endif
+        ldir                    ; byte by byte, so an offset below the count repeats
+        pop hl
+        jr @_token
+;#else
+;; ---------------------------------------------------------------- KTA and KTB, bit offsets
+;; A holds the bit buffer, so the control byte is parsed in C (and B).
+@:
+        ld a,128                ; no bit byte yet
+        ld b,0                  ; and 0 again after every ldir
+@_token:
+        ld c,(hl)
+        inc hl
+;#if t1
+        srl c                   ; count, with the sequence flag in carry; 0x00 ends
+        ret z
+        jr c,@_sequence
+;#else
+        bit 7,c
+        jr z,@_short_count
+        res 7,c                 ; long count: high bits here, low byte next
+        ld b,c
+        ld c,(hl)
+        inc hl
+        bit 6,b
+        res 6,b
+        jr @_kind
+@_short_count:
+        inc c
+        dec c
+        ret z                   ; 0x00 ends
+        bit 6,c
+        res 6,c                 ; res keeps the flag of bit 6
+@_kind:
+        jr nz,@_sequence
+;#endif
+        ldir                    ; literal run
+        jr @_token
+@_sequence:
+        push de
+;#endif
+;#elif t3
+;; ---------------------------------------------------------------- ZX7: 1 literal, 0 gamma
+@:
+        ld a,128                ; no bit byte yet
+@_literal:
+        ldi                     ; the first raw byte, then each literal
+@_token:
+        add a,a                 ; the reader inlined where every token passes
+        call z,@_reload
+        jr c,@_literal
+        push de
+;#if o1 o2 o5 o6
+;; This model reads no other gamma code: the reading is inlined.
+        ld bc,0
+        ld d,b                  ; minus the value bits, counted down from no extra bits
+@_gamma_zero:
+        dec d
+;#if o5 o6
+        add a,a
+        call z,@_reload
+;#else
+        call @_bit
+;#endif
+        jr nc,@_gamma_zero
+        bit 4,d                 ; clear at 16 value bits: the overlong code of the end mark
+        jr z,@_end
+@_value:
+        rl c                    ; the leading 1 from carry, then each value bit
+        rl b
+        inc d
+        jr z,@_gamma_done
+;#if o5 o6
+        add a,a
+        call z,@_reload
+;#else
+        call @_bit
+;#endif
+        jr @_value
+@_gamma_done:
+;#else
+        call @_gamma
+;#endif
+        inc bc                  ; the length is the gamma value + 1
+;#elif t4
+;; ---------------------------------------------------------------- BLK: gamma, then 1 or 0
+@:
+        ld a,128                ; no bit byte yet
+@_token:
+        push de
+;#if o1 o2 o5 o6
+;; This model reads no other gamma code: the reading is inlined.
+        ld bc,0
+        ld d,b                  ; minus the value bits, counted down from no extra bits
+@_gamma_zero:
+        dec d
+;#if o5 o6
+        add a,a
+        call z,@_reload
+;#else
+        call @_bit
+;#endif
+        jr nc,@_gamma_zero
+        bit 4,d                 ; clear at 16 value bits: the overlong code of the end mark
+        jr z,@_end
+@_value:
+        rl c                    ; the leading 1 from carry, then each value bit
+        rl b
+        inc d
+        jr z,@_gamma_done
+;#if o5 o6
+        add a,a
+        call z,@_reload
+;#else
+        call @_bit
+;#endif
+        jr @_value
+@_gamma_done:
+;#else
+        call @_gamma
+;#endif
+;#if o1 o2
+        call @_bit
+;#else
+        add a,a                 ; inlined: this model has no other bit to call a reader for
+        call z,@_reload
+;#endif
+        jr nc,@_sequence
+        pop de
+        ldir                    ; literal run
+        jr @_token
+@_sequence:
+        inc bc                  ; the length is the gamma value + 1
+;#else
+;; ---------------------------------------------------------------- TS1: 0, 10, 110, 1110, 1111
+@:
+        ld a,128                ; no bit byte yet
+@_literal:
+        ldi                     ; the first raw byte, then each literal
+@_token:
+        add a,a                 ; the reader inlined where every token passes
+        call z,@_reload
+        jr nc,@_literal
+        push de
+        ld bc,2
+        call @_bit
+        jr nc,@_offset          ; 10: length 2
+        inc c
+        call @_bit
+        jr nc,@_offset          ; 110: length 3
+        ld d,254                ; minus two extra value bits
+        call @_bit
+        jr nc,@_long            ; 1110: a longer sequence
+        dec d                   ; 1111: a literal run, three extra value bits
+        call @_gamma_d
+        pop de
+        ldir
+        jr @_token
+@_long:
+        call @_gamma_d
+@_offset:
+;#endif
+;; ---------------------------------------------------------------- the offset, into DE
+;; On the way to the copy: BC = length, the output position on the stack, and DE + carry the
+;; offset. After a bit grammar's head carry is clear (a 0 read, or a gamma value's top bit).
+;#if ! t1 t2
+;#if o1 o2
+        ld e,(hl)
+        inc hl
+;#if t5
+        ld d,0
+;#endif
+;; (after ZX7's and BLK's gamma D is 0 already)
+;#endif
+;#if o2
+        bit 7,e
+        jr z,@_short_offset
+        ld d,e                  ; long offset: high part first
+        res 7,d
+        ld e,(hl)
+        inc hl
+@_short_offset:
+;#endif
+;#endif
+;#if o4
+;; offset = the class's n + 1 groups of W1 bits read as ((g0 + 1) << W1 | g1) + 1 ..., each +1
+;; adding the base of the next class; the last +1 comes from carry.
+        push bc
+        ld bc,0
+        ld d,253                ; two bits (D counts up from minus bits + 1)
+        call @_bits             ; BC = the class
+        ld e,c
+        ld c,b
+        dec bc                  ; -1, made 0 by the first group's inc
+@_group:
+        inc bc
+        ld d,{255-W1}
+        call @_bits
+        dec e
+        jp p,@_group
+        ld e,c
+        ld d,b
+        pop bc
+        scf
+;#elif o5
+        ld de,{1<<(16-W1)}      ; a marker that carry takes after the last bit: offset - 1
+@_offset_bit:
+        add a,a                 ; the reader inlined in the loop, where it pays
+        call z,@_reload
+        rl e
+        rl d
+        jr nc,@_offset_bit
+;#elif o6
+;#if t5
+        call @_bit
+;#else
+        add a,a                 ; inlined: this model has no other bit to call a reader for
+        call z,@_reload
+;#endif
+        ld de,{1<<(16-W1)}      ; a marker that carry takes after the last bit
+        jr c,@_offset_bit
+        ld de,{1<<(16-W2)}
+        call @_offset_bits
+        ex (sp),hl
+        push hl
+        sbc hl,de
+        ld de,{1<<W1}           ; the long offsets begin after the short ones
+        jr @_subtract
+@_offset_bits:
+        add a,a                 ; the reader inlined in the loop, where it pays
+        call z,@_reload
+        rl e
+        rl d
+        jr nc,@_offset_bits
+        ret
+@_offset_bit:
+        call @_offset_bits
+;#elif o7
+        push bc
+        call @_gamma
+        ld e,c
+        ld d,b
+        pop bc
+;#endif
+;#if ! t1 t2 o1 o2
+@_copy:
+        ex (sp),hl              ; HL = output, the stream position kept
+        push hl
+;#if o6
+@_subtract:
+;#endif
+        sbc hl,de
+        pop de
+        ldir                    ; byte by byte, so an offset below the count repeats
+        pop hl
+        jr @_token
+;#endif
+;; ---------------------------------------------------------------- gamma codes and bit fields
+;#if t1 t2 o1 o2 o4 o5 o6
+;#elif t3 t4 o1 o2 o5 o6
+;#else
+;; In at @_gamma_d: D = minus the extra value bits. Out: BC = the value, carry clear, D = 0.
+@_gamma:
+;#if t5
+;#if o7
+        ld d,0                  ; no extra value bits
+;#endif
+@_gamma_d:
+        ld bc,0
+;#else
+        ld bc,0
+        ld d,b                  ; no extra value bits
+;#endif
+@_gamma_zero:
+        dec d
+;#if o1 o2
+        call @_bit
+;#else
+        add a,a                 ; the reader inlined in the loops, where offsets need speed
+        call z,@_reload
+;#endif
+        jr nc,@_gamma_zero
+;#if t3 t4 t5
+        bit 4,d                 ; clear at 16 value bits: the overlong code of the end mark
+        jr z,@_end
+;#endif
+;#endif
+;#if t1 t2 o1 o2 o5 o6
+;#elif t3 t4 o1 o2 o5 o6
+;#else
+@_value:
+        rl c                    ; a gamma's leading 1 from carry, then each value bit
+        rl b
+@_bits:
+        inc d                   ; from D = minus bits - 1; at @_value one shift more
+        ret z
+;#if o1 o2
+        call @_bit
+;#else
+        add a,a
+        call z,@_reload
+;#endif
+;#if o4
+        jp @_value              ; jp: two T-states less than jr on every offset bit
+;#else
+        jr @_value
+;#endif
+;#endif
+;#if t3 t4 o1 o2 o5 o6
+@_end:
+        pop de                  ; the output position
+        ret
+;#elif t3 t4 t5
+@_end:
+        pop de                  ; the gamma's return address
+        pop de                  ; the output position
+        ret
+;#endif
+;#if ! t1 t2 o1 o2
+;#if ! t1 t2 t3 t4 o4 o5 o6 o7
+@_bit:
+        add a,a                 ; the next bit into carry
+        ret nz
+;#endif
+@_reload:
+        ld a,(hl)               ; when the marker has left: carry is set
+        inc hl
+        rla                     ; the first bit into carry, the marker below the rest
+        ret
+;#endif
