@@ -46,14 +46,14 @@
 ;#endif
 ;#elif o4 o7
 ; eight bytes of stack besides its return address.
-;#elif t1 t2 o5
-; four bytes of stack besides its return address.
-;#elif t1 t2 o6
+;#elif o6 t5
 ; six bytes of stack besides its return address.
 ;#elif o6
-; eight bytes of stack besides its return address.
-;#else
 ; six bytes of stack besides its return address.
+;#elif t5
+; six bytes of stack besides its return address.
+;#else
+; four bytes of stack besides its return address.
 ;#endif
 ;; figures: measured by tests/depackers/z80_model_tests, which checks them
 ;#if t1
@@ -357,15 +357,17 @@
         jr nc,@_literal
         push de
         ld bc,2
+        ; 10: length 2; 110: length 3; 1110: longer, its gamma code with two extra value
+        ; bits; 1111: a literal run, its gamma code with three.
         call @_bit
-        jr nc,@_offset          ; 10: length 2
+        jr nc,@_offset
         inc c
         call @_bit
-        jr nc,@_offset          ; 110: length 3
-        ld d,254                ; minus two extra value bits
+        jr nc,@_offset
+        ld d,254                ; minus the extra value bits
         call @_bit
-        jr nc,@_long            ; 1110: a longer sequence
-        dec d                   ; 1111: a literal run, three extra value bits
+        jr nc,@_long
+        dec d
         call @_gamma_d
         pop de
         ldir
@@ -397,18 +399,18 @@
 ;#endif
 ;#endif
 ;#if o4
-;; offset = the class's n + 1 groups of W1 bits read as ((g0 + 1) << W1 | g1) + 1 ..., each +1
-;; adding the base of the next class; the last +1 comes from carry.
+        ; The class n, then n + 1 groups of {W1} bits read as ((g0 + 1) << {W1} | g1) + 1 ...:
+        ; each +1 adds the base of the next class, the last one comes from carry.
         push bc
         ld bc,0
-        ld d,253                ; two bits (D counts up from minus bits + 1)
-        call @_bits             ; BC = the class
+        ld d,253                ; minus bits - 1: two bits of class
+        call @_bits
         ld e,c
         ld c,b
         dec bc                  ; -1, made 0 by the first group's inc
 @_group:
         inc bc
-        ld d,{255-W1}
+        ld d,{255-W1}                ; {W1} bits
         call @_bits
         dec e
         jp p,@_group
@@ -417,7 +419,8 @@
         pop bc
         scf
 ;#elif o5
-        ld de,{1<<(16-W1)}      ; a marker that carry takes after the last bit: offset - 1
+        ; DE = a marker bit that carry takes after the last of the {W1} bits: offset - 1.
+        ld de,{1<<(16-W1)}
 @_offset_bit:
         add a,a                 ; the reader inlined in the loop, where it pays
         call z,@_reload
@@ -431,14 +434,16 @@
         add a,a                 ; inlined: this model has no other bit to call a reader for
         call z,@_reload
 ;#endif
-        ld de,{1<<(16-W1)}      ; a marker that carry takes after the last bit
+        ; DE = a marker bit that carry takes after the last bit: offset - 1, less 1 << {W1}
+        ; for a long one.
+        ld de,{1<<(16-W1)}
         jr c,@_offset_bit
         ld de,{1<<(16-W2)}
         call @_offset_bits
         ex (sp),hl
         push hl
         sbc hl,de
-        ld de,{1<<W1}           ; the long offsets begin after the short ones
+        ld de,{1<<W1}
         jr @_subtract
 @_offset_bits:
         add a,a                 ; the reader inlined in the loop, where it pays
@@ -506,7 +511,7 @@
         rl c                    ; a gamma's leading 1 from carry, then each value bit
         rl b
 @_bits:
-        inc d                   ; from D = minus bits - 1; at @_value one shift more
+        inc d                   ; D = minus bits - 1 (one shift more from the entry above)
         ret z
 ;#if o1 o2
         call @_bit
@@ -515,7 +520,8 @@
         call z,@_reload
 ;#endif
 ;#if o4
-        jp @_value              ; jp: two T-states less than jr on every offset bit
+        ; jp: two T-states less than jr on every offset bit
+        jp @_value
 ;#else
         jr @_value
 ;#endif

@@ -172,10 +172,12 @@ TEST_P(z80_model, assembles_to_the_same_bytes_with_pasmo_and_z80asm) {
 }
 
 TEST_P(z80_model, unpacks_edge_streams_apart_and_in_place) {
+    int deepest = 0, stated = 0;
     for (const pack_model& m : tested_models(GetParam())) {
         SCOPED_TRACE(model_name(m));
         const built b = build(m);
         ASSERT_FALSE(b.code.empty());
+        stated = b.stack_bytes;
         for (const model_stream& t : model_edge_streams(m)) {
             SCOPED_TRACE(t.name);
             ASSERT_FALSE(t.packed.empty()) << "the grammar could not lay this stream";
@@ -186,12 +188,15 @@ TEST_P(z80_model, unpacks_edge_streams_apart_and_in_place) {
             const z80_result r = run_z80(ip);
             expect_contract(b, ip, t, r);
             EXPECT_EQ(r.early_overwrites, 0);
+            deepest = std::max(deepest, r.stack_bytes);
             // One byte less and a stream byte is overwritten before it is read.
             if (t.original.empty() || t.margin < 1) continue;
             const z80_result tight = run_z80(in_place(b, t, t.margin - 1));
             EXPECT_GT(tight.early_overwrites, 0) << "margin " << t.margin;
         }
     }
+    // The headers state the deepest the stack goes over all widths, not a bound above it.
+    EXPECT_EQ(deepest, stated);
 }
 
 // Assembled elsewhere, the routine runs the same: a user's own org.
