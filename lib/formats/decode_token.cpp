@@ -29,11 +29,13 @@ decode_status decode_token(stream_cursor& cur, const pack_model& model, token& o
     out = token{};
     token_head head{};
     if (!read_head(cur, model.type, head)) return {decode_error::unknown_type, model.type, 0};
+    if (read_past_end(cur)) return {decode_error::past_end, 0, 0};
     if (head.kind == token_kind::end_mark) return {};
     out.length = head.length;
     if (head.kind == token_kind::literal_run) return {};
     uint32_t offset = 0;
     const decode_status s = read_offset(cur, model, head.length, offset);
+    if (read_past_end(cur)) return {decode_error::past_end, 0, 0};
     if (s.error != decode_error::none) return s;
     out.offset = offset;
     return {};

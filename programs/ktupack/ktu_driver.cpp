@@ -23,9 +23,13 @@
 #include "model_search.h"
 #include "output_write.h"
 #include "same_file.h"
+#include "stdout_check.h"
 #include "token_walk.h"
 
 namespace {
+
+// Before the system's reasons, which the shared reading and writing print with perror.
+constexpr const char* ktu_prefix = "KtuPack: ";
 
 constexpr int32_t max_input = 65536;
 constexpr int32_t max_stream = 2 * max_input + 64;
@@ -190,13 +194,38 @@ bool write_named(const std::string& name, const uint8_t* data, size_t size) {
     const write_result w = write_output_file(name, data, size);
     if (w.failure == write_failure::none) return true;
     errno = w.err;
-    report_errno(name);
+    report_errno(name, ktu_prefix);
     return false;
+}
+
+// Whether the output, and with -r its routine, may be written; false after the message.
+bool outputs_free(const ktu_file_job& job, const std::string& out) {
+    if (!free_to_write(job, out)) return false;
+    return job.cpu == ktu_cpu::none || free_to_write(job, routine_name(out, job.cpu));
+}
+
+// Under -b the model, and so the tagged name, is known only after the search, which is the
+// long part of the work: an existing output of the file under any model of the search set
+// (or its routine, with -r) refuses it before (the same input finds the same model). A name
+// given with -o is checked whole but for the model it reads back, which waits for the search.
+// False after the message.
+bool search_output_free(const ktu_file_job& job) {
+    if (!job.output.empty()) {
+        if (names_same_file(job.name, job.output)) {
+            print_ktu_error(job.output + ": the output would replace the input");
+            return false;
+        }
+        return outputs_free(job, job.output);
+    }
+    if (job.force) return true;
+    for (int i = 0; i < search_model_count; ++i)
+        if (!outputs_free(job, tagged_name(job.name, search_model(i)))) return false;
+    return true;
 }
 
 // Reads the job's file into in_buf; its size, or 0 after the message.
 int32_t read_input(const ktu_file_job& job) {
-    const file_read in = read_whole_file(job.name, in_buf, sizeof in_buf);
+    const file_read in = read_whole_file(job.name, in_buf, sizeof in_buf, ktu_prefix);
     if (!in.ok) return 0;
     if (in.size == 0) {
         print_ktu_error(job.name + ": empty, nothing to pack");
@@ -218,12 +247,23 @@ int pack_file(const ktu_file_job& job, const pack_model* chosen, const ktu_progr
         print_ktu_error(job.name + ": no " + cpu_label(job.cpu) + " routine for " + model_tag(given));
         return ktu_failed;
     }
+    // Every check of the outputs that needs no packing comes first.
+    const bool search = job.search && !chosen;
+    std::string out, routine_file;
+    if (!search) {
+        out = output_for(job, given);
+        if (out.empty()) return ktu_failed;
+        if (job.cpu != ktu_cpu::none && (routine_file = routine_for(job, out)).empty())
+            return ktu_failed;
+    } else if (!search_output_free(job)) {
+        return ktu_failed;
+    }
+
     const unsigned start = now_ms();
     file_matches fm;
     prepare_file(in_buf, n, fm);
     parse_space space;
     size_parse_space(fm.size, space);
-    const bool search = job.search && !chosen;
     if (search || job.verbose) {
         progress.show();
         search_models(fm, search_threads(), found);
@@ -244,16 +284,16 @@ int pack_file(const ktu_file_job& job, const pack_model* chosen, const ktu_progr
     if (const int s = pack_checked(fm, model, space, job.name, p); s != ktu_ok) return s;
     const unsigned elapsed = now_ms() - start;
 
-    const std::string out = output_for(job, model);
-    if (out.empty()) return ktu_failed;
-    std::string routine_file, routine_text;
-    if (job.cpu != ktu_cpu::none) {
-        routine_file = routine_for(job, out);
-        if (routine_file.empty()) return ktu_failed;
-        if (!routine_source(job.cpu, model, routine_text)) {
-            print_ktu_error(out + ": internal error: no routine text for " + model_tag(model));
-            return ktu_internal_error;
-        }
+    if (search) {
+        out = output_for(job, model);
+        if (out.empty()) return ktu_failed;
+        if (job.cpu != ktu_cpu::none && (routine_file = routine_for(job, out)).empty())
+            return ktu_failed;
+    }
+    std::string routine_text;
+    if (job.cpu != ktu_cpu::none && !routine_source(job.cpu, model, routine_text)) {
+        print_ktu_error(out + ": internal error: no routine text for " + model_tag(model));
+        return ktu_internal_error;
     }
     if (!write_named(out, stream_buf, static_cast<size_t>(p.outcome.size))) return ktu_failed;
     if (!routine_file.empty() &&
@@ -280,8 +320,8 @@ int choose_group_model(const ktu_run& run, size_t first, size_t end, bool* usabl
     bool any = false;
     for (size_t f = first; f < end; ++f) {
         const int32_t n = read_input(run.files[f]);
-        usable[f - first] = n > 0;
-        if (n == 0) {
+        usable[f - first] = n > 0 && search_output_free(run.files[f]);
+        if (!usable[f - first]) {
             status = ktu_failed;
             continue;
         }
@@ -335,4 +375,24 @@ int run_ktu_files(const ktu_run& run) {
         f += count;
     }
     return status;
+}
+
+int run_ktupack(int argc, char** argv) {
+    ktu_run run;
+    const ktu_args args = read_ktu_args(argc, argv, run);
+    int status = ktu_ok;
+    switch (args.outcome) {
+    case ktu_args_outcome::usage_ok: print_ktu_usage(); break;
+    case ktu_args_outcome::usage_fail:
+        print_ktu_usage();
+        status = ktu_failed;
+        break;
+    case ktu_args_outcome::version: print_ktu_version(); break;
+    case ktu_args_outcome::refused:
+        print_ktu_error(args.message);
+        status = ktu_failed;
+        break;
+    case ktu_args_outcome::run: status = run_ktu_files(run); break;
+    }
+    return finish_stdout(status);
 }

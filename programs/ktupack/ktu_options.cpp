@@ -84,9 +84,14 @@ ktu_args read_ktu_args(int argc, char** argv, ktu_run& run) {
     ktu_file_job next; // the settings the next file gets
     int groups = 0;
     bool named_output = false;
+    bool options_ended = false; // after "--" every argument is a file, "-x.bin" included
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (arg.size() < 2 || arg[0] != '-') {
+        if (!options_ended && arg == "--") {
+            options_ended = true;
+            continue;
+        }
+        if (options_ended || arg.size() < 2 || arg[0] != '-') {
             next.name = arg;
             run.files.push_back(next);
             next.output.clear();
