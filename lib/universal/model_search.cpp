@@ -42,11 +42,3 @@ void search_models(const file_matches& fm, int threads, search_result& result) {
     for (int i = 1; i < search_model_count; ++i)
         if (result.size[i] < result.size[result.best]) result.best = i;
 }
-
-int least_of_type(const search_result& result, int type) {
-    if (find_type(type) == nullptr) return -1;
-    int best = -1;
-    for (int i = type - 1; i < search_model_count; i += compression_type_count)
-        if (best < 0 || result.size[i] < result.size[best]) best = i;
-    return best;
-}

@@ -16,6 +16,3 @@ struct search_result {
 // Runs every model of the set on threads workers (at least 1), each with its own parse tables.
 void search_models(const file_matches& fm, int threads, search_result& result);
 
-// The index of the first model of the least size among those of one type; -1 for a type
-// the table does not have.
-int least_of_type(const search_result& result, int type);

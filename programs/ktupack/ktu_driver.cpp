@@ -4,6 +4,11 @@
 #include "ktu_driver.h"
 
 #include <sys/stat.h>
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <cerrno>
@@ -13,6 +18,7 @@
 #include "clock_ms.h"
 #include "file_read.h"
 #include "ktu_names.h"
+#include "ktu_routine.h"
 #include "ktu_texts.h"
 #include "model_search.h"
 #include "output_write.h"
@@ -50,6 +56,31 @@ bool exists(const std::string& name) {
 #endif
 }
 
+// The progress line of a search over several files; shown only on a terminal.
+struct ktu_progress {
+    bool on = false;
+    int file = 1;
+    int files = 0;
+    int models = 0;
+    void show() const {
+        if (on) print_ktu_progress(file, files, models);
+    }
+    void clear() const {
+        if (on) clear_ktu_progress();
+    }
+};
+
+// Files one -B group can hold; enough for any command line.
+constexpr size_t max_files = 4096;
+
+bool stderr_is_terminal() {
+#ifdef _WIN32
+    return _isatty(_fileno(stderr)) != 0;
+#else
+    return isatty(STDERR_FILENO) != 0;
+#endif
+}
+
 struct packed_file {
     pack_model model;
     pack_outcome outcome;
@@ -75,17 +106,56 @@ int pack_checked(const file_matches& fm, const pack_model& model, parse_space& s
     return ktu_ok;
 }
 
-// The -v lines: the least model of each type, packed for its margin.
-int print_type_bests(const file_matches& fm, parse_space& space, const std::string& name) {
+// The model of least total (stream plus the CPU's routine; the stream alone without -r) among
+// the set's models of the given type (0: any) whose sizes are in size; ties go to the smaller
+// stream, then to the set's order. -1 when the CPU has a routine for none of them.
+int least_total(const int64_t* size, ktu_cpu cpu, int type) {
+    int best = -1;
+    int64_t best_total = 0;
+    for (int i = 0; i < search_model_count; ++i) {
+        const pack_model m = search_model(i);
+        if (type != 0 && m.type != type) continue;
+        const int routine = routine_bytes(cpu, m);
+        if (routine < 0) continue;
+        const int64_t total = size[i] + routine;
+        if (best < 0 || total < best_total || (total == best_total && size[i] < size[best])) {
+            best = i;
+            best_total = total;
+        }
+    }
+    return best;
+}
+
+int64_t sizes[search_model_count];
+
+void take_sizes(const search_result& r) {
+    for (int i = 0; i < search_model_count; ++i) sizes[i] = r.size[i];
+}
+
+// The -v lines: the least model of each type by stream (or by total with -r), packed for its
+// margin.
+int print_type_bests(const file_matches& fm, parse_space& space, const ktu_file_job& job) {
+    take_sizes(found);
     for (const compression_type_row& row : compression_types) {
-        const int best = least_of_type(found, row.type);
+        const int best = least_total(sizes, job.cpu, row.type);
+        if (best < 0) continue;
         packed_file p;
-        if (const int s = pack_checked(fm, search_model(best), space, name, p); s != ktu_ok)
+        if (const int s = pack_checked(fm, search_model(best), space, job.name, p); s != ktu_ok)
             return s;
         print_ktu_type_best(p.model, static_cast<uint32_t>(p.outcome.size),
-                            static_cast<uint32_t>(p.outcome.margin));
+                            static_cast<uint32_t>(p.outcome.margin),
+                            job.cpu == ktu_cpu::none ? -1 : routine_bytes(job.cpu, p.model));
     }
     return ktu_ok;
+}
+
+// Whether a name may be written: it exists only with -f.
+bool free_to_write(const ktu_file_job& job, const std::string& out) {
+    if (!job.force && exists(out)) {
+        print_ktu_error(out + ": exists (-f replaces it)");
+        return false;
+    }
+    return true;
 }
 
 // The output name, checked: not the input, read back as the model, not replacing a file
@@ -103,96 +173,207 @@ std::string output_for(const ktu_file_job& job, const pack_model& model) {
         print_ktu_error(out + ": the output would replace the input");
         return "";
     }
-    if (!job.force && exists(out)) {
-        print_ktu_error(out + ": exists (-f replaces it)");
+    return free_to_write(job, out) ? out : "";
+}
+
+// The routine's name beside the output, checked likewise; empty after the message.
+std::string routine_for(const ktu_file_job& job, const std::string& out) {
+    const std::string name = routine_name(out, job.cpu);
+    if (names_same_file(job.name, name)) {
+        print_ktu_error(name + ": the routine would replace the input");
         return "";
     }
-    return out;
+    if (name == out) {
+        print_ktu_error(name + ": the routine would replace the packed file");
+        return "";
+    }
+    return free_to_write(job, name) ? name : "";
+}
+
+bool write_named(const std::string& name, const uint8_t* data, size_t size) {
+    const write_result w = write_output_file(name, data, size);
+    if (w.failure == write_failure::none) return true;
+    errno = w.err;
+    report_errno(name, ktu_prefix);
+    return false;
+}
+
+// Whether the output, and with -r its routine, may be written; false after the message.
+bool outputs_free(const ktu_file_job& job, const std::string& out) {
+    if (!free_to_write(job, out)) return false;
+    return job.cpu == ktu_cpu::none || free_to_write(job, routine_name(out, job.cpu));
 }
 
 // Under -b the model, and so the tagged name, is known only after the search, which is the
 // long part of the work: an existing output of the file under any model of the search set
-// refuses it before (the same input finds the same model). A name given with -o is checked
-// whole but for the model it reads back, which waits for the search. False after the message.
+// (or its routine, with -r) refuses it before (the same input finds the same model). A name
+// given with -o is checked whole but for the model it reads back, which waits for the search.
+// False after the message.
 bool search_output_free(const ktu_file_job& job) {
     if (!job.output.empty()) {
         if (names_same_file(job.name, job.output)) {
             print_ktu_error(job.output + ": the output would replace the input");
             return false;
         }
-        if (!job.force && exists(job.output)) {
-            print_ktu_error(job.output + ": exists (-f replaces it)");
-            return false;
-        }
-        return true;
+        return outputs_free(job, job.output);
     }
     if (job.force) return true;
-    for (int i = 0; i < search_model_count; ++i) {
-        const std::string out = tagged_name(job.name, search_model(i));
-        if (exists(out)) {
-            print_ktu_error(out + ": exists (-f replaces it)");
-            return false;
-        }
-    }
+    for (int i = 0; i < search_model_count; ++i)
+        if (!outputs_free(job, tagged_name(job.name, search_model(i)))) return false;
     return true;
 }
 
-int pack_file(const ktu_file_job& job) {
+// Reads the job's file into in_buf; its size, or 0 after the message.
+int32_t read_input(const ktu_file_job& job) {
     const file_read in = read_whole_file(job.name, in_buf, sizeof in_buf, ktu_prefix);
-    if (!in.ok) return ktu_failed;
+    if (!in.ok) return 0;
     if (in.size == 0) {
         print_ktu_error(job.name + ": empty, nothing to pack");
-        return ktu_failed;
+        return 0;
     }
     if (in.size > static_cast<size_t>(max_input)) {
         print_ktu_error(job.name + ": longer than 65536 bytes");
+        return 0;
+    }
+    return static_cast<int32_t>(in.size);
+}
+
+// Packs one file: under the group's model when chosen is given, else by the job's own -t or -b.
+int pack_file(const ktu_file_job& job, const pack_model* chosen, const ktu_progress& progress) {
+    const int32_t n = read_input(job);
+    if (n == 0) return ktu_failed;
+    const pack_model given = chosen ? *chosen : job.model;
+    if (job.cpu != ktu_cpu::none && (chosen || !job.search) && routine_bytes(job.cpu, given) < 0) {
+        print_ktu_error(job.name + ": no " + cpu_label(job.cpu) + " routine for " + model_tag(given));
         return ktu_failed;
     }
-    // Every check of the output that needs no packing comes first.
-    std::string out;
-    if (!job.search) {
-        out = output_for(job, job.model);
+    // Every check of the outputs that needs no packing comes first.
+    const bool search = job.search && !chosen;
+    std::string out, routine_file;
+    if (!search) {
+        out = output_for(job, given);
         if (out.empty()) return ktu_failed;
+        if (job.cpu != ktu_cpu::none && (routine_file = routine_for(job, out)).empty())
+            return ktu_failed;
     } else if (!search_output_free(job)) {
         return ktu_failed;
     }
 
     const unsigned start = now_ms();
     file_matches fm;
-    prepare_file(in_buf, static_cast<int32_t>(in.size), fm);
+    prepare_file(in_buf, n, fm);
     parse_space space;
     size_parse_space(fm.size, space);
-    if (job.search || job.verbose) search_models(fm, search_threads(), found);
+    if (search || job.verbose) {
+        progress.show();
+        search_models(fm, search_threads(), found);
+        progress.clear();
+    }
+    pack_model model = given;
+    if (search) {
+        take_sizes(found);
+        const int best = least_total(sizes, job.cpu, 0);
+        if (best < 0) {
+            print_ktu_error(job.name + ": no model of the search set has a " + cpu_label(job.cpu) +
+                            " routine");
+            return ktu_failed;
+        }
+        model = search_model(best);
+    }
     packed_file p;
-    const pack_model model = job.search ? search_model(found.best) : job.model;
     if (const int s = pack_checked(fm, model, space, job.name, p); s != ktu_ok) return s;
     const unsigned elapsed = now_ms() - start;
 
-    if (job.search) {
+    if (search) {
         out = output_for(job, model);
         if (out.empty()) return ktu_failed;
+        if (job.cpu != ktu_cpu::none && (routine_file = routine_for(job, out)).empty())
+            return ktu_failed;
     }
-    const write_result w = write_output_file(out, stream_buf, static_cast<size_t>(p.outcome.size));
-    if (w.failure != write_failure::none) {
-        errno = w.err;
-        report_errno(out, ktu_prefix);
+    std::string routine_text;
+    if (job.cpu != ktu_cpu::none && !routine_source(job.cpu, model, routine_text)) {
+        print_ktu_error(out + ": internal error: no routine text for " + model_tag(model));
+        return ktu_internal_error;
+    }
+    if (!write_named(out, stream_buf, static_cast<size_t>(p.outcome.size))) return ktu_failed;
+    if (!routine_file.empty() &&
+        !write_named(routine_file, reinterpret_cast<const uint8_t*>(routine_text.data()),
+                     routine_text.size()))
         return ktu_failed;
-    }
     if (!job.quiet) {
-        print_ktu_report({job.name.c_str(), out.c_str(), model, static_cast<uint32_t>(in.size),
+        print_ktu_report({job.name.c_str(), out.c_str(), model, static_cast<uint32_t>(n),
                           static_cast<uint32_t>(p.outcome.size),
-                          static_cast<uint32_t>(p.outcome.margin), elapsed});
-        if (job.verbose) return print_type_bests(fm, space, job.name);
+                          static_cast<uint32_t>(p.outcome.margin), elapsed,
+                          job.cpu == ktu_cpu::none ? -1 : routine_bytes(job.cpu, model)});
+        if (job.verbose) return print_type_bests(fm, space, job);
     }
     return ktu_ok;
+}
+
+// The -B group's model: every file searched, the sizes summed, the routine counted once.
+// Files that cannot be read get their message and status here and are left out of the group.
+int choose_group_model(const ktu_run& run, size_t first, size_t end, bool* usable,
+                       ktu_progress& progress, pack_model& model) {
+    int status = ktu_ok;
+    static int64_t total[search_model_count];
+    std::fill(total, total + search_model_count, 0);
+    bool any = false;
+    for (size_t f = first; f < end; ++f) {
+        const int32_t n = read_input(run.files[f]);
+        usable[f - first] = n > 0 && search_output_free(run.files[f]);
+        if (!usable[f - first]) {
+            status = ktu_failed;
+            continue;
+        }
+        file_matches fm;
+        prepare_file(in_buf, n, fm);
+        progress.show();
+        search_models(fm, search_threads(), found);
+        progress.clear();
+        ++progress.file;
+        for (int i = 0; i < search_model_count; ++i) total[i] += found.size[i];
+        any = true;
+    }
+    if (!any) return status;
+    const ktu_file_job& job = run.files[first];
+    const int best = least_total(total, job.cpu, 0);
+    if (best < 0) {
+        print_ktu_error(std::string("no model of the search set has a ") + cpu_label(job.cpu) +
+                        " routine");
+        std::fill(usable, usable + (end - first), false);
+        return ktu_failed;
+    }
+    model = search_model(best);
+    return status;
 }
 
 } // namespace
 
 int run_ktu_files(const ktu_run& run) {
     int status = ktu_ok;
+    ktu_progress progress;
     for (const ktu_file_job& job : run.files)
-        status = std::max(status, pack_file(job));
+        if (job.search && !job.quiet) ++progress.files;
+    progress.on = progress.files > 1 && stderr_is_terminal();
+    progress.models = search_model_count;
+    for (size_t f = 0; f < run.files.size();) {
+        const ktu_file_job& job = run.files[f];
+        if (job.group == 0) {
+            status = std::max(status, pack_file(job, nullptr, progress));
+            if (job.search && !job.quiet) ++progress.file;
+            ++f;
+            continue;
+        }
+        size_t end = f;
+        while (end < run.files.size() && run.files[end].group == job.group) ++end;
+        static bool usable[max_files];
+        const size_t count = std::min(end - f, max_files);
+        pack_model model;
+        status = std::max(status, choose_group_model(run, f, f + count, usable, progress, model));
+        for (size_t g = f; g < f + count; ++g)
+            if (usable[g - f]) status = std::max(status, pack_file(run.files[g], &model, progress));
+        f += count;
+    }
     return status;
 }
 

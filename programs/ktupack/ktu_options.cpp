@@ -82,6 +82,7 @@ ktu_args read_ktu_args(int argc, char** argv, ktu_run& run) {
         return a;
     }
     ktu_file_job next; // the settings the next file gets
+    int groups = 0;
     bool named_output = false;
     bool options_ended = false; // after "--" every argument is a file, "-x.bin" included
     for (int i = 1; i < argc; ++i) {
@@ -107,6 +108,14 @@ ktu_args read_ktu_args(int argc, char** argv, ktu_run& run) {
         a.outcome = ktu_args_outcome::refused;
         if (arg == "-b") {
             next.search = true;
+            next.group = 0;
+        } else if (arg == "-B") {
+            next.search = true;
+            next.group = ++groups;
+        } else if (arg == "-rz80") {
+            next.cpu = ktu_cpu::z80;
+        } else if (arg == "-r6502") {
+            next.cpu = ktu_cpu::m6502;
         } else if (arg == "-v") {
             next.verbose = true;
         } else if (arg == "-q") {
@@ -124,6 +133,7 @@ ktu_args read_ktu_args(int argc, char** argv, ktu_run& run) {
             a.message = read_model_tag(arg.substr(2), next.model);
             if (!a.message.empty()) return a;
             next.search = false;
+            next.group = 0;
         } else {
             a.message = std::string("unknown option ").append(arg);
             return a;

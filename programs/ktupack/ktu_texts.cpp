@@ -51,15 +51,31 @@ void print_ktu_error(const std::string& message) {
 }
 
 void print_ktu_report(const ktu_report& r) {
-    printf("%s => %s  Model: %-10s Packed: %5u => %-5u  Margin: ", r.input, r.output,
+    printf("%s => %s  Model: %-10s Packed: %5u => %-5u  ", r.input, r.output,
            model_tag(r.model).c_str(), r.in_size, r.packed);
+    if (r.routine >= 0)
+        printf("Routine: %-3d  Total: %-5u  ", r.routine, r.packed + static_cast<uint32_t>(r.routine));
+    fputs("Margin: ", stdout);
     if (r.ms > 0)
         printf("%-3u  Time: %u.%03u seconds\n", r.margin, r.ms / 1000, r.ms % 1000);
     else
         printf("%u\n", r.margin);
 }
 
-void print_ktu_type_best(const pack_model& model, uint32_t packed, uint32_t margin) {
-    printf("  %s best: %-10s Packed: %5u  Margin: %u\n", type_name(model.type),
-           model_tag(model).c_str(), packed, margin);
+void print_ktu_type_best(const pack_model& model, uint32_t packed, uint32_t margin, int routine) {
+    printf("  %s best: %-10s Packed: %5u  ", type_name(model.type), model_tag(model).c_str(),
+           packed);
+    if (routine >= 0)
+        printf("Routine: %-3d  Total: %-5u  ", routine, packed + static_cast<uint32_t>(routine));
+    printf("Margin: %u\n", margin);
+}
+
+void print_ktu_progress(int file, int files, int models) {
+    fprintf(stderr, "\rKtuPack: file %d of %d, %d models ", file, files, models);
+    fflush(stderr);
+}
+
+void clear_ktu_progress() {
+    fprintf(stderr, "\r%40s\r", "");
+    fflush(stderr);
 }

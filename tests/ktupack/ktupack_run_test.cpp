@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -20,6 +21,9 @@
 #include <vector>
 
 #include "ktu_driver.h"
+#include "ktu_options.h"
+#include "routine_size.h"
+#include "routine_text.h"
 
 namespace fs = std::filesystem;
 
@@ -281,3 +285,190 @@ TEST(KtuPackRun, ARefusedSearchDoesNotRun) {
 }
 
 } // namespace
+
+namespace {
+
+// The routine's report fields as KtuPack prints them, from the stream it wrote and the size
+// table.
+std::string routine_fields(int routine, size_t packed) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "Routine: %-3d  Total: %-5zu", routine, packed + routine);
+    return buf;
+}
+
+std::string routine_of(target_cpu cpu, const pack_model& m) {
+    std::string text, error;
+    EXPECT_TRUE(specialise_routine(routine_template(cpu), {m.type, m.coding, m.offset1, m.offset2},
+                                   text, error))
+        << error;
+    return text;
+}
+
+// Text with some repetition, so that models differ in their streams.
+std::string sample_text(int n, unsigned seed) {
+    static const char* const words[] = {"level ", "sprite ", "tile ", "map ", "door ", "key "};
+    std::mt19937 rng(seed);
+    std::string s;
+    while (static_cast<int>(s.size()) < n) s += words[rng() % 6];
+    s.resize(static_cast<size_t>(n));
+    return s;
+}
+
+} // namespace
+
+TEST(KtuPackRun, RoutinesAreWrittenBesideTheStream) {
+    struct routine_case {
+        const char* what;
+        std::vector<std::string> args;
+        std::map<std::string, std::string> files;
+        std::string err;
+        int status;
+        std::string stream, routine; // the names made; empty: none
+        target_cpu cpu;
+        pack_model model;
+    };
+    const std::string old = "an older file";
+    const pack_model t35o4{3, 5, 4, 0};
+    const routine_case cases[] = {
+        {"Z80: the extension replaced", {"-rz80", "-t35o4", "game.bin"}, {{"game.bin", abab}},
+         "", 0, "game-t35o4.bin", "game-t35o4.asm", target_cpu::z80, t35o4},
+        {"6502: appended to a name without extension", {"-r6502", "-t35o4", "screen"},
+         {{"screen", abab}}, "", 0, "screen-t35o4", "screen-t35o4.s", target_cpu::m6502, t35o4},
+        {"an existing routine refuses the file before anything is written",
+         {"-rz80", "-t35o4", "game.bin"}, {{"game.bin", abab}, {"game-t35o4.asm", old}},
+         "KtuPack: game-t35o4.asm: exists (-f replaces it)\n", 1, "", "", target_cpu::z80, t35o4},
+        {"-f replaces it", {"-f", "-rz80", "-t35o4", "game.bin"},
+         {{"game.bin", abab}, {"game-t35o4.asm", old}}, "", 0, "game-t35o4.bin",
+         "game-t35o4.asm", target_cpu::z80, t35o4},
+        {"-b: an existing routine of any model of the set", {"-r6502", "game.bin"},
+         {{"game.bin", abab}, {"game-t27.s", old}}, "KtuPack: game-t27.s: exists (-f replaces it)\n",
+         1, "", "", target_cpu::m6502, t35o4},
+        {"the routine may not replace the stream", {"-rz80", "-t35o4", "-o", "level.asm", "game.bin"},
+         {{"game.bin", abab}}, "KtuPack: level.asm: the routine would replace the packed file\n", 1, "",
+         "", target_cpu::z80, t35o4},
+        {"nor the input", {"-rz80", "-t35o4", "-o", "game.bin", "game.asm"}, {{"game.asm", abab}},
+         "KtuPack: game.asm: the routine would replace the input\n", 1, "", "", target_cpu::z80,
+         t35o4},
+        {"widths outside the search set have no routine", {"-rz80", "-t35o20", "game.bin"},
+         {{"game.bin", abab}}, "KtuPack: game.bin: no Z80 routine for -t35o20\n", 1, "", "",
+         target_cpu::z80, t35o4},
+    };
+    for (const routine_case& c : cases) {
+        scratch d;
+        for (const auto& [name, bytes] : c.files) put(d.path / name, bytes);
+        const run_result r = run_in(d, c.args);
+        EXPECT_EQ(r.err, c.err) << c.what;
+        EXPECT_EQ(r.status, c.status) << c.what;
+        std::map<std::string, std::string> after = d.files();
+        if (!c.stream.empty()) {
+            ASSERT_TRUE(after.count(c.stream) && after.count(c.routine)) << c.what;
+            const int size = routine_size(c.cpu, {c.model.type, c.model.coding, c.model.offset1,
+                                                  c.model.offset2});
+            ASSERT_GT(size, 0) << c.what;
+            EXPECT_EQ(after[c.routine], routine_of(c.cpu, c.model)) << c.what;
+            EXPECT_NE(r.out.find(routine_fields(size, after[c.stream].size())), std::string::npos)
+                << c.what << ": " << r.out;
+            after.erase(c.stream);
+            after.erase(c.routine);
+        }
+        std::map<std::string, std::string> before = c.files;
+        if (c.status == 0) before.erase(c.routine);
+        EXPECT_EQ(after, before) << c.what << ": files left";
+    }
+}
+
+namespace {
+
+// The model a report line names, and its Packed and Total figures.
+struct reported {
+    std::string model;
+    long packed = -1, total = -1;
+};
+
+std::vector<reported> report_lines(const std::string& out) {
+    std::vector<reported> lines;
+    static const std::regex line(
+        "Model: (-t[0-9o]+) +Packed: +[0-9]+ => ([0-9]+) +Routine: +[0-9]+ +Total: ([0-9]+)");
+    for (std::sregex_iterator i(out.begin(), out.end(), line), end; i != end; ++i)
+        lines.push_back({(*i)[1], std::stol((*i)[2]), std::stol((*i)[3])});
+    return lines;
+}
+
+} // namespace
+
+// -b with a routine takes the least stream plus routine: never more than the smallest stream
+// with its own routine, and the least of every type's best total that -v lists.
+TEST(KtuPackRun, TheSearchWeighsTheRoutine) {
+    for (const char* cpu : {"-rz80", "-r6502"}) {
+        scratch d;
+        put(d.path / "level.bin", sample_text(1500, 7));
+        const run_result plain = run_in(d, {"-q", "level.bin"});
+        ASSERT_EQ(plain.status, 0);
+        std::string smallest;
+        for (const auto& [name, bytes] : d.files())
+            if (name != "level.bin") smallest = name;
+        const run_result with = run_in(d, {"-f", "-v", cpu, "level.bin"});
+        ASSERT_EQ(with.status, 0) << with.err;
+        const std::vector<reported> lines = report_lines(with.out);
+        ASSERT_EQ(lines.size(), 1u) << with.out; // the -v lines carry no "=>"
+        std::smatch m;
+        long least = -1;
+        const std::regex type_line("best: (-t[0-9o]+) +Packed: +([0-9]+) +Routine: +([0-9]+) +Total: ([0-9]+)");
+        for (std::sregex_iterator i(with.out.begin(), with.out.end(), type_line), end; i != end; ++i) {
+            const long total = std::stol((*i)[4]);
+            EXPECT_EQ(total, std::stol((*i)[2]) + std::stol((*i)[3]));
+            if (least < 0 || total < least) least = total;
+        }
+        EXPECT_EQ(lines[0].total, least) << with.out;
+        const pack_model plain_model = [&] {
+            pack_model pm;
+            const size_t dash = smallest.find("-t");
+            EXPECT_EQ(read_model_tag(smallest.substr(dash + 2, smallest.size() - dash - 6), pm), "");
+            return pm;
+        }();
+        const target_cpu t = cpu == std::string("-rz80") ? target_cpu::z80 : target_cpu::m6502;
+        const long plain_total =
+            static_cast<long>(d.files()[smallest].size()) +
+            routine_size(t, {plain_model.type, plain_model.coding, plain_model.offset1,
+                             plain_model.offset2});
+        EXPECT_LE(lines[0].total, plain_total) << cpu;
+        EXPECT_GE(lines[0].packed, static_cast<long>(d.files()[smallest].size())) << cpu;
+    }
+}
+
+// -B: one model for every file after it, of the least total over them: no model that a file
+// alone would choose does better over the group.
+TEST(KtuPackRun, OneModelForAGroupOfFiles) {
+    scratch d;
+    const std::vector<std::string> names = {"a.bin", "b.bin", "c.bin"};
+    for (size_t i = 0; i < names.size(); ++i)
+        put(d.path / names[i], sample_text(800 + 300 * static_cast<int>(i), 11 + unsigned(i)));
+    std::vector<std::string> args = {"-rz80", "-B"};
+    args.insert(args.end(), names.begin(), names.end());
+    const run_result group = run_in(d, args);
+    ASSERT_EQ(group.status, 0) << group.err;
+    const std::vector<reported> lines = report_lines(group.out);
+    ASSERT_EQ(lines.size(), names.size()) << group.out;
+    const long routine = lines[0].total - lines[0].packed; // counted once for the group
+    long group_total = routine;
+    for (const reported& l : lines) {
+        EXPECT_EQ(l.model, lines[0].model);
+        group_total += l.packed;
+    }
+    for (const std::string& name : names) {
+        scratch alone;
+        put(alone.path / name, d.files()[name]);
+        const std::vector<reported> own = report_lines(run_in(alone, {"-rz80", name}).out);
+        ASSERT_EQ(own.size(), 1u);
+        scratch all;
+        for (const std::string& n : names) put(all.path / n, d.files()[n]);
+        std::vector<std::string> with_model = {"-rz80", "-t" + own[0].model.substr(2)};
+        with_model.insert(with_model.end(), names.begin(), names.end());
+        const std::vector<reported> under = report_lines(run_in(all, with_model).out);
+        ASSERT_EQ(under.size(), names.size());
+        long total = under[0].total - under[0].packed;
+        for (const reported& u : under) total += u.packed;
+        EXPECT_LE(group_total, total)
+            << own[0].model << " over the group";
+    }
+}
