@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "ktupack_written.h"
 #include "m6502_runner.h"
 #include "m6502_streams.h"
 #include "published_figures.h"
@@ -88,7 +89,7 @@ m6502_routine write_routine(const fs::path& dir, const pack_model& m, std::strin
     text.clear();
     EXPECT_TRUE(specialise_routine(routine_template(target_cpu::m6502), desc_of(m), text, error))
         << error;
-    const fs::path p = dir / ("depack_" + model_tag(m) + ".s");
+    const fs::path p = dir / ("depack_" + m6502_tag(m) + ".s");
     std::ofstream(p, std::ios::binary) << text;
     return {p.string(), routine_entry_name(desc_of(m)), stated_zero_page(text)};
 }
@@ -155,7 +156,7 @@ TEST_P(m6502_model, unpacks_edge_streams_at_each_width) {
     scratch_folder dir;
     int size0 = -1;
     for (const pack_model& m : models_of(GetParam())) {
-        SCOPED_TRACE(model_tag(m));
+        SCOPED_TRACE(m6502_tag(m));
         std::string text;
         const m6502_routine r = write_routine(dir.path, m, text);
         EXPECT_GT(r.zp_len, 0);
@@ -212,7 +213,7 @@ TEST_P(m6502_model, unpacks_the_corpus_and_states_its_figures) {
     const bool own_test = k.type == k.coding;
     EXPECT_TRUE(in_header.found && in_header.size == size &&
                 (own_test || speed_agrees(in_header.speed, speed)))
-        << "the header of " << model_tag(m) << " should state \"; Size: " << size
+        << "the header of " << m6502_tag(m) << " should state \"; Size: " << size
         << " bytes. Speed: " << speed << "\"";
     const std::string readme = read_text(KT_SOURCE_DIR "/README.md");
     const stated_figures in_readme = readme_figures(readme, key);
@@ -276,3 +277,25 @@ TEST(m6502_routines, several_models_link_into_one_program) {
 }
 
 } // namespace
+
+// The routine a user gets is the one tested: KtuPack -r6502 writes a stream and its routine,
+// which is assembled and linked as it was written, and run on the stream.
+TEST(m6502_ktupack, the_written_routine_unpacks_the_written_stream) {
+    SKIP_WITHOUT_CC65();
+    const std::vector<std::vector<std::string>> runs = {{"-r6502"}, {"-r6502", "-t44o4"},
+                                                        {"-r6502", "-t56o5o11"}, {"-r6502", "-t11"}};
+    const std::vector<test_stream>& files = corpus();
+    ASSERT_FALSE(files.empty());
+    int n = 0;
+    for (const std::vector<std::string>& options : runs) {
+        const test_stream& f = files[size_t(n++ * 5) % files.size()];
+        SCOPED_TRACE(f.name + " " + options.back());
+        scratch_folder dir;
+        ktupack_written w;
+        ASSERT_TRUE(run_ktupack_in(dir.path, "data.bin", f.original, options, w)) << w.messages;
+        const m6502_routine r{w.routine_path.string(), w.entry, stated_zero_page(w.routine)};
+        EXPECT_GT(r.zp_len, 0);
+        const test_stream t{f.name, f.original, w.stream};
+        EXPECT_EQ(check(r, t, apart(t)), driver_ok);
+    }
+}

@@ -13,7 +13,7 @@
 #include "token_walk.h"
 #include "universal_pack.h"
 
-std::string model_tag(const pack_model& m) {
+std::string m6502_tag(const pack_model& m) {
     char tag[24];
     if (m.coding == 6)
         std::snprintf(tag, sizeof tag, "t%d6o%do%d", m.type, m.offset1, m.offset2);

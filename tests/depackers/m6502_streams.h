@@ -32,4 +32,4 @@ int m6502_margin(const pack_model& m, const bytes& packed);
 // The offsets that decide a coding: each class's first and last, the largest one below cap.
 std::vector<uint32_t> m6502_border_offsets(const pack_model& m, uint32_t cap);
 
-std::string model_tag(const pack_model& m);
+std::string m6502_tag(const pack_model& m);

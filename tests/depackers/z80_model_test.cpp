@@ -5,8 +5,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
+#include "ktupack_written.h"
 #include "model_streams.h"
 #include "published_figures.h"
 #include "routine_text.h"
@@ -322,3 +324,41 @@ std::string combination_name(const testing::TestParamInfo<combination>& p) {
 INSTANTIATE_TEST_SUITE_P(z80, z80_model, testing::ValuesIn(all_combinations()), combination_name);
 
 } // namespace
+
+namespace fs = std::filesystem;
+
+// The routine a user gets is the one tested: KtuPack -rz80 writes a stream and its routine,
+// the routine is assembled as it was written, and run on the stream.
+TEST(z80_ktupack, the_written_routine_unpacks_the_written_stream) {
+    std::string why;
+    if (tools_missing(why)) GTEST_SKIP() << why;
+    const std::vector<std::vector<std::string>> runs = {{"-rz80"}, {"-rz80", "-t35o4"},
+                                                        {"-rz80", "-t56o4o12"}, {"-rz80", "-t22"}};
+    const std::vector<named_file> files = corpus_files(4000);
+    ASSERT_FALSE(files.empty());
+    int n = 0;
+    for (const std::vector<std::string>& options : runs) {
+        const named_file& f = files[size_t(n++ * 5) % files.size()];
+        SCOPED_TRACE(f.name + " " + options.back());
+        const fs::path dir = fs::temp_directory_path() / ("kt_z80_ktupack_" + std::to_string(n));
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        ktupack_written w;
+        ASSERT_TRUE(run_ktupack_in(dir, "data.bin", f.data, options, w)) << w.messages;
+        fs::remove_all(dir);
+        bytes code;
+        std::string error;
+        ASSERT_TRUE(assemble_z80(z80_assembler::pasmo, w.routine, 0, code, error)) << error;
+        EXPECT_NE(w.routine.find(w.entry + ":"), std::string::npos);
+        z80_call c;
+        c.routine = code;
+        c.stream = w.stream;
+        c.stream_at = z80_free_from;
+        c.out_at = uint16_t(z80_free_from + w.stream.size() + 16);
+        c.out_len = uint32_t(f.data.size());
+        const z80_result r = run_z80(c);
+        ASSERT_TRUE(r.returned);
+        EXPECT_TRUE(r.output == f.data);
+        EXPECT_EQ(r.stray_writes, 0);
+    }
+}
