@@ -2,7 +2,9 @@
 # Packs the corpus with KtbPack, KtaPack and lz4 -12 in one run and prints a table per file and
 # in total: sizes, median times over REPS runs of each program, size and time ratios to lz4,
 # peak memory. Then times the packing phases in-process with the fast walk against the plain
-# walk (processor time, median of REPS) and checks that both write the same bytes.
+# walk (processor time, median of REPS) and checks that both write the same bytes; last the
+# hard family of the walk (make_synthetic --family), each file against the plain walk and
+# against the fast walk's median over the corpus files of 32 KiB and more, in the same run.
 # Usage: bench/run.sh [REPS]      (from anywhere; builds into build-bench/ at the top)
 set -eu
 reps=${1:-5}
@@ -16,6 +18,8 @@ cmake --build "$build" -j2 --target KtbPack KtaPack kt_pack_timer kt_make_synthe
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 sh "$top/tools/corpus/make_corpus.sh" "$work/corpus" "$build/tools/corpus/kt_make_synthetic"
+mkdir -p "$work/family"
+"$build/tools/corpus/kt_make_synthetic" --family "$work/family"
 
 . "$top/bench/timing.sh"
 
@@ -56,4 +60,4 @@ END {
 echo "times: median of $reps runs of the whole program (wall clock, ms); memory: peak resident KiB"
 echo
 echo "packing phases in-process, processor time in microseconds, median of $reps:"
-"$build/bench/kt_pack_timer" "$reps" "$work"/corpus/*
+"$build/bench/kt_pack_timer" "$reps" "$work"/corpus/* -- "$work"/family/*

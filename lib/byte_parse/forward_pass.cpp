@@ -6,12 +6,24 @@
 #include <bit>
 #include <climits>
 
+#include "candidate_jump.h"
 #include "forward_pass.h"
 #include "pair_lists.h"
 #include "parse_steps.h"
 #include "variant.h"
 
 namespace {
+
+// Entries of the rarest pair's list a jump checks at most, and candidates the usual walk
+// examines before the first try (the tries then come at doubling distances).
+constexpr int jump_budget = 256;
+// The short window of KTA leaves too little to pass over.
+template <class V>
+constexpr bool jumps = V::max_offset >= 4096;
+constexpr int jump_first = 48;
+// Bytes compared per candidate passed over that the jumps may cost in all (a byte compared
+// takes about a sixteenth of a candidate's visit).
+constexpr int64_t jump_cost_limit = 16;
 
 // The walk at one position: the range of candidates still to examine, the best so far and
 // what decides which candidates need the full visit.
@@ -45,6 +57,14 @@ struct walk_state {
     uint32_t full_from = 0;
     uint32_t full_far = 0;
     uint64_t short_memos[16] = {};
+    // Offsets the walk at p - 1 examined without writing a memo (lo > hi: none).
+    int prev_jump_lo = 1;
+    int prev_jump_hi = 0;
+    // A candidate was passed over (above skip_above); the offsets it leaves out are unknown.
+    bool had_skip = false;
+    // The offsets examined here without a memo.
+    int jump_lo = 1;
+    int jump_hi = 0;
 };
 
 void set_span(walk_state& w) { w.span = std::max(w.skip_above, w.bound - 1) - w.bound + 1; }
@@ -198,6 +218,11 @@ void set_full_limits(walk_state& w) {
     w.full_far = far;
 }
 
+// Once p is parsed: where its stretch's period ends one period on, way C may apply.
+void note_period_end(pack_tables& t, int p) {
+    if (const int q = t.stretch[p].period; q != 0 && p + q < max_input) t.period_end[p + q] = 1;
+}
+
 // The walk's state at p before its first candidate.
 template <class V>
 void start_walk_at(walk_state& w, const pack_tables& t, const uint8_t* b, int p, int n) {
@@ -214,6 +239,8 @@ void start_walk_at(walk_state& w, const pack_tables& t, const uint8_t* b, int p,
     // B[c+1] = B[p+1]. Other memos go to the spare entry: an unwritten memo keeps an older
     // position, which no later prev equals.
     w.after = p + 1 < n ? b[p + 1] : 0x100;
+    w.prev_jump_lo = t.jump_lo[prev];
+    w.prev_jump_hi = t.jump_hi[prev];
     set_full_limits<V>(w);
     fill_short_memos<V>(t.cost, p, w.short_memos);
 }
@@ -235,9 +262,32 @@ bool take_way_a(pack_tables& t, int p, int lo, int lit_cost, int& run_count, pac
     r.best_cost = t.cost[p - r.best_len] + V::seq_cost(r.best_len, w);
     put_memo(t.memo[c], p, r.best_len, r.best_cost);
     inherit_stretch(t.stretch[c], r.best_len, r);
+    if constexpr (jumps<V>) t.walk_end[p] = uint16_t(w);
     status = decide<V>(t, p, lit_cost, r, run_count);
-    if (!failed(status)) note_short_period(t, p);
+    if (!failed(status)) {
+        note_short_period(t, p);
+        if constexpr (jumps<V>) note_period_end(t, p);
+    }
     return true;
+}
+
+// A candidate's length known: its memo, the best, and the stretch it may pass on.
+template <class V>
+void settle(pack_tables& t, walk_state& w, int c, int memo_at, int len, int seq, int off) {
+    put_memo(t.memo[memo_at], w.p, len, seq);
+    offer<V>(w, seq, len, off);
+    if (len > w.inherit_floor) {
+        const stretch_rec sc = t.stretch[c];
+        if (sc.period != 0) {
+            const int m = std::min(len, int(sc.period_len));
+            if (m > 2 * sc.period && m - sc.period > w.rep_len - w.rep_period) {
+                w.rep_period = sc.period;
+                w.rep_len = m;
+                w.inherit_floor = std::max(2, w.rep_len - w.rep_period + 1);
+                set_full_limits<V>(w);
+            }
+        }
+    }
 }
 
 // The full visit of candidate c (entry e) at p; gives true when the visit took its length
@@ -283,6 +333,12 @@ bool full_visit(pack_tables& t, const uint8_t* b, walk_state& w, uint64_t e) {
             len = std::min(t.step_len[prev] + 1, max_len);
         } else if (m.memo_pos == prev) {
             len = max_len; // way B at the longest length
+        } else if (jumps<V> && off >= w.prev_jump_lo && off <= w.prev_jump_hi && c >= 2 &&
+                   b[c - 2] == b[p - 2]) {
+            // Way B for a candidate whose c - 1 the walk at p - 1 passed over in one step
+            // (examined, but without a memo): the same length, compared.
+            len = compare_back(b, c, p, max_len);
+            t.jump_cost += len;
         } else if ((q = t.stretch[c].period) != 0 && t.stretch[p - q].period == q) {
             len = repeat_shortcut<V>(t, b, c, p, q, max_len, w.skip_above);
             set_span(w);
@@ -291,26 +347,226 @@ bool full_visit(pack_tables& t, const uint8_t* b, walk_state& w, uint64_t e) {
         }
         seq = t.cost[p - len] + V::seq_cost(len, off);
     }
-    put_memo(t.memo[memo_at], p, len, seq);
-    offer<V>(w, seq, len, off);
-    if (len > w.inherit_floor) {
-        const stretch_rec sc = t.stretch[c];
-        if (sc.period != 0) {
-            const int m = std::min(len, int(sc.period_len));
-            if (m > 2 * sc.period && m - sc.period > w.rep_len - w.rep_period) {
-                w.rep_period = sc.period;
-                w.rep_len = m;
-                w.inherit_floor = std::max(2, w.rep_len - w.rep_period + 1);
-                set_full_limits<V>(w);
-            }
-        }
-    }
+    settle<V>(t, w, c, memo_at, len, seq, off);
     return way_b;
 }
 
-// The candidates of p's pair from the nearest down, each settled by the cheapest loop that can.
+// A jump over the candidates from index i down: the outcome, and where the walk goes on.
+struct jump_outcome {
+    bool taken = false;
+    bool done = false; // the walk ended inside the jump
+    int end_c = 1;     // done: every candidate from end_c up was examined
+    int next_i = 0;    // not done: the index of the first candidate left to the usual walk
+};
+
+// The smallest length l in lo..hi with cost[p - l] <= limit, or INT_MAX (cost minima filled
+// below p - 1).
+int first_cheap_length(const pack_tables& t, int p, int lo, int hi, int limit) {
+    hi = std::min(hi, p);
+    if (lo > hi || least_cost(t, p - hi, p - lo) > limit) return INT_MAX;
+    while (lo < hi) {
+        const int mid = (lo + hi) / 2;
+        if (least_cost(t, p - mid, p - lo) <= limit) hi = mid;
+        else lo = mid + 1;
+    }
+    return lo;
+}
+
+// The smallest l in lo..hi that may give a sequence cheaper than cost, or as cheap when
+// equal_too; split where the length part of the cost steps up.
 template <class V>
-void walk_candidates(pack_tables& t, const uint8_t* b, walk_state& w, int lo) {
+int first_useful_length(const pack_tables& t, int p, int lo, int hi, int cost, bool equal_too) {
+    constexpr int step = len_cost_step<V>();
+    const int slack = equal_too ? 0 : 1;
+    if (step != 0 && lo < step && hi >= step) {
+        const int below = first_cheap_length(t, p, lo, step - 1, cost - V::seq_cost(lo, 1) - slack);
+        if (below != INT_MAX) return below;
+        return first_cheap_length(t, p, step, hi, cost - V::seq_cost(step, 1) - slack);
+    }
+    return first_cheap_length(t, p, lo, hi, cost - V::seq_cost(lo, 1) - slack);
+}
+
+// The shortest length from which a candidate can change the inherited stretch. A stretch of
+// period q passed on with m bytes makes the m bytes before p q-periodic, so that p matches
+// itself at offset q over m - q bytes; it replaces the excess x only if m - q > x, with
+// m <= len. Where p matches itself over at most x bytes at every offset 1 to r, a candidate
+// needs len > x + r + 1 (up to 8 offsets are checked, from 1 on).
+int useful_for_stretch(const uint8_t* b, int p, int x) {
+    int r = 0;
+    while (r < 8) {
+        const int q = r + 1;
+        if (p - q - x >= 0 && std::equal(b + p - x - q, b + p - q + 1, b + p - x)) break;
+        r = q;
+    }
+    return std::max(3, x + 2 + r);
+}
+
+// The shortest length from which a candidate can change the best or the inherited stretch
+// (at least 3), or 0 when that is 2. A shorter one has a cost that the cost minima show not
+// to beat the best (the offset part taken at its least).
+template <class V>
+int useful_length(pack_tables& t, const uint8_t* b, const walk_state& w) {
+    const int p = w.p;
+    const int best_cost = int(w.best_key >> 16);
+    const int best_len = int(0xFFFF - (w.best_key & 0xFFFF));
+    const int l0 = useful_for_stretch(b, p, w.rep_len - w.rep_period);
+    fill_cost_minima(t, p);
+    const int first = std::min(
+        first_useful_length<V>(t, p, 2, std::min(best_len, l0 - 1), best_cost, false),
+        first_useful_length<V>(t, p, std::max(2, best_len + 1), l0 - 1, best_cost, true));
+    if (first == 2) return 0;
+    return std::min(first, l0);
+}
+
+// The first index in lo..hi (positions ascending) whose position is at least x, or hi + 1.
+int first_at_least(const uint64_t* pair_pos, int lo, int hi, int x) {
+    while (lo <= hi) {
+        const int mid = (lo + hi) / 2;
+        if (entry_pos(pair_pos[mid]) < x) lo = mid + 1;
+        else hi = mid - 1;
+    }
+    return lo;
+}
+
+// The nearest candidate in low_c..hi_c (positions) at least l0 long, or 0 if there is none.
+// hi_c becomes the highest position the scan of the rarest pair's list did not clear: below
+// the one found, below low_c when the list ran out, or the entry at which the budget did
+// (unchanged when the list is too long to scan).
+int nearest_long(const pack_tables& t, const uint8_t* b, int n, int p, int l0, int low_c,
+                 int& hi_c, int& budget) {
+    if (l0 > p) { // longer than any candidate can be
+        hi_c = low_c - 1;
+        return 0;
+    }
+    const int j = rarest_pair_at(t, b, std::max(1, p - l0 + 2), p, n);
+    const int d = p - j;
+    const int key = b[j - 1] << 8 | b[j];
+    const int list_lo = int(t.pair_first[key]);
+    const int list_hi = int(t.pair_slot[j]) - 1;
+    const int from = first_at_least(t.pair_pos, list_lo, list_hi, std::max(low_c, l0 - 1) - d);
+    const int to = first_at_least(t.pair_pos, from, list_hi, hi_c - d + 1) - 1;
+    // A list far longer than the budget: the bytes before p are common, no use scanning.
+    if (to - from >= 4 * jump_budget) return 0;
+    const uint8_t* tail = b + p - l0 + 1;
+    for (int k = to; k >= from; --k) {
+        const int c = entry_pos(t.pair_pos[k]) + d;
+        if (budget == 0) {
+            hi_c = c;
+            return 0;
+        }
+        --budget;
+        if (std::equal(tail, tail + l0, b + c - l0 + 1)) {
+            hi_c = c - 1;
+            return c;
+        }
+    }
+    hi_c = low_c - 1;
+    return 0;
+}
+
+// Passes over the candidates from index i down that can't change the walk's result: only
+// those of at least the useful length (found through the rarest pair of the bytes before p)
+// and way A's candidate are visited, in the walk's order, with its stops; the useful length
+// is worked out again after each. The others count as examined: way B would have settled
+// them at p + 1, so the walk there compares them instead (jump_lo, jump_hi). Where way C can
+// apply at p (period_end), candidates that the walk at p - 1 did not reach are left to the
+// usual walk, as their visit could pass over others.
+template <class V>
+jump_outcome try_jump(pack_tables& t, const uint8_t* b, int n, walk_state& w, int i, int lo) {
+    jump_outcome out;
+    const int p = w.p;
+    if (w.best_key == UINT64_MAX) return out;
+    const int c_next = entry_pos(t.pair_pos[i]);
+    if (c_next > w.skip_above) return out;
+    int fresh_c = 0;
+    if (t.period_end[p]) {
+        if (t.walk_skip[p - 1]) return out;
+        fresh_c = p - t.walk_end[p - 1];
+    }
+    const int reach_c = std::max(1, p - V::max_offset);
+    const int low_c = std::max(fresh_c, reach_c);
+    if (c_next < std::max(low_c, w.bound)) return out;
+    // One range of offsets records what the jumps at p passed over; it may span the usual
+    // walk's visits between two jumps, but not a candidate passed over above skip_above.
+    if (w.had_skip && w.jump_hi >= w.jump_lo) return out;
+    // Where the walks after jumps compare more bytes of candidates left without a memo than
+    // the jumps passed over candidates (long repeats whose jumps often stop short), jumps
+    // stop for this input.
+    if (t.jump_cost > jump_cost_limit * t.jump_saved + (int64_t(1) << 22)) return out;
+    if (!t.jump_ready) prepare_jump_tables(t, b, n);
+    const int a = w.a_cand;
+    const bool a_in = a >= low_c && a <= c_next && b[a - 1] == b[p - 1] && b[a] == b[p];
+    int budget = jump_budget;
+    int idle = 4;
+    int hi_c = c_next; // every candidate above hi_c is settled
+    while (hi_c >= std::max(low_c, w.bound)) {
+        const int l0 = useful_length<V>(t, b, w);
+        if (l0 == 0) break;
+        int cleared = hi_c; // the scan clears the candidates above it
+        int c = 0;
+        if (l0 <= V::max_seq_len) c = nearest_long(t, b, n, p, l0, low_c, cleared, budget);
+        else cleared = low_c - 1;
+        // Way A's candidate comes first when nearer; it ends the walk.
+        const bool a_first = a_in && a <= hi_c && a > cleared;
+        if (a_first) c = a;
+        if (c == 0) {
+            hi_c = cleared;
+            break;
+        }
+        if (c < w.bound) {
+            out.done = true;
+            out.end_c = w.bound;
+            break;
+        }
+        const int off = p - c;
+        const int max_len = std::min(c + 1, V::max_seq_len);
+        int len;
+        if (const memo_rec m = t.memo[c - 1]; m.memo_pos == p - 1) {
+            len = std::min(m.memo_len + 1, max_len); // way B
+        } else if (a_first) {
+            len = std::min(t.step_len[p - 1] + 1, max_len);
+        } else {
+            len = l0;
+            while (len < max_len && b[c - len] == b[p - len]) ++len;
+        }
+        const int seq = t.cost[p - len] + V::seq_cost(len, off);
+        const uint64_t key_before = w.best_key;
+        const int rep_before = w.rep_len - w.rep_period;
+        settle<V>(t, w, c, memo_slot(t.pair_pos[t.pair_slot[c]], c, w.after), len, seq, off);
+        if (c == a || w.bound == INT_MAX) {
+            out.done = true;
+            out.end_c = c;
+            break;
+        }
+        hi_c = c - 1;
+        // A visit that changed nothing leaves the useful length as it was: where such
+        // candidates are many (the bytes before p repeat), the usual walk is cheaper.
+        if (w.best_key == key_before && w.rep_len - w.rep_period == rep_before && --idle == 0)
+            break;
+    }
+    if (!out.done) {
+        if (hi_c == c_next) return out; // nothing passed over: the usual walk goes on from i
+        const int end = std::max(low_c, w.bound);
+        if (hi_c < end && (w.bound >= low_c || fresh_c <= reach_c)) {
+            out.done = true;
+            out.end_c = end;
+        } else {
+            // The usual walk takes over at the highest candidate the jump did not settle.
+            out.end_c = std::max(hi_c, end - 1) + 1;
+            out.next_i = first_at_least(t.pair_pos, lo, i, out.end_c) - 1;
+        }
+    }
+    out.taken = true;
+    t.jump_saved += i - (out.done ? first_at_least(t.pair_pos, lo, i, out.end_c) : out.next_i + 1);
+    if (w.jump_hi < w.jump_lo) w.jump_lo = p - c_next;
+    w.jump_hi = p - out.end_c;
+    return out;
+}
+
+// The candidates of p's pair from the nearest down, each settled by the cheapest loop that can;
+// gives the position from which on every candidate was examined.
+template <class V>
+int walk_candidates(pack_tables& t, const uint8_t* b, int n, walk_state& w, int lo) {
     const int p = w.p;
     // The context loop stops above way A's candidate, if it is in this list, and leaves it to
     // the full visit.
@@ -319,29 +575,59 @@ void walk_candidates(pack_tables& t, const uint8_t* b, walk_state& w, int lo) {
         lo_run = std::max(lo, int(t.pair_slot[w.a_cand]) + 1);
     bool in_run = false;
     int run_from = 0; // the candidate whose way B visit started the run
-    for (int i = int(t.pair_slot[p]) - 1; i >= lo; --i) {
+    const int start = int(t.pair_slot[p]) - 1;
+    // A jump is tried at this index and, while it doesn't pay, at doubling distances.
+    int try_at = start - jump_first;
+    int distance = jump_first;
+    if constexpr (!jumps<V>) try_at = -1;
+    for (int i = start; i >= lo; --i) {
+        if (i <= try_at) {
+            const jump_outcome j = try_jump<V>(t, b, n, w, i, lo);
+            if (j.taken) {
+                if (j.done) return j.end_c;
+                distance *= 2;
+                try_at = j.next_i - distance;
+                in_run = false;
+                i = j.next_i + 1;
+                continue;
+            }
+            distance *= 2;
+            try_at = i - distance;
+        }
         // After a way B visit, a run of more such visits is likely (long repeats, sparse
         // data); the short loop takes them, stopping at the first it can't settle alone.
         if (in_run) {
             const int floor = std::max(w.bound, w.a_cand < run_from ? w.a_cand + 1 : 0);
-            i = memo_run<V>(t.pair_pos, i, lo, t.memo, p, floor, w.run_len_limit, w.best_key);
+            const int run_lo = std::max(lo, try_at + 1);
+            i = memo_run<V>(t.pair_pos, i, run_lo, t.memo, p, floor, w.run_len_limit, w.best_key);
             in_run = false;
             if (i < lo) break;
+            if (i < run_lo) {
+                ++i; // the next try is due
+                continue;
+            }
         }
-        i = context_run<V>(t, i, lo_run, w);
+        const int context_lo = std::max(lo_run, try_at + 1);
+        i = context_run<V>(t, i, context_lo, w);
         if (i < lo) break;
+        if (i < context_lo && i <= try_at) {
+            ++i;
+            continue;
+        }
         const uint64_t e = t.pair_pos[i];
         const int c = entry_pos(e);
         if (unsigned(c - w.bound) >= unsigned(w.span)) {
-            if (c < w.bound) break;
+            if (c < w.bound) return c + 1;
+            w.had_skip = true;
             continue; // above skip_above: passed over
         }
         if (full_visit<V>(t, b, w, e)) {
             in_run = true;
             run_from = c;
         }
-        if (c == w.a_cand) break;
+        if (c == w.a_cand) return c;
     }
+    return 1;
 }
 
 } // namespace
@@ -366,7 +652,13 @@ pack_status forward_pass(pack_tables& t, const uint8_t* b, int n) {
             first < lo || p - entry_pos(t.pair_pos[first]) > V::max_offset)
             continue;
         start_walk_at<V>(w, t, b, p, n);
-        walk_candidates<V>(t, b, w, lo);
+        const int end_c = walk_candidates<V>(t, b, n, w, lo);
+        if constexpr (jumps<V>) {
+            t.walk_end[p] = uint16_t(p - end_c);
+            t.walk_skip[p] = uint8_t(w.had_skip);
+            t.jump_lo[p] = uint16_t(w.jump_lo);
+            t.jump_hi[p] = uint16_t(w.jump_hi);
+        }
         if (w.best_key == UINT64_MAX) continue; // no candidate in reach
         walk_result r;
         r.best_cost = int(w.best_key >> 16);
@@ -377,6 +669,7 @@ pack_status forward_pass(pack_tables& t, const uint8_t* b, int n) {
         status = decide<V>(t, p, lit_cost, r, run_count);
         if (failed(status)) return status;
         note_short_period(t, p);
+        if constexpr (jumps<V>) note_period_end(t, p);
     }
     return {};
 }

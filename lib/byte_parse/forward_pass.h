@@ -10,6 +10,13 @@
 //   D  otherwise: compared byte by byte.
 // The walk stops at the first candidate below the best length found, out of the offset's
 // reach, or once the best has the longest length the variant codes.
+//
+// Every way gives the exact match length, so a candidate changes the result only through the
+// best, the inherited stretch, the stop at way A, or way C's skip_above. Once a walk is long,
+// KTB's walk passes over the candidates too short to beat the best or the stretch in one step
+// (candidate_jump.h), visiting only the longer ones, found through the list of the rarest byte
+// pair before p; at the next position way B for the ones passed over compares instead of
+// reading a memo.
 #pragma once
 
 #include <cstdint>

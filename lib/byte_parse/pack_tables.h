@@ -66,4 +66,22 @@ struct pack_tables {
     uint64_t pair_pos[max_input];
     uint16_t pair_slot[max_input];     // index of p in pair_pos
     uint32_t pair_first[max_input + 1]; // index of the first entry of each pair
+
+    // What the walk at p examined (candidate_jump.h): every candidate up to offset walk_end
+    // unless walk_skip is set; those at offsets jump_lo..jump_hi without writing a memo.
+    uint16_t walk_end[max_input];
+    uint16_t jump_lo[max_input];
+    uint16_t jump_hi[max_input];
+    uint8_t walk_skip[max_input];
+    // Set where some earlier position j has a stretch of period p - j: only there can the
+    // repeat shortcut pass over candidates.
+    uint8_t period_end[max_input];
+    // Built once a walk grows long: the least cost of 2^k positions from j (filled up to
+    // cost_filled), and the position of the rarest pair among the 2^k from j.
+    int32_t cost_min[17][max_input];
+    uint16_t rare_pair[17][max_input];
+    int32_t cost_filled;
+    int32_t jump_ready;
+    int64_t jump_cost;  // bytes compared for candidates a jump left without a memo
+    int64_t jump_saved; // candidates the jumps passed over
 };

@@ -1,9 +1,11 @@
 // libFuzzer target for the packers: packs its input (cut to 65536 bytes) with both variants
 // through the phases the programs run, and checks that the readers' token walk gives the
-// input back from a stream that ends with its end mark.
+// input back from a stream that ends with its end mark, and that the plain reference walk
+// writes the same stream.
 #include <cstdint>
 #include <cstring>
 
+#include "forward_pass_plain.h"
 #include "pack_input.h"
 #include "token_walk.h"
 #include "variant.h"
@@ -12,6 +14,7 @@ namespace {
 
 pack_tables tables;
 uint8_t packed[max_output];
+uint8_t packed_plain[max_output];
 uint8_t back[max_input + 16];
 
 template <class V>
@@ -23,6 +26,12 @@ void round_trip(const uint8_t* in, int n, const pack_model& model) {
     const depack_outcome d = depack_stream(packed, fig.packed_len, model, back, sizeof back);
     if (d.status != walk_status::end_mark || d.packed_pos != fig.packed_len) __builtin_trap();
     if (d.out_size != n || memcmp(back, in, size_t(n)) != 0) __builtin_trap();
+    memset(&tables, 0, sizeof tables);
+    emit_figures plain_fig;
+    if (failed(pack_input_plain<V>(tables, in, n, packed_plain, plain_fig))) __builtin_trap();
+    if (plain_fig.packed_len != fig.packed_len ||
+        memcmp(packed_plain, packed, size_t(fig.packed_len)) != 0)
+        __builtin_trap();
 }
 
 } // namespace

@@ -1,6 +1,8 @@
 // Writes the synthetic half of the packers' corpus into a directory: runs, short and long
 // periods, two-symbol and plain random data, repeats at the offset limits, and the size limits.
-// The generator is seeded, so every run writes the same bytes.
+// With --family it writes instead the hard family of the candidate walk: short periods with
+// sparse changes, two-symbol mixes and runs broken at fixed distances, 64 KiB each. The
+// generator is seeded, so every run writes the same bytes.
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -70,26 +72,49 @@ bytes distinct_pairs(size_t n) {
     return b;
 }
 
-bool write_file(const std::string& path, const bytes& b) {
-    FILE* f = fopen(path.c_str(), "wb");
-    if (f == nullptr) return false;
-    bool ok = fwrite(b.data(), 1, b.size(), f) == b.size();
-    return fclose(f) == 0 && ok;
+// A pattern of period bytes repeated, each byte replaced by a random one with chance 1 in
+// one_in: dither patterns with detail, tiled screens, tables with one changing column.
+bytes noisy_period(size_t n, size_t period, uint32_t one_in) {
+    bytes b = periodic(n, period);
+    for (auto& x : b)
+        if (next_random() % one_in == 0) x = uint8_t(next_random());
+    return b;
 }
 
-} // namespace
+// Two symbols, the second with chance percent in 100.
+bytes two_symbol_mix(size_t n, uint32_t percent) {
+    bytes b(n);
+    for (auto& x : b) x = next_random() % 100 < percent ? 0xAA : 0x55;
+    return b;
+}
 
-int main(int argc, char** argv) {
-    if (argc != 2) {
-        fprintf(stderr, "usage: %s <directory>\n", argv[0]);
-        return 1;
-    }
-    const std::string dir = argv[1];
-    struct item {
-        const char* name;
-        bytes data;
-    };
-    // Generated in this order, always: each draws from the one seeded sequence.
+// A run of one byte with another one every every bytes.
+bytes broken_run(size_t n, size_t every) {
+    bytes b(n, 0x20);
+    for (size_t i = every - 1; i < n; i += every) b[i] = uint8_t(0x21 + i / every % 200);
+    return b;
+}
+
+struct item {
+    std::string name;
+    bytes data;
+};
+
+std::vector<item> family() {
+    rng_state = 0x9E3779B97F4A7C15ULL;
+    std::vector<item> items;
+    for (size_t q = 1; q <= 16; ++q)
+        for (uint32_t one_in : {10u, 30u, 100u, 1000u, 10000u})
+            items.push_back({"fam_period_" + std::to_string(q) + "_noise_" + std::to_string(one_in),
+                             noisy_period(65536, q, one_in)});
+    for (uint32_t percent : {50u, 25u, 10u, 3u})
+        items.push_back({"fam_two_symbols_" + std::to_string(percent), two_symbol_mix(65536, percent)});
+    for (size_t every : {256u, 32767u})
+        items.push_back({"fam_run_broken_" + std::to_string(every), broken_run(65536, every)});
+    return items;
+}
+
+std::vector<item> corpus() {
     std::vector<item> items;
     items.push_back({"syn_one_byte", bytes{0x41}});
     items.push_back({"syn_zeros_65536", bytes(65536, 0)});
@@ -112,6 +137,27 @@ int main(int argc, char** argv) {
     items.push_back({"syn_sparse", sparse(65536)});
     items.push_back({"syn_distinct_pairs", distinct_pairs(65536)});
     items.push_back({"syn_text_4_letters", random_bytes(20000, 4)});
+    return items;
+}
+
+bool write_file(const std::string& path, const bytes& b) {
+    FILE* f = fopen(path.c_str(), "wb");
+    if (f == nullptr) return false;
+    bool ok = fwrite(b.data(), 1, b.size(), f) == b.size();
+    return fclose(f) == 0 && ok;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const bool fam = argc == 3 && std::string(argv[1]) == "--family";
+    if (argc != 2 && !fam) {
+        fprintf(stderr, "usage: %s [--family] <directory>\n", argv[0]);
+        return 1;
+    }
+    const std::string dir = argv[argc - 1];
+    // Generated in this order, always: each draws from the one seeded sequence.
+    const std::vector<item> items = fam ? family() : corpus();
     for (auto& it : items) {
         if (!write_file(dir + "/" + it.name, it.data)) {
             perror((dir + "/" + it.name).c_str());

@@ -1,0 +1,27 @@
+// Sparse tables: level k holds the answer for the 2^k positions from each index.
+#include "candidate_jump.h"
+
+void prepare_jump_tables(pack_tables& t, const uint8_t* b, int n) {
+    for (int j = 1; j < n; ++j) t.rare_pair[0][j] = uint16_t(j);
+    for (int k = 1; (1 << k) < n; ++k) {
+        const int half = 1 << (k - 1);
+        for (int j = 1; j + (1 << k) <= n; ++j) {
+            const int x = t.rare_pair[k - 1][j], y = t.rare_pair[k - 1][j + half];
+            t.rare_pair[k][j] = uint16_t(pair_count(t, b, x, n) <= pair_count(t, b, y, n) ? x : y);
+        }
+    }
+    t.jump_ready = 1;
+}
+
+void fill_cost_minima(pack_tables& t, int upto) {
+    for (int j = t.cost_filled; j < upto; ++j) {
+        t.cost_min[0][j] = t.cost[j];
+        // Every entry that ends at j is complete now.
+        for (int k = 1; (1 << k) <= j + 1; ++k) {
+            const int s = j - (1 << k) + 1;
+            const int x = t.cost_min[k - 1][s], y = t.cost_min[k - 1][s + (1 << (k - 1))];
+            t.cost_min[k][s] = x < y ? x : y;
+        }
+    }
+    if (upto > t.cost_filled) t.cost_filled = upto;
+}

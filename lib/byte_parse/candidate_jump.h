@@ -1,0 +1,40 @@
+// What lets the fast walk pass over a stretch of candidates in one step: range minima of the
+// cost table (filled as the parse moves on), the rarest byte pair of any range of positions,
+// and per position what its walk examined. A candidate of length l can change the walk's
+// result only if l can beat the best (cost[p - l] low enough) or the inherited stretch
+// (l above its excess); every candidate of at least l0 bytes ends with the l0-byte string
+// before p, so it lies in the list of that string's rarest pair, shifted.
+#pragma once
+
+#include <bit>
+#include <cstdint>
+
+#include "pack_tables.h"
+
+// Builds the rarest-pair table for in[0..n-1] (after build_pair_lists) and marks the jump
+// tables ready; the cost minima are filled later, as far as the parse has gone.
+void prepare_jump_tables(pack_tables& t, const uint8_t* b, int n);
+
+// Extends the cost minima to cover positions 0..upto-1.
+void fill_cost_minima(pack_tables& t, int upto);
+
+// The least cost in positions a..z, a <= z, both filled.
+inline int least_cost(const pack_tables& t, int a, int z) {
+    const int k = std::bit_width(unsigned(z - a + 1)) - 1;
+    const int x = t.cost_min[k][a], y = t.cost_min[k][z - (1 << k) + 1];
+    return x < y ? x : y;
+}
+
+// How many positions of the input end the pair that ends at j (1 <= j < n).
+inline int pair_count(const pack_tables& t, const uint8_t* b, int j, int n) {
+    const int key = b[j - 1] << 8 | b[j];
+    const int end = key + 1 < max_input ? int(t.pair_first[key + 1]) : n - 1;
+    return end - int(t.pair_first[key]);
+}
+
+// The position in a..z (1 <= a <= z) whose pair is the rarest.
+inline int rarest_pair_at(const pack_tables& t, const uint8_t* b, int a, int z, int n) {
+    const int k = std::bit_width(unsigned(z - a + 1)) - 1;
+    const int x = t.rare_pair[k][a], y = t.rare_pair[k][z - (1 << k) + 1];
+    return pair_count(t, b, x, n) <= pair_count(t, b, y, n) ? x : y;
+}
