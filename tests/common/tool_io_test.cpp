@@ -2,18 +2,15 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <set>
-#include <stdexcept>
 #include <string>
 
 #include "base_end.h"
 #include "output_write.h"
+#include "program_run.h"
 
 namespace fs = std::filesystem;
 
@@ -32,103 +29,74 @@ TEST(base_end, cuts_at_a_dot_of_the_last_five_characters_after_the_last_separato
     for (const auto& c : cases) EXPECT_EQ(base_end(c.name), c.end) << c.name;
 }
 
-std::string slurp(const fs::path& p) {
-    std::ifstream f(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
-}
-
-void put(const fs::path& p, const std::string& s) { std::ofstream(p, std::ios::binary) << s; }
-
-struct scratch {
-    fs::path path;
-    scratch() {
-        std::string t = (fs::temp_directory_path() / "kt_io.XXXXXX").string();
-        if (mkdtemp(t.data()) == nullptr) throw std::runtime_error("mkdtemp");
-        path = t;
-    }
-    ~scratch() {
-        std::error_code ec;
-        fs::permissions(path, fs::perms::owner_all, fs::perm_options::add, ec);
-        fs::remove_all(path, ec);
-    }
-    // The names in the folder, so that a left-over temporary file shows.
-    std::string listing() const {
-        std::string s;
-        std::set<std::string> names;
-        for (const auto& e : fs::directory_iterator(path)) names.insert(e.path().filename().string());
-        for (const auto& n : names) s += n + " ";
-        return s;
-    }
-};
-
 write_result write_text(const fs::path& p, const std::string& s) {
     return write_output_file(p.string(), reinterpret_cast<const uint8_t*>(s.data()), s.size());
 }
 
 TEST(output_write, replaces_an_existing_file_and_keeps_its_mode) {
-    scratch d;
-    put(d.path / "x.ktb", "old contents");
+    scratch_folder d;
+    write_file(d.path / "x.ktb", "old contents");
     fs::permissions(d.path / "x.ktb", fs::perms(0640));
     EXPECT_EQ(write_text(d.path / "x.ktb", "new").failure, write_failure::none);
-    EXPECT_EQ(slurp(d.path / "x.ktb"), "new");
+    EXPECT_EQ(read_file(d.path / "x.ktb"), "new");
     EXPECT_EQ(fs::status(d.path / "x.ktb").permissions() & fs::perms::all, fs::perms(0640));
-    EXPECT_EQ(d.listing(), "x.ktb ");
+    EXPECT_EQ(d.names(), (std::set<std::string>{"x.ktb"}));
 }
 
 TEST(output_write, a_new_file_gets_the_mode_the_umask_gives) {
-    scratch d;
+    scratch_folder d;
     const mode_t old = umask(022);
     EXPECT_EQ(write_text(d.path / "n.out", "data").failure, write_failure::none);
     umask(old);
     EXPECT_EQ(fs::status(d.path / "n.out").permissions() & fs::perms::all, fs::perms(0644));
-    EXPECT_EQ(d.listing(), "n.out ");
+    EXPECT_EQ(d.names(), (std::set<std::string>{"n.out"}));
 }
 
 TEST(output_write, a_link_to_a_regular_file_keeps_pointing_to_the_new_data) {
-    scratch d;
+    scratch_folder d;
     fs::create_directory(d.path / "real");
-    put(d.path / "real" / "data.bin", "old");
+    write_file(d.path / "real" / "data.bin", "old");
     fs::create_symlink("real/data.bin", d.path / "link.bin");
     EXPECT_EQ(write_text(d.path / "link.bin", "new data").failure, write_failure::none);
     EXPECT_TRUE(fs::is_symlink(d.path / "link.bin"));
-    EXPECT_EQ(slurp(d.path / "real" / "data.bin"), "new data");
-    EXPECT_EQ(d.listing(), "link.bin real ");
+    EXPECT_EQ(read_file(d.path / "real" / "data.bin"), "new data");
+    EXPECT_EQ(d.names(), (std::set<std::string>{"link.bin", "real"}));
     EXPECT_EQ(fs::directory_iterator(d.path / "real")->path().filename(), "data.bin");
 }
 
 // The folder is read-only for the writer: its mode says so, and root, whom no mode stops, is
-// replaced by an unprivileged user in the child that writes.
+// replaced by user nobody in the child that writes.
 TEST(output_write, a_read_only_folder_fails_at_creation_and_keeps_the_old_file) {
-    scratch d;
-    put(d.path / "x.out", "precious");
+    scratch_folder d;
+    write_file(d.path / "x.out", "precious");
     fs::permissions(d.path, fs::perms(0555));
-    const pid_t pid = fork();
-    if (pid == 0) {
-        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(9);
-        const write_result w = write_text(d.path / "x.out", "new");
-        _exit(w.failure == write_failure::create && w.err == EACCES ? 0 : 1);
-    }
-    int st = -1;
-    waitpid(pid, &st, 0);
+    run_options as_nobody;
+    as_nobody.unprivileged = true;
+    const int status = run_in_child(
+        [&] {
+            const write_result w = write_text(d.path / "x.out", "new");
+            return w.failure == write_failure::create && w.err == EACCES ? 0 : 1;
+        },
+        as_nobody);
     fs::permissions(d.path, fs::perms(0755));
-    EXPECT_TRUE(WIFEXITED(st) && WEXITSTATUS(st) == 0) << st;
-    EXPECT_EQ(slurp(d.path / "x.out"), "precious");
-    EXPECT_EQ(d.listing(), "x.out ");
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(read_file(d.path / "x.out"), "precious");
+    EXPECT_EQ(d.names(), (std::set<std::string>{"x.out"}));
 }
 
 TEST(output_write, a_device_is_written_directly_and_nothing_is_removed) {
     if (access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full";
-    scratch d;
+    scratch_folder d;
     fs::create_symlink("/dev/full", d.path / "full.out");
     const write_result w = write_text(d.path / "full.out", std::string(5000, 'x'));
     EXPECT_EQ(w.failure, write_failure::write);
     EXPECT_EQ(w.err, ENOSPC);
     EXPECT_TRUE(fs::is_symlink(d.path / "full.out"));
-    EXPECT_EQ(d.listing(), "full.out ");
+    EXPECT_EQ(d.names(), (std::set<std::string>{"full.out"}));
 }
 
 TEST(output_write, a_missing_folder_fails_at_creation) {
-    scratch d;
+    scratch_folder d;
     const write_result w = write_text(d.path / "no" / "x.out", "data");
     EXPECT_EQ(w.failure, write_failure::create);
     EXPECT_EQ(w.err, ENOENT);

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "scratch_folder.h"
+
 // Where the driver puts things, as offsets into its area of $A5 bytes.
 struct m6502_layout {
     long out_at = 0;
@@ -33,14 +35,8 @@ struct m6502_bench {
 // Links the driver with the routine and the stream; false when cl65 fails.
 bool build_driver(m6502_bench& b, const std::string& routine_source,
                   const std::vector<uint8_t>& stream, const m6502_layout& at);
-// The checking run with the original on standard input: the driver's exit status, or -1.
+// The checking run with the original on standard input: the driver's exit status, or 128 + the
+// signal that ended sim65.
 int run_check(m6502_bench& b, const std::vector<uint8_t>& original);
 // Cycles of the call from the routine's first instruction through its rts; -1 on failure.
 long long call_cycles(m6502_bench& b);
-
-// A scratch folder removed at the end of its scope.
-struct scratch_folder {
-    std::filesystem::path path;
-    scratch_folder();
-    ~scratch_folder();
-};

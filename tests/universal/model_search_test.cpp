@@ -12,7 +12,7 @@
 
 namespace {
 
-TEST(ModelSearch, TheSetIsEveryListedModelOnce) {
+TEST(model_search, the_set_is_every_listed_model_once) {
     std::set<std::tuple<int, int, int, int>> seen;
     int per_coding[8] = {};
     for (int i = 0; i < search_model_count; ++i) {
@@ -33,7 +33,7 @@ TEST(ModelSearch, TheSetIsEveryListedModelOnce) {
     EXPECT_EQ(per_coding[7], 5);
 }
 
-TEST(ModelSearch, SizesAndChoiceEqualPackingEachModel) {
+TEST(model_search, sizes_and_choice_equal_packing_each_model) {
     std::mt19937 rng(9);
     std::vector<uint8_t> in;
     // Text-like data with repeats near and far, so that the models differ.
