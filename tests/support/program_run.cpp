@@ -8,8 +8,8 @@
 
 #include <cerrno>
 #include <cstring>
-#include <utility>
 #include <stdexcept>
+#include <utility>
 
 #include "tested_program.h"
 
@@ -24,7 +24,8 @@ std::vector<std::string> child_environment(const std::vector<std::string>& env) 
         const std::string entry = *e;
         const std::string name = entry.substr(0, entry.find('=') + 1);
         bool replaced = false;
-        for (const std::string& n : env) replaced = replaced || n.compare(0, name.size(), name) == 0;
+        for (const std::string& n : env)
+            replaced = replaced || n.compare(0, name.size(), name) == 0;
         if (!replaced) all.push_back(entry);
     }
     all.insert(all.end(), env.begin(), env.end());

@@ -14,17 +14,17 @@
 #include "scratch_folder.h"
 
 struct run_result {
-    int status = -1;  // the exit status, or 128 + the signal that ended the program
-    std::string out;  // standard output, unless it went to run_options::stdout_path
-    std::string err;  // standard error
+    int status = -1; // the exit status, or 128 + the signal that ended the program
+    std::string out; // standard output, unless it went to run_options::stdout_path
+    std::string err; // standard error
 };
 
 struct run_options {
-    std::filesystem::path folder;                     // working folder; empty: the test's own
-    std::vector<std::string> env;                     // NAME=value, added or replacing
-    std::filesystem::path stdin_path = "/dev/null";   // standard input
-    std::filesystem::path stdout_path;                // standard output to this file, uncaptured
-    bool err_to_out = false;                          // standard error into standard output
+    std::filesystem::path folder;                   // working folder; empty: the test's own
+    std::vector<std::string> env;                   // NAME=value, added or replacing
+    std::filesystem::path stdin_path = "/dev/null"; // standard input
+    std::filesystem::path stdout_path;              // standard output to this file, uncaptured
+    bool err_to_out = false;                        // standard error into standard output
     long file_size_limit = -1; // bytes; SIGXFSZ ignored, so that the write fails instead
     bool unprivileged = false; // as user nobody when the test runs as root
     bool console = false;      // captured text is console text (see console_text)

@@ -60,8 +60,10 @@ std::map<std::string, std::string> folder_files(const fs::path& dir) {
     std::map<std::string, std::string> files;
     for (auto it = fs::recursive_directory_iterator(dir); it != fs::end(it); ++it) {
         const std::string rel = it->path().lexically_relative(dir).string();
-        if (it->is_symlink()) files[rel] = "-> " + fs::read_symlink(it->path()).string();
-        else if (it->is_regular_file()) files[rel] = read_file(it->path());
+        if (it->is_symlink())
+            files[rel] = "-> " + fs::read_symlink(it->path()).string();
+        else if (it->is_regular_file())
+            files[rel] = read_file(it->path());
     }
     return files;
 }

@@ -15,7 +15,8 @@ std::vector<corpus_file> make_corpus() {
         throw std::runtime_error("make_corpus.sh failed with status " + std::to_string(r.status) +
                                  ": " + r.err);
     std::vector<corpus_file> files;
-    for (const std::string& name : dir.names()) files.push_back({name, read_bytes(dir.path / name)});
+    for (const std::string& name : dir.names())
+        files.push_back({name, read_bytes(dir.path / name)});
     return files;
 }
 
