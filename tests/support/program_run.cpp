@@ -148,7 +148,13 @@ int run_in_child(const std::function<int()>& fn, const run_options& o) {
     if (pid < 0) throw std::runtime_error("fork failed");
     if (pid == 0) {
         set_up_child(o, fileno(out), fileno(err));
-        _exit(fn());
+        // An exception must not climb into a second copy of the test program.
+        int status = 124;
+        try {
+            status = fn();
+        } catch (...) {
+        }
+        _exit(status);
     }
     started_program p{pid, out, err, false};
     return finish_program(p).status;

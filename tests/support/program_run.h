@@ -52,5 +52,6 @@ run_result run_tested(const std::string& built_path, const std::vector<std::stri
                       const scratch_folder& dir, run_options o = {});
 
 // Runs fn in a child set up as o says (folder, limit, user): fn's result as the exit status,
-// for an in-process call that needs another user or limit than the test's own.
+// for an in-process call that needs another user or limit than the test's own; 124 when fn
+// throws.
 int run_in_child(const std::function<int()>& fn, const run_options& o);
