@@ -2,7 +2,7 @@
 # configured: no library of lib/ links a library or program of programs/. The tests check the
 # other half of the rule on the built libraries: the engine calls no function that prints or
 # opens a file (tests/engine_rules.sh).
-set(kt_engine_targets kt_formats kt_byte_parse kt_universal)
+set(kt_engine_targets kt_formats kt_byte_parse kt_universal kt_routines)
 set(kt_program_targets kt_common kt_ktulist kt_bytepack kt_ktupack KtuList KtbPack KtaPack KtuPack)
 foreach(lib IN LISTS kt_engine_targets)
   if(NOT TARGET ${lib})

@@ -11,7 +11,7 @@ pack_status pack_after_forward_pass(pack_tables& t, const uint8_t* in, int n, ui
     if (pack_status s = unreverse(t, n); failed(s)) return s;
     if (pack_status s = optimize_pass_1<V>(t, n); failed(s)) return s;
     if (pack_status s = optimize_pass_2<V>(t, n); failed(s)) return s;
-    return emit_tokens<V>(t, in, n, out, fig);
+    return write_path<V>(t, in, n, out, fig);
 }
 
 template <class V>

@@ -4,9 +4,9 @@
 
 #include <cstdint>
 
-#include "emit_tokens.h"
 #include "pack_status.h"
 #include "pack_tables.h"
+#include "write_path.h"
 
 // Packs in[0..n-1], 1 <= n <= max_input, into out (max_output bytes) using the zeroed tables t,
 // or gives the failure of the phase that stopped.

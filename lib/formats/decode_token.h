@@ -14,6 +14,7 @@ enum class decode_error : uint8_t {
     unknown_type,   // value: the compression type
     unknown_coding, // value: the offset coding
     zero_offset,    // value: the coding (1 or 2), length: the sequence's length
+    past_end,       // the token needs a byte past the loaded data (a stream cut short)
 };
 
 struct decode_status {
@@ -22,6 +23,8 @@ struct decode_status {
     uint32_t length = 0;
 };
 
-// Gives the token in out (cleared at the start of every call), or the failure. On a zero
-// offset the stream position has passed the offset bytes.
+// Gives the token in out (cleared at the start of every call), or the failure. A token that
+// took a byte past the loaded data fails with past_end before any other check of its values
+// (a zero offset read there is this failure). On a zero offset the stream position has passed
+// the offset bytes.
 decode_status decode_token(stream_cursor& cur, const pack_model& model, token& out);

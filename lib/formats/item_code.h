@@ -1,6 +1,7 @@
 // Every item of a packed stream as the fields it is written in, in the order the reader takes
 // them: whole bytes and bit fields. The stream writer writes these fields and the packers' cost
 // tables add them up, so a parse's cost and the written stream's size come from one place.
+// The grammars and codings (format_table.h) build their items from the fields here.
 #pragma once
 
 #include <cstdint>
@@ -27,7 +28,7 @@ struct item_code {
 int item_bits(const item_code& code);
 
 // Each gives false (code left partly filled) when the grammar or coding has no form for the
-// value; otherwise appends the item's fields to code.
+// value, or the type or coding is none of the table's; otherwise appends the item's fields.
 // The head of a literal run of length bytes; the bytes themselves follow it whole.
 bool code_literal_head(int type, uint32_t length, item_code& code);
 // The head of a sequence of this length, without its offset.
@@ -35,9 +36,15 @@ bool code_sequence_head(int type, uint32_t length, item_code& code);
 // A sequence's offset under the model's coding and widths.
 bool code_offset(const pack_model& model, uint32_t offset, item_code& code);
 bool code_end_mark(int type, item_code& code);
+
+// The fields the grammars and codings are made of; false when the item has no room left.
+bool add_bits(item_code& code, uint32_t value, int bits);
+bool add_byte(item_code& code, uint32_t value); // the low 8 bits, whole
 // An Elias gamma value (1..65535) with at least extra value bits after the leading 1.
 bool code_gamma(uint32_t value, int extra, item_code& code);
+// The shortest gamma code the reader calls overlong, with extra value bits taken as read.
+bool code_overlong_gamma(int extra, item_code& code);
 
-// The shortest widths a pack model's coding may have: every coding 4 to 6 width must be at
-// least 1 (coding 4 at most 7, codings 5 and 6 at most 30); false for any other model.
+// Whether the writers have a form for the model: a type of the table, and each width its
+// coding takes between 1 and the coding's limit (7 for coding 4, 30 for codings 5 and 6).
 bool model_is_packable(const pack_model& model);

@@ -1,5 +1,6 @@
 // The reading state of one packed file. Whole bytes and bit bytes share one stream position;
-// reads past the loaded data yield zero bytes, so no token can read outside the buffer.
+// reads past the loaded data yield zero bytes, so no token can read outside the buffer, and
+// the position still advances, so that a token which took such a byte can be told apart.
 #pragma once
 
 #include <cstdint>
@@ -28,6 +29,10 @@ inline int stream_byte(stream_cursor& cur) {
     ++cur.pos;
     return b;
 }
+
+// Whether a byte past the loaded data was taken: every byte taken advances the position by one,
+// so from a start inside the data the position passes the size only by such a byte.
+inline bool read_past_end(const stream_cursor& cur) { return cur.pos > cur.size; }
 
 // A control or offset byte: counts 8 bits of overhead.
 inline int read_byte(stream_cursor& cur) {

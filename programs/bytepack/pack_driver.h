@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <string>
 
-#include "emit_tokens.h"
 #include "pack_status.h"
 #include "pack_tables.h"
+#include "write_path.h"
 
 struct packer_texts {
     const char* banner;    // printed with puts, so it ends in a newline

@@ -12,8 +12,10 @@ struct file_read {
 };
 
 // Reads up to cap bytes of name into buf. A file that can't be opened or read is reported with
-// perror and the name (standard output flushed first, so that both streams keep their order).
-file_read read_whole_file(const std::string& name, uint8_t* buf, size_t cap);
+// perror and the name (standard output flushed first, so that both streams keep their order),
+// after the program's prefix where it has one ("KtuPack: ").
+file_read read_whole_file(const std::string& name, uint8_t* buf, size_t cap,
+                          const char* prefix = "");
 
-// perror with the name, after flushing what standard output holds.
-void report_errno(const std::string& name);
+// perror with the prefix and the name, after flushing what standard output holds.
+void report_errno(const std::string& name, const char* prefix = "");

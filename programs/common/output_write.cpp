@@ -1,5 +1,6 @@
 #include "output_write.h"
 #include "output_write_direct.h"
+#include "temp_guard.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -10,6 +11,10 @@
 #include <cstdlib>
 
 namespace {
+
+// The most of the target's name the temporary name keeps: with the dot before it and the
+// six-letter suffix it stays under the 255 bytes a name may have.
+constexpr size_t temp_base_max = 200;
 
 bool write_all(int fd, const uint8_t* data, size_t size) {
     while (size > 0) {
@@ -48,21 +53,34 @@ write_result write_output_file(const std::string& name, const uint8_t* data, siz
     const bool exists = stat(name.c_str(), &st) == 0;
     struct stat lst;
     const bool dangling = !exists && lstat(name.c_str(), &lst) == 0;
-    if ((exists && !S_ISREG(st.st_mode)) || dangling) return write_directly(name, data, size);
+    // A name ending in a slash names a folder: no temporary file can stand for it, and the
+    // direct creation fails with the reason the user can act on (EISDIR).
+    const bool folder_name = !name.empty() && name.back() == '/';
+    if ((exists && !S_ISREG(st.st_mode)) || dangling || folder_name)
+        return write_directly(name, data, size);
 
     const std::string target = target_of(name);
     const size_t slash = target.find_last_of('/');
     const std::string folder = slash == std::string::npos ? "" : target.substr(0, slash + 1);
     const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-    std::string temp = folder + "." + base + ".XXXXXX";
+    // Cut so that the temporary name stays within a name's limit wherever the target's does.
+    std::string temp = folder + "." + base.substr(0, temp_base_max) + ".XXXXXX";
+    temp_guard guard;
+    open_temp_guard(guard);
     const int fd = mkstemp(temp.data());
-    if (fd < 0) return failed(write_failure::create, errno);
+    const int create_err = errno;
+    arm_temp_guard(guard, fd < 0 ? nullptr : temp.c_str());
+    if (fd < 0) {
+        close_temp_guard(guard);
+        return failed(write_failure::create, create_err);
+    }
 
     int err = 0;
     if (fchmod(fd, new_file_mode(exists, st)) != 0 || !write_all(fd, data, size)) err = errno;
     if (close(fd) != 0 && err == 0) err = errno;
     if (err == 0 && rename(temp.c_str(), target.c_str()) != 0) err = errno;
+    if (err != 0) unlink(temp.c_str());
+    close_temp_guard(guard);
     if (err == 0) return {};
-    unlink(temp.c_str());
     return failed(write_failure::write, err);
 }

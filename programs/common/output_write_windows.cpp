@@ -56,7 +56,8 @@ int create_temp(const std::string& target, std::string& temp) {
         const unsigned long process = GetCurrentProcessId();
         const unsigned long ticks = GetTickCount();
         snprintf(tag, sizeof tag, ".%lu.%lu.%u.tmp", process, ticks, serial++);
-        temp = folder + "." + base + tag;
+        // Cut so that the temporary name stays within a name's limit wherever the target's does.
+        temp = folder + "." + base.substr(0, 200) + tag;
         const int flags = _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY;
         const int fd = _open(temp.c_str(), flags, _S_IREAD | _S_IWRITE);
         if (fd >= 0 || errno != EEXIST) return fd;
@@ -91,7 +92,10 @@ int replace_target(const std::string& temp, const std::string& target) {
 } // namespace
 
 write_result write_output_file(const std::string& name, const uint8_t* data, size_t size) {
-    if (is_special(name)) return write_directly(name, data, size);
+    // A name ending in a separator names a folder: no temporary file can stand for it, and the
+    // direct creation fails with the runtime's own reason.
+    const bool folder_name = !name.empty() && (name.back() == '/' || name.back() == '\\');
+    if (folder_name || is_special(name)) return write_directly(name, data, size);
     std::string temp;
     const int fd = create_temp(name, temp);
     if (fd < 0) return failed(write_failure::create, errno);

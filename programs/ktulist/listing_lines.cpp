@@ -4,28 +4,28 @@
 
 #include <cstdio>
 
-namespace {
-constexpr const char* compression_labels[] = {"KTA", "KTB", "ZX7", "BLK", "TS1"};
-} // namespace
+#include "format_table.h"
 
 const char* compression_label(int type) {
-    if (type < 1 || type > 5) return "???";
-    return compression_labels[type - 1];
+    const compression_type_row* row = find_type(type);
+    return row == nullptr ? "???" : row->label;
 }
 
 int offset_coding_text(char* buf, unsigned size, const pack_model& m) {
+    const offset_coding_row* row = find_coding(m.coding);
+    if (row == nullptr) return snprintf(buf, size, "(unknown)");
     // The widths print as unsigned, as the header always has; products wrap, not overflow.
-    unsigned w1 = static_cast<unsigned>(m.offset1);
-    unsigned w2 = static_cast<unsigned>(m.offset2);
-    switch (m.coding) {
-    case 1: return snprintf(buf, size, "offset 1 byte");
-    case 2: return snprintf(buf, size, "offset 2 bytes");
-    case 4: return snprintf(buf, size, "4 offs: %u %u %u %u", w1, 2 * w1, 3 * w1, 4 * w1);
-    case 5: return snprintf(buf, size, "fixed offset %2u", w1);
-    case 6: return snprintf(buf, size, "two offsets %2u %u", w1, w2);
-    case 7: return snprintf(buf, size, "elias-gama offset");
-    default: return snprintf(buf, size, "(unknown)");
+    const unsigned w1 = static_cast<unsigned>(m.offset1);
+    const unsigned w2 = static_cast<unsigned>(m.offset2);
+    unsigned v[4] = {0, 0, 0, 0};
+    if (row->values == label_values::widths) {
+        v[0] = w1;
+        v[1] = w2;
+    } else if (row->values == label_values::class_widths) {
+        for (unsigned k = 0; k < 4; ++k) v[k] = (k + 1) * w1;
     }
+    // The label takes as many of the four values as it has conversions; the rest are unused.
+    return snprintf(buf, size, row->label, v[0], v[1], v[2], v[3]);
 }
 
 void describe_model(const pack_model& model) {

@@ -22,8 +22,9 @@ struct file_stats {
     uint32_t overhead_bits = 0;
 };
 
-// The names a listing header gives the model: "KTA".."TS1" ("???" for any other type), and
-// the offset coding's text with its widths ("(unknown)" for any other coding).
+// The names a listing header gives the model, from the format table: the type's label ("???"
+// for any other type), and the offset coding's text with its widths ("(unknown)" for any other
+// coding).
 const char* compression_label(int type);
 // Writes the coding's text into buf (always terminated, cut to size) and gives the length of
 // the whole text, as snprintf does.

@@ -16,7 +16,9 @@ struct loop_state {
     file_stats stats;
 };
 
-void print_decode_error(const char* name, const stream_cursor& cur, const decode_status& d) {
+// S is the loaded size, as the literal run's message shows it; P the token's start.
+void print_decode_error(const char* name, const stream_cursor& cur, const walk_step& step) {
+    const decode_status& d = step.decode;
     switch (d.error) {
     case decode_error::unknown_type:
         printf("\nError in %s: Unknown compression type %u\n", name, static_cast<unsigned>(d.value));
@@ -28,6 +30,10 @@ void print_decode_error(const char* name, const stream_cursor& cur, const decode
         printf("\nError in %s: Zero %s offset. Index=%u Length=%u\n", name,
                d.value == 1 ? "KTA" : "KTB", static_cast<unsigned>(cur.pos), d.length);
         break;
+    case decode_error::past_end:
+        printf("\nError in %s at +%u: Token reads past the end, size %u\n", name,
+               static_cast<unsigned>(step.pack), static_cast<unsigned>(cur.size));
+        break;
     case decode_error::none: break;
     }
 }
@@ -37,7 +43,7 @@ void print_walk_error(const loop_state& s, const stream_job& job, const walk_ste
     const unsigned pos = static_cast<unsigned>(s.walk.cur.pos);
     const unsigned out_pos = static_cast<unsigned>(s.walk.out_pos);
     switch (step.status) {
-    case walk_status::decode_failed: print_decode_error(job.name, s.walk.cur, step.decode); break;
+    case walk_status::decode_failed: print_decode_error(job.name, s.walk.cur, step); break;
     case walk_status::past_buffer:
         printf("\nError in %s at +%u: Unpack %u + length %u > buffer %u\n", job.name, pos, out_pos,
                step.tok.length, static_cast<unsigned>(kt_buf_size));

@@ -17,9 +17,13 @@
 #include "model_search.h"
 #include "output_write.h"
 #include "same_file.h"
+#include "stdout_check.h"
 #include "token_walk.h"
 
 namespace {
+
+// Before the system's reasons, which the shared reading and writing print with perror.
+constexpr const char* ktu_prefix = "KtuPack: ";
 
 constexpr int32_t max_input = 65536;
 constexpr int32_t max_stream = 2 * max_input + 64;
@@ -73,10 +77,8 @@ int pack_checked(const file_matches& fm, const pack_model& model, parse_space& s
 
 // The -v lines: the least model of each type, packed for its margin.
 int print_type_bests(const file_matches& fm, parse_space& space, const std::string& name) {
-    for (int type = 1; type <= 5; ++type) {
-        int best = -1;
-        for (int i = type - 1; i < search_model_count; i += 5)
-            if (best < 0 || found.size[i] < found.size[best]) best = i;
+    for (const compression_type_row& row : compression_types) {
+        const int best = least_of_type(found, row.type);
         packed_file p;
         if (const int s = pack_checked(fm, search_model(best), space, name, p); s != ktu_ok)
             return s;
@@ -108,8 +110,35 @@ std::string output_for(const ktu_file_job& job, const pack_model& model) {
     return out;
 }
 
+// Under -b the model, and so the tagged name, is known only after the search, which is the
+// long part of the work: an existing output of the file under any model of the search set
+// refuses it before (the same input finds the same model). A name given with -o is checked
+// whole but for the model it reads back, which waits for the search. False after the message.
+bool search_output_free(const ktu_file_job& job) {
+    if (!job.output.empty()) {
+        if (names_same_file(job.name, job.output)) {
+            print_ktu_error(job.output + ": the output would replace the input");
+            return false;
+        }
+        if (!job.force && exists(job.output)) {
+            print_ktu_error(job.output + ": exists (-f replaces it)");
+            return false;
+        }
+        return true;
+    }
+    if (job.force) return true;
+    for (int i = 0; i < search_model_count; ++i) {
+        const std::string out = tagged_name(job.name, search_model(i));
+        if (exists(out)) {
+            print_ktu_error(out + ": exists (-f replaces it)");
+            return false;
+        }
+    }
+    return true;
+}
+
 int pack_file(const ktu_file_job& job) {
-    const file_read in = read_whole_file(job.name, in_buf, sizeof in_buf);
+    const file_read in = read_whole_file(job.name, in_buf, sizeof in_buf, ktu_prefix);
     if (!in.ok) return ktu_failed;
     if (in.size == 0) {
         print_ktu_error(job.name + ": empty, nothing to pack");
@@ -119,6 +148,15 @@ int pack_file(const ktu_file_job& job) {
         print_ktu_error(job.name + ": longer than 65536 bytes");
         return ktu_failed;
     }
+    // Every check of the output that needs no packing comes first.
+    std::string out;
+    if (!job.search) {
+        out = output_for(job, job.model);
+        if (out.empty()) return ktu_failed;
+    } else if (!search_output_free(job)) {
+        return ktu_failed;
+    }
+
     const unsigned start = now_ms();
     file_matches fm;
     prepare_file(in_buf, static_cast<int32_t>(in.size), fm);
@@ -130,12 +168,14 @@ int pack_file(const ktu_file_job& job) {
     if (const int s = pack_checked(fm, model, space, job.name, p); s != ktu_ok) return s;
     const unsigned elapsed = now_ms() - start;
 
-    const std::string out = output_for(job, model);
-    if (out.empty()) return ktu_failed;
+    if (job.search) {
+        out = output_for(job, model);
+        if (out.empty()) return ktu_failed;
+    }
     const write_result w = write_output_file(out, stream_buf, static_cast<size_t>(p.outcome.size));
     if (w.failure != write_failure::none) {
         errno = w.err;
-        report_errno(out);
+        report_errno(out, ktu_prefix);
         return ktu_failed;
     }
     if (!job.quiet) {
@@ -154,4 +194,24 @@ int run_ktu_files(const ktu_run& run) {
     for (const ktu_file_job& job : run.files)
         status = std::max(status, pack_file(job));
     return status;
+}
+
+int run_ktupack(int argc, char** argv) {
+    ktu_run run;
+    const ktu_args args = read_ktu_args(argc, argv, run);
+    int status = ktu_ok;
+    switch (args.outcome) {
+    case ktu_args_outcome::usage_ok: print_ktu_usage(); break;
+    case ktu_args_outcome::usage_fail:
+        print_ktu_usage();
+        status = ktu_failed;
+        break;
+    case ktu_args_outcome::version: print_ktu_version(); break;
+    case ktu_args_outcome::refused:
+        print_ktu_error(args.message);
+        status = ktu_failed;
+        break;
+    case ktu_args_outcome::run: status = run_ktu_files(run); break;
+    }
+    return finish_stdout(status);
 }

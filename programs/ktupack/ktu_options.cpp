@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "format_table.h"
 #include "item_code.h"
 
 namespace {
@@ -17,6 +18,22 @@ bool read_width(const std::string& text, size_t& at, int& width) {
     return true;
 }
 
+// "1 to 5": the table numbers its types from 1 in row order.
+std::string type_numbers() {
+    return "1 to " + std::to_string(compression_type_count);
+}
+
+// "1, 2, 4, 5, 6, 7": the coding numbers in increasing order.
+std::string coding_numbers() {
+    std::string list;
+    for (int c = 0; c <= max_format_number; ++c) {
+        if (find_coding(c) == nullptr) continue;
+        if (!list.empty()) list += ", ";
+        list += std::to_string(c);
+    }
+    return list;
+}
+
 } // namespace
 
 std::string read_model_tag(const std::string& text, pack_model& model) {
@@ -28,10 +45,12 @@ std::string read_model_tag(const std::string& text, pack_model& model) {
     model.type = text[0] - '0';
     model.coding = text[1] - '0';
     if (first_byte_flag(model.type) < 0)
-        return option + ": compression type " + text.substr(0, 1) + " is not one of 1 to 5";
+        return option + ": compression type " + text.substr(0, 1) + " is not one of " +
+               type_numbers();
     const int params = offset_param_count(model.coding);
     if (params < 0)
-        return option + ": offset coding " + text.substr(1, 1) + " is not one of 1, 2, 4, 5, 6, 7";
+        return option + ": offset coding " + text.substr(1, 1) + " is not one of " +
+               coding_numbers();
     size_t at = 2;
     int widths[2] = {0, 0};
     for (int i = 0; i < params; ++i) {
@@ -47,7 +66,7 @@ std::string read_model_tag(const std::string& text, pack_model& model) {
         return option + ": not a model (write it as a name tag: -t35o4, -t56o4o12, -t17)";
     model.offset1 = widths[0];
     model.offset2 = widths[1];
-    const int widest = model.coding == 4 ? 7 : 30;
+    const int widest = find_coding(model.coding)->width_max;
     for (int i = 0; i < params; ++i)
         if (widths[i] > widest)
             return option + ": a width of " + std::to_string(widths[i]) + " is over " +
@@ -64,9 +83,14 @@ ktu_args read_ktu_args(int argc, char** argv, ktu_run& run) {
     }
     ktu_file_job next; // the settings the next file gets
     bool named_output = false;
+    bool options_ended = false; // after "--" every argument is a file, "-x.bin" included
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (arg.size() < 2 || arg[0] != '-') {
+        if (!options_ended && arg == "--") {
+            options_ended = true;
+            continue;
+        }
+        if (options_ended || arg.size() < 2 || arg[0] != '-') {
             next.name = arg;
             run.files.push_back(next);
             next.output.clear();

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "format_table.h"
 #include "ktu_names.h"
 
 #ifndef KT_VERSION
@@ -10,8 +11,8 @@
 
 namespace {
 const char* type_name(int type) {
-    static const char* const names[] = {"KTA", "KTB", "ZX7", "BLK", "TS1"};
-    return type >= 1 && type <= 5 ? names[type - 1] : "???";
+    const compression_type_row* row = find_type(type);
+    return row == nullptr ? "???" : row->label;
 }
 } // namespace
 
@@ -20,8 +21,15 @@ void print_ktu_usage() {
           ": packs files for every pack model KtuList reads, with an optimal parse\n"
           "Usage: KtuPack <options> file1 file2 ...\n"
           "  -t<T><C>[o<W1>[o<W2>]]  pack under this model, written as a name tag:\n"
-          "                          -t35o4, -t56o4o12, -t17, -t22\n"
-          "  -b        pack under the model of 1,330 that gives the smallest stream (default)\n"
+          "                          -t35o4, -t56o4o12, -t17, -t22\n",
+          stdout);
+    // The size of the search set, with the thousands apart as the usage has always shown it.
+    const int n = search_model_count;
+    if (n >= 1000)
+        printf("  -b        pack under the model of %d,%03d", n / 1000, n % 1000);
+    else
+        printf("  -b        pack under the model of %d", n);
+    fputs(" that gives the smallest stream (default)\n"
           "  -v        also print the smallest stream of each compression type\n"
           "  -o NAME   name the output of the one file that follows\n"
           "  -f        replace output files that exist\n"

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "emit_tokens.h"
 #include "pack_tables.h"
+#include "write_path.h"
 
 using bytes = std::vector<uint8_t>;
 

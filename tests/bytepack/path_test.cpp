@@ -5,11 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "emit_tokens.h"
+#include "item_code.h"
 #include "pack_messages.h"
 #include "pack_support.h"
 #include "path_recovery.h"
 #include "variant.h"
+#include "write_path.h"
 
 namespace {
 
@@ -227,7 +228,7 @@ emitted emit(const bytes& in, const std::vector<tok>& path) {
     bytes out(max_output);
     emitted e{};
     testing::internal::CaptureStdout();
-    e.status = shown(emit_tokens<V>(*t, in.data(), n, out.data(), e.fig));
+    e.status = shown(write_path<V>(*t, in.data(), n, out.data(), e.fig));
     e.printed = testing::internal::GetCapturedStdout();
     if (e.status == 0) e.stream.assign(out.begin(), out.begin() + e.fig.packed_len);
     return e;
@@ -331,12 +332,60 @@ TEST(emit, missing_token_names_its_position) {
         bytes out(max_output);
         emit_figures fig;
         testing::internal::CaptureStdout();
-        const int status = ktb ? shown(emit_tokens<ktb_variant>(*t, in.data(), 4, out.data(), fig))
-                               : shown(emit_tokens<kta_variant>(*t, in.data(), 4, out.data(), fig));
+        const int status = ktb ? shown(write_path<ktb_variant>(*t, in.data(), 4, out.data(), fig))
+                               : shown(write_path<kta_variant>(*t, in.data(), 4, out.data(), fig));
         EXPECT_EQ(status, 4);
         EXPECT_EQ(testing::internal::GetCapturedStdout(),
                   "\nError: No token at position 2 (0x0002)  offset: 4660  length: 0\n");
     }
+}
+
+// Bytes of an item the writer codes under the variant's model; -1 where it has no form.
+template <class V>
+int literal_head_bytes(int run) {
+    item_code c;
+    return code_literal_head(V::model.type, uint32_t(run), c) ? item_bits(c) / 8 : -1;
+}
+
+template <class V>
+int sequence_bytes(int len, int off) {
+    item_code c;
+    if (!code_sequence_head(V::model.type, uint32_t(len), c)) return -1;
+    return code_offset(V::model, uint32_t(off), c) ? item_bits(c) / 8 : -1;
+}
+
+// The parse charges what the writer writes: the variant's costs equal the item codes' sizes
+// at every length, at every offset, and for every literal that extends a run; one past each
+// limit the writer has no form.
+template <class V>
+void expect_costs_of_the_writer() {
+    int wrong = 0;
+    for (int len = 2; len <= V::max_seq_len; ++len)
+        for (int off : {1, 127, 128, 255, V::max_offset})
+            if (off <= V::max_offset && V::seq_cost(len, off) != sequence_bytes<V>(len, off) &&
+                ++wrong < 5)
+                ADD_FAILURE() << "length " << len << " offset " << off;
+    for (int off = 1; off <= V::max_offset; ++off)
+        for (int len : {2, 63, 64, 127, V::max_seq_len})
+            if (len <= V::max_seq_len && V::seq_cost(len, off) != sequence_bytes<V>(len, off) &&
+                ++wrong < 5)
+                ADD_FAILURE() << "offset " << off << " length " << len;
+    // A literal joining a run of r costs its byte and the growth of the run's head.
+    for (int r = 1; r < V::max_literal_run; ++r)
+        if (V::extend_cost(r) != 1 + literal_head_bytes<V>(r + 1) - literal_head_bytes<V>(r) &&
+            ++wrong < 5)
+            ADD_FAILURE() << "run of " << r;
+    EXPECT_EQ(wrong, 0);
+    // The parse starts a run at 2: one head byte and the literal.
+    EXPECT_EQ(1 + literal_head_bytes<V>(1), 2);
+    EXPECT_EQ(literal_head_bytes<V>(V::max_literal_run + 1), -1);
+    EXPECT_EQ(sequence_bytes<V>(V::max_seq_len + 1, 1), -1);
+    EXPECT_EQ(sequence_bytes<V>(2, V::max_offset + 1), -1);
+}
+
+TEST(emit, parse_costs_are_the_writers_item_sizes) {
+    expect_costs_of_the_writer<ktb_variant>();
+    expect_costs_of_the_writer<kta_variant>();
 }
 
 } // namespace

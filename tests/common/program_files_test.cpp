@@ -47,9 +47,13 @@ struct limited_case {
     const char* err;
 };
 
+// Whether the program was started ignoring SIGXFSZ or not, the limit is the write error it
+// is: the program is not killed, and no temporary file is left beside the output.
 TEST(file_size_limit, a_write_that_fails_leaves_the_old_output_untouched) {
     const std::string data = noise(16000, 7); // one KTB literal run
     const limited_case cases[] = {
+        {"KtuPack", KTUPACK_PATH, {"-f", "-t22", "xx.bin"}, "xx.bin", data, "xx-t22.bin", 1, "",
+         "KtuPack: xx-t22.bin: File too large\n"},
         {"KtbPack", KTB_PACK_PATH, {"xx.bin"}, "xx.bin", data, "xx.ktb", 1,
          "Input file: xx.bin  Output file: xx.ktb\n", "xx.ktb: File too large\n"},
         {"KtaPack", KTA_PACK_PATH, {"xx.bin"}, "xx.bin", data, "xx.kta", 1,
@@ -58,20 +62,23 @@ TEST(file_size_limit, a_write_that_fails_leaves_the_old_output_untouched) {
          "Can't write xx.out\n", ""},
     };
     for (const limited_case& c : cases) {
-        SCOPED_TRACE(c.what);
-        scratch_folder d;
-        write_file(d.path / c.input, c.input_bytes);
-        write_file(d.path / c.output, old_output);
-        run_options o;
-        o.file_size_limit = 8192;
-        const run_result r = run_tested(c.program, c.args, d, o);
-        EXPECT_EQ(r.status, c.status);
-        EXPECT_TRUE(r.out.size() >= strlen(c.out_tail) &&
-                    r.out.compare(r.out.size() - strlen(c.out_tail), std::string::npos, c.out_tail) == 0)
-            << r.out;
-        EXPECT_EQ(r.err, c.err);
-        EXPECT_EQ(read_file(d.path / c.output), old_output);
-        EXPECT_EQ(d.names(), (std::set<std::string>{c.input, c.output}));
+        for (const bool ignored : {false, true}) {
+            SCOPED_TRACE(std::string(c.what) + (ignored ? ", SIGXFSZ ignored" : ", SIGXFSZ default"));
+            scratch_folder d;
+            write_file(d.path / c.input, c.input_bytes);
+            write_file(d.path / c.output, old_output);
+            run_options o;
+            o.file_size_limit = 8192;
+            o.xfsz_ignored = ignored;
+            const run_result r = run_tested(c.program, c.args, d, o);
+            EXPECT_EQ(r.status, c.status);
+            EXPECT_TRUE(r.out.size() >= strlen(c.out_tail) &&
+                        r.out.compare(r.out.size() - strlen(c.out_tail), std::string::npos, c.out_tail) == 0)
+                << r.out;
+            EXPECT_EQ(r.err, c.err);
+            EXPECT_EQ(read_file(d.path / c.output), old_output);
+            EXPECT_EQ(d.names(), (std::set<std::string>{c.input, c.output}));
+        }
     }
 }
 

@@ -1,7 +1,10 @@
 // The shared file library in process: the base end of names and the safe output write.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -11,8 +14,23 @@
 #include "base_end.h"
 #include "output_write.h"
 #include "program_run.h"
+#include "temp_guard.h"
 
 namespace fs = std::filesystem;
+
+// A seam at link time: this program's write() stands before the C library's for the code under
+// test, so that a case can end the writer by a signal while its temporary file exists.
+namespace {
+volatile sig_atomic_t signal_at_write = 0;
+}
+
+extern "C" ssize_t write(int fd, const void* buf, size_t n) {
+    if (const int sig = signal_at_write; sig != 0) {
+        signal_at_write = 0;
+        raise(sig);
+    }
+    return syscall(SYS_write, fd, buf, n);
+}
 
 namespace {
 
@@ -100,6 +118,107 @@ TEST(output_write, a_missing_folder_fails_at_creation) {
     const write_result w = write_text(d.path / "no" / "x.out", "data");
     EXPECT_EQ(w.failure, write_failure::create);
     EXPECT_EQ(w.err, ENOENT);
+}
+
+// A name ending in a slash names a folder: the reason is the one a direct creation gives, and
+// nothing is made. A name near the length limit gets a temporary name within it.
+TEST(output_write, names_at_the_edges) {
+    const struct {
+        const char* what;
+        std::string name;
+        write_failure failure;
+        int err;
+        std::set<std::string> left; // the folder's names after the write
+    } cases[] = {
+        {"slash at the end", "demo.x/", write_failure::create, EISDIR, {}},
+        {"slash at the end of a folder", "sub/", write_failure::create, EISDIR, {"sub"}},
+        {"a name of 253 bytes", std::string(253, 'n'), write_failure::none, 0,
+         {std::string(253, 'n')}},
+    };
+    for (const auto& c : cases) {
+        scratch_folder d;
+        if (c.left.count("sub")) fs::create_directory(d.path / "sub");
+        const write_result w = write_output_file((d.path.string() + "/") + c.name,
+                                                 reinterpret_cast<const uint8_t*>("data"), 4);
+        EXPECT_EQ(w.failure, c.failure) << c.what;
+        EXPECT_EQ(w.err, c.err) << c.what;
+        EXPECT_EQ(d.names(), c.left) << c.what;
+    }
+}
+
+// Under a file-size limit with SIGXFSZ at its default action the write fails with EFBIG and
+// leaves no temporary file; the signal's action is the default again afterwards.
+TEST(output_write, the_file_size_limit_is_a_write_error) {
+    scratch_folder d;
+    write_file(d.path / "x.out", "precious");
+    const int st = run_in_child([&] {
+        signal(SIGXFSZ, SIG_DFL);
+        const rlimit lim{4096, 4096};
+        if (setrlimit(RLIMIT_FSIZE, &lim) != 0) return 9;
+        const write_result w = write_text(d.path / "x.out", std::string(10000, 'x'));
+        if (w.failure != write_failure::write || w.err != EFBIG) return 1;
+        struct sigaction now;
+        sigaction(SIGXFSZ, nullptr, &now);
+        return now.sa_handler == SIG_DFL ? 0 : 2;
+    });
+    EXPECT_EQ(st, 0);
+    EXPECT_EQ(read_file(d.path / "x.out"), "precious");
+    EXPECT_EQ(d.names(), std::set<std::string>{"x.out"});
+}
+
+// The window of a write in which the temporary file exists: an ending signal removes the file
+// and still ends the program by that signal; one the program ignores stays ignored; after the
+// window the signal is the program's own again and removes nothing.
+TEST(temp_guard, an_ending_signal_removes_the_temporary_file) {
+    const struct {
+        const char* what;
+        int sig;
+        bool ignored;     // the program was started ignoring the signal
+        bool after_close; // raised after the window closed
+        bool removed;
+    } cases[] = {
+        {"SIGTERM", SIGTERM, false, false, true},
+        {"SIGINT", SIGINT, false, false, true},
+        {"SIGHUP", SIGHUP, false, false, true},
+        {"SIGINT ignored", SIGINT, true, false, false},
+        {"SIGTERM after the window", SIGTERM, false, true, false},
+    };
+    for (const auto& c : cases) {
+        scratch_folder d;
+        const fs::path temp = d.path / ".x.out.abcdef";
+        const int st = run_in_child([&] {
+            signal(c.sig, c.ignored ? SIG_IGN : SIG_DFL);
+            temp_guard g;
+            open_temp_guard(g);
+            write_file(temp, "part of an output");
+            arm_temp_guard(g, temp.c_str());
+            if (c.after_close) close_temp_guard(g);
+            raise(c.sig);
+            return 0;
+        });
+        const bool ended = !c.ignored;
+        EXPECT_EQ(st == 128 + c.sig, ended) << c.what << " " << st;
+        EXPECT_EQ(st == 0, !ended) << c.what << " " << st;
+        EXPECT_EQ(fs::exists(temp), !c.removed) << c.what;
+    }
+}
+
+// The same through the output write itself: a signal in the middle of the write ends the
+// program by that signal, and neither the temporary file nor a new output is left.
+TEST(output_write, an_ending_signal_while_writing_leaves_the_old_output_alone) {
+    for (const int sig : {SIGINT, SIGTERM, SIGHUP}) {
+        scratch_folder d;
+        write_file(d.path / "x.out", "precious");
+        const int st = run_in_child([&] {
+            signal(sig, SIG_DFL);
+            signal_at_write = sig;
+            write_text(d.path / "x.out", "new data");
+            return 0;
+        });
+        EXPECT_EQ(st, 128 + sig) << st;
+        EXPECT_EQ(read_file(d.path / "x.out"), "precious") << sig;
+        EXPECT_EQ(d.names(), std::set<std::string>{"x.out"}) << sig;
+    }
 }
 
 } // namespace

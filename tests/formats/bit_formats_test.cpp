@@ -7,7 +7,7 @@
 
 #include "bit_reader.h"
 #include "decode_token.h"
-#include "offset_codings.h"
+#include "format_table.h"
 #include "bit_strings.h"
 
 namespace {
@@ -144,13 +144,8 @@ TEST(offset_codings, read_offsets) {
         std::vector<uint8_t> data = bits_to_bytes(c.bits, 8);
         stream_cursor cur;
         reset_cursor(cur, data.data(), static_cast<int32_t>(data.size()));
-        uint32_t got = 0;
-        switch (c.coding) {
-        case 4: got = read_offset_classes(cur, c.offset1); break;
-        case 5: got = read_offset_fixed(cur, c.offset1); break;
-        case 6: got = read_offset_two(cur, c.offset1, c.offset2); break;
-        case 7: got = read_offset_gamma(cur); break;
-        }
+        const pack_model model{type_zx7, c.coding, c.offset1, c.offset2};
+        const uint32_t got = find_coding(c.coding)->read(cur, model);
         EXPECT_EQ(got, c.offset) << c.what;
         EXPECT_EQ(cur.overhead_bits, c.bits_read) << c.what;
     }

@@ -71,7 +71,6 @@ TEST(byte_formats, token_streams) {
         {"ktb literal form 80 00 ends the stream", ktb, {0x80, 0x00, 0x41}, {{0, 0}}, 2, 16},
         {"literal runs decode under any coding", pack_model{1, 3, 0, 0}, {0x02, 0x41, 0x00},
          {{1, 0}, {0, 0}}, 3, 16},
-        {"second control byte past the data reads 0", ktb, {0x80}, {{0, 0}}, 2, 16},
     };
     for (const stream_case& c : cases) {
         decoded d = decode_all(c.bytes, c.model);
@@ -100,7 +99,12 @@ TEST(byte_formats, failures) {
         {"zero-count sequence still reads its offset", ktb, {0xC0, 0x00, 0x00}, e::zero_offset, 2, 0, 3},
         {"the coding names the format, not the type", pack_model{2, 1, 0, 0}, {0x42, 0x00},
          e::zero_offset, 1, 2, 2},
-        {"offset past the data reads 0", ktb, {0xC0}, e::zero_offset, 2, 0, 3},
+        // A stream cut short: the byte a token needs past the data fails the token, before a
+        // zero offset read from there could.
+        {"second control byte past the data", ktb, {0x80}, e::past_end, 0, 0, 2},
+        {"second offset byte past the data", ktb, {0x45, 0x80}, e::past_end, 0, 0, 3},
+        {"offset past the data, not a zero offset", ktb, {0x45}, e::past_end, 0, 0, 2},
+        {"kta offset past the data", kta, {0x02, 0x41, 0x03}, e::past_end, 0, 0, 4},
         {"unknown type", pack_model{9, 1, 0, 0}, {0x02}, e::unknown_type, 9, 0, 0},
         {"coding 3 on a sequence", pack_model{1, 3, 0, 0}, {0x05, 0x01}, e::unknown_coding, 3, 0, 1},
         {"coding outside 1..7 on a sequence", pack_model{2, 8, 0, 0}, {0x42, 0x01},

@@ -9,6 +9,7 @@
 
 #include "bit_strings.h"
 #include "decode_token.h"
+#include "format_table.h"
 #include "item_code.h"
 #include "packed_writer.h"
 
@@ -16,7 +17,8 @@ namespace {
 
 std::vector<pack_model> models_with_widths() {
     std::vector<pack_model> models;
-    for (int type = 1; type <= 5; ++type) {
+    for (const compression_type_row& row : compression_types) {
+        const int type = row.type;
         for (int coding : {1, 2, 7})
             models.push_back({type, coding, 0, 0});
         for (int w : {1, 3, 7})

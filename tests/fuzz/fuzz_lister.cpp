@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <string>
 
+#include "format_table.h"
 #include "name_model.h"
 #include "output_name.h"
 #include "token_loop.h"
@@ -46,13 +47,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         fuzz_name(data + 1, size - 1);
         return 0;
     }
-    static const int codings[] = {1, 2, 4, 5, 6, 7};
     stream_job job;
     job.name = "fuzz";
     job.mode = static_cast<run_mode>((data[0] & 0x3F) % 3);
     job.input_cut = (data[0] & 0x40) != 0; // as if the file went on past these bytes
-    job.model.type = 1 + data[1] % 5;
-    job.model.coding = codings[data[2] % 6];
+    job.model.type = 1 + data[1] % compression_type_count;
+    job.model.coding = offset_codings[data[2] % offset_coding_count].coding;
     job.model.offset1 = pick_width(data[3]);
     job.model.offset2 = pick_width(data[4]);
 

@@ -18,13 +18,12 @@ token tokens[max_input];
 search_result found;
 
 pack_model model_from(const uint8_t* b) {
-    static const int codings[] = {1, 2, 4, 5, 6, 7};
     pack_model m;
-    m.type = b[0] % 5 + 1;
-    m.coding = codings[b[1] % 6];
-    if (m.coding == 4) m.offset1 = b[2] % 7 + 1;
-    if (m.coding == 5 || m.coding == 6) m.offset1 = b[2] % 30 + 1;
-    if (m.coding == 6) m.offset2 = b[3] % 30 + 1;
+    const offset_coding_row& row = offset_codings[b[1] % offset_coding_count];
+    m.type = b[0] % compression_type_count + 1;
+    m.coding = row.coding;
+    if (row.params >= 1) m.offset1 = b[2] % row.width_max + 1;
+    if (row.params == 2) m.offset2 = b[3] % row.width_max + 1;
     return m;
 }
 

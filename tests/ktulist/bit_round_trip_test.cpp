@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "bit_stream_writer.h"
+#include "format_table.h"
 #include "test_depack.h"
 
 namespace {
@@ -23,7 +24,7 @@ std::vector<pack_model> every_model() {
         {}, {{0, 0}}, {{0, 0}}, {}, {{1, 0}, {3, 0}, {4, 0}, {7, 0}},
         {{1, 0}, {4, 0}, {8, 0}, {16, 0}}, {{2, 5}, {4, 8}, {1, 15}, {7, 3}}, {{0, 0}}};
     std::vector<pack_model> models;
-    for (int type = 1; type <= 5; ++type)
+    for (int type = 1; type <= compression_type_count; ++type)
         for (int coding = 1; coding <= 7; ++coding)
             for (auto [o1, o2] : widths[coding]) models.push_back({type, coding, o1, o2});
     return models;

@@ -243,8 +243,33 @@ std::vector<cli_case> bound_cases() {
                  "", 0, {}});
     c.push_back({"literal_run_ending_at_the_data", {{"l.kta", hex_bytes("06 41 42 43")}},
                  {"-d", "l.kta"}, stats("l.kta", 4, 3, 0, 0, 3, 8), "", 0, {{"l.kta.out", "ABC"}}});
-    c.push_back({"zero_offset_read_past_the_data", {{"z.kta", hex_bytes("06 41 42 43 03")}},
-                 {"-d", "z.kta"}, "\nError in z.kta: Zero KTA offset. Index=6 Length=1\n", "", 0, {}});
+    // A stream cut short: a token that needs a byte past the data ends the file at the token's
+    // start, the tokens before it listed as with any error, nothing written.
+    c.push_back({"offset_byte_past_the_data", {{"z.kta", hex_bytes("06 41 42 43 03")}},
+                 {"-d", "z.kta"}, "\nError in z.kta at +4: Token reads past the end, size 5\n", "",
+                 0, {}});
+    c.push_back({"cut_short_after_a_sequence",
+                 {{"c.kta", hex_bytes("06 41 42 43 09 03 03")}}, {"c.kta", "-d", "c.kta"},
+                 header("c.kta", 7, "KTA offset 1 byte ....... ") +
+                     "Pack:    +0   Unpack:    +0  ...  Unpacked ... Length: 3          Data:  41 42 43\n"
+                     "Pack:    +4   Unpack:    +3  ...  Sekvence ... Length: 4      Offset: 3     \n"
+                     "\nError in c.kta at +6: Token reads past the end, size 7\n"
+                     "\nError in c.kta at +6: Token reads past the end, size 7\n",
+                 "", 0, {}});
+    c.push_back({"ktb_second_control_byte_past_the_data", {{"c.ktb", hex_bytes("01 41 80")}},
+                 {"-d", "c.ktb"}, "\nError in c.ktb at +2: Token reads past the end, size 3\n", "",
+                 0, {}});
+    c.push_back({"bit_stream_end_mark_cut_short", {{"z-t31.bin", hex_bytes("41 28 01 42 00")}},
+                 {"z-t31.bin", "-d", "z-t31.bin"},
+                 header("z-t31.bin", 5, "ZX7 offset 1 byte ....... ") +
+                     "Pack:    +0   Unpack:    +0  ...  First byte 0x41\n"
+                     "Pack:    +1   Unpack:    +1  ...  Sekvence ... Length: 3      Offset: 1     \n"
+                     "\nError in z-t31.bin at +4: Token reads past the end, size 5\n"
+                     "\nError in z-t31.bin at +4: Token reads past the end, size 5\n",
+                 "", 0, {}});
+    c.push_back({"bit_stream_cut_at_a_token_end", {{"y-t31.bin", hex_bytes("41 28 01")}},
+                 {"-d", "y-t31.bin"}, stats("y-t31.bin", 3, 4, 1, 3, 0, 12), "", 0,
+                 {{"y-t31.out", "AAAA"}}});
     c.push_back({"output_of_exactly_80000_bytes", {{"big.ktb", ktb_run_of_x(80000, true)}},
                  {"-d", "big.ktb"}, stats("big.ktb", 18, 80000, 5, 79999, 1, 136), "", 0,
                  {{"big.out", repeat('x', 80000)}}});
@@ -465,6 +490,21 @@ TEST(ktulist_cli_write, failed_write_to_a_device_is_reported) {
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(folder_files(dir.path), (file_map{{"demo.kta", demo}, {"demo.out", "-> /dev/full"}}));
+}
+
+// -e with a slash makes an output name that names a folder: the reason is the one a direct
+// creation gives (the Windows C runtime words its own), and nothing is written.
+TEST(ktulist_cli_write, output_name_ending_in_a_slash) {
+    scratch_folder dir;
+    write_file(dir.path / "demo.kta", demo);
+    const run_result r = run_tested(KTULIST_PATH, {"-d", "-ex/", "demo.kta"}, dir);
+    EXPECT_EQ(r.out, demo_stats_line);
+    if (tested_on_windows())
+        EXPECT_EQ(r.err.rfind("demo.x/: ", 0), 0u) << r.err;
+    else
+        EXPECT_EQ(r.err, "demo.x/: Is a directory\n");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(folder_files(dir.path), (file_map{{"demo.kta", demo}}));
 }
 
 // A bit stream after a first raw byte: the first token starts at +1, the statistics count

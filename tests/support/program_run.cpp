@@ -69,7 +69,7 @@ void set_up_child(const run_options& o, int out, int err) {
     dup2(to, 1);
     dup2(o.err_to_out ? to : err, 2);
     if (o.file_size_limit >= 0) {
-        signal(SIGXFSZ, SIG_IGN);
+        signal(SIGXFSZ, o.xfsz_ignored ? SIG_IGN : SIG_DFL);
         const rlimit lim{rlim_t(o.file_size_limit), rlim_t(o.file_size_limit)};
         if (setrlimit(RLIMIT_FSIZE, &lim) != 0) _exit(126);
     }

@@ -25,7 +25,8 @@ struct run_options {
     std::filesystem::path stdin_path = "/dev/null"; // standard input
     std::filesystem::path stdout_path;              // standard output to this file, uncaptured
     bool err_to_out = false;                        // standard error into standard output
-    long file_size_limit = -1; // bytes; SIGXFSZ ignored, so that the write fails instead
+    long file_size_limit = -1; // bytes
+    bool xfsz_ignored = false; // with the limit: SIGXFSZ ignored, else at its default action
     bool unprivileged = false; // as user nobody when the test runs as root
     bool console = false;      // captured text is console text (see console_text)
 };
@@ -51,7 +52,7 @@ started_program start_tested(const std::string& built_path, const std::vector<st
 run_result run_tested(const std::string& built_path, const std::vector<std::string>& args,
                       const scratch_folder& dir, run_options o = {});
 
-// Runs fn in a child set up as o says (folder, limit, user): fn's result as the exit status,
-// for an in-process call that needs another user or limit than the test's own; 124 when fn
-// throws.
-int run_in_child(const std::function<int()>& fn, const run_options& o);
+// Runs fn in a child set up as o says (folder, limit, user), for an in-process call that needs
+// another user, limit or signal action than the test's own: fn's result as the exit status,
+// 124 when fn throws, 128 + the signal that ended the child.
+int run_in_child(const std::function<int()>& fn, const run_options& o = {});

@@ -33,6 +33,29 @@ TEST(model_search, the_set_is_every_listed_model_once) {
     EXPECT_EQ(per_coding[7], 5);
 }
 
+// The set's membership test agrees with its enumeration over every small model, widths not
+// taken by a coding included.
+TEST(model_search, membership_is_the_enumeration) {
+    std::set<std::tuple<int, int, int, int>> listed;
+    for (int i = 0; i < search_model_count; ++i) {
+        const pack_model m = search_model(i);
+        listed.insert({m.type, m.coding, m.offset1, m.offset2});
+    }
+    int members = 0;
+    for (int type = -1; type <= 7; ++type)
+        for (int coding = -1; coding <= 10; ++coding)
+            for (int w1 = -1; w1 <= 17; ++w1)
+                for (int w2 = -1; w2 <= 17; ++w2) {
+                    const bool in = in_search_set({type, coding, w1, w2});
+                    EXPECT_EQ(in, listed.count({type, coding, w1, w2}) == 1)
+                        << type << " " << coding << " " << w1 << " " << w2;
+                    members += in;
+                }
+    EXPECT_EQ(members, 1330);
+    EXPECT_EQ(search_model(-1).type, 0);
+    EXPECT_EQ(search_model(search_model_count).type, 0);
+}
+
 TEST(model_search, sizes_and_choice_equal_packing_each_model) {
     std::mt19937 rng(9);
     std::vector<uint8_t> in;

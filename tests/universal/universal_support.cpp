@@ -3,11 +3,13 @@
 #include <cstdio>
 
 #include "decode_token.h"
+#include "format_table.h"
 #include "token_walk.h"
 
 std::vector<pack_model> covered_models() {
     std::vector<pack_model> models;
-    for (int type = 1; type <= 5; ++type) {
+    for (const compression_type_row& row : compression_types) {
+        const int type = row.type;
         for (int coding : {1, 2, 7})
             models.push_back({type, coding, 0, 0});
         for (int w : {1, 2, 3, 7})

@@ -4,9 +4,9 @@
 
 #include <cstdint>
 
-#include "emit_tokens.h"
 #include "pack_status.h"
 #include "pack_tables.h"
+#include "write_path.h"
 
 template <class V>
 pack_status forward_pass_plain(pack_tables& t, const uint8_t* in, int n);

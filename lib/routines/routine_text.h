@@ -1,0 +1,34 @@
+// The target routines of every pack model, specialised from one template per CPU: conditional
+// lines pick the model's grammar and offset coding, and "@" and "{EXPR}" give its label prefix,
+// widths and figures, so that what comes out is plain assembly for that model alone.
+// Silent and file-blind: the templates are built into the library.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+struct pack_model_desc {
+    int type = 0;   // compression type 1..5
+    int coding = 0; // offset coding 1, 2, 4..7
+    int offset1 = 0;
+    int offset2 = 0;
+};
+
+enum class target_cpu { z80, m6502 };
+
+// The entry label of a model's routine: "depack_" and the model tag without its dash
+// (depack_t35o4, depack_t56o4o12, depack_t11); empty for a model outside the routines' set.
+std::string routine_entry_name(const pack_model_desc& m);
+
+// Whether the routines cover the model: the models of the search set (format_table.h), which
+// are every type and coding at the widths of the table's search columns.
+bool routine_model_known(const pack_model_desc& m);
+
+// Resolves the template's notation for the model into out. False with a reason in error on a
+// model outside the set or a template fault (an unbalanced or unknown directive, a bad
+// condition word, an expression that does not parse or divides by zero).
+bool specialise_routine(std::string_view template_text, const pack_model_desc& m, std::string& out,
+                        std::string& error);
+
+// The template of the CPU, embedded at build time; empty when the tree has none yet.
+std::string_view routine_template(target_cpu cpu);

@@ -1,0 +1,252 @@
+// KtuPack in-process through run_ktupack, in a scratch folder per case: the option refusals, the
+// end of the options, the checks of the output made before packing, and the program's prefix
+// on the system's reasons. The end-to-end cases (tests/universal/ktupack_cli_test.cpp) keep
+// what only the program shows: usage, statuses and files, also under Wine.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/resource.h>
+
+#include <filesystem>
+#include <map>
+#include <random>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "ktu_driver.h"
+#include "program_run.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The names in the folder with their bytes; a folder shows as "(folder)".
+std::map<std::string, std::string> files_of(const scratch_folder& d) {
+    std::map<std::string, std::string> m;
+    for (const auto& e : fs::directory_iterator(d.path))
+        m[e.path().filename().string()] = e.is_directory() ? "(folder)" : read_file(e.path());
+    return m;
+}
+
+// run_ktupack with args in the folder d, its streams captured; report times cut out.
+run_result run_in(const scratch_folder& d, const std::vector<std::string>& args) {
+    std::vector<std::string> words = {"KtuPack"};
+    words.insert(words.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& w : words) argv.push_back(w.data());
+    argv.push_back(nullptr);
+    const fs::path home = fs::current_path();
+    fs::current_path(d.path);
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    run_result r;
+    r.status = run_ktupack(static_cast<int>(words.size()), argv.data());
+    r.out = testing::internal::GetCapturedStdout();
+    r.err = testing::internal::GetCapturedStderr();
+    fs::current_path(home);
+    r.out = std::regex_replace(r.out, std::regex(" +Time: [0-9]+\\.[0-9]{3} seconds"), "");
+    return r;
+}
+
+const std::string abab = "abababababab";
+
+struct run_case {
+    const char* what;
+    std::vector<std::string> args;
+    std::map<std::string, std::string> files; // at the start; "(folder)" makes a folder
+    std::string out;
+    std::string err;
+    int status;
+    std::vector<std::string> made; // the names the run adds (their bytes are the packer's)
+};
+
+void check(const run_case& c) {
+    scratch_folder d;
+    for (const auto& [name, bytes] : c.files) {
+        if (bytes == "(folder)") fs::create_directory(d.path / name);
+        else write_file(d.path / name, bytes);
+    }
+    const run_result r = run_in(d, c.args);
+    EXPECT_EQ(r.out, c.out) << c.what;
+    EXPECT_EQ(r.err, c.err) << c.what;
+    EXPECT_EQ(r.status, c.status) << c.what;
+    std::map<std::string, std::string> after = files_of(d);
+    for (const std::string& m : c.made) {
+        EXPECT_TRUE(after.count(m)) << c.what << ": " << m << " not made";
+        after.erase(m);
+    }
+    EXPECT_EQ(after, c.files) << c.what << ": files left";
+}
+
+TEST(ktupack_run, model_refusals) {
+    const std::map<std::string, std::string> one = {{"a.bin", abab}};
+    auto refused = [&](const char* what, std::vector<std::string> args, const char* err) {
+        return run_case{what, args, one, "", std::string("KtuPack: ") + err + "\n", 1, {}};
+    };
+    const run_case cases[] = {
+        refused("type 6", {"-t63", "a.bin"}, "-t63: compression type 6 is not one of 1 to 5"),
+        refused("type 0", {"-t01", "a.bin"}, "-t01: compression type 0 is not one of 1 to 5"),
+        refused("coding 3", {"-t13", "a.bin"},
+                "-t13: offset coding 3 is not one of 1, 2, 4, 5, 6, 7"),
+        refused("coding 8", {"-t28", "a.bin"},
+                "-t28: offset coding 8 is not one of 1, 2, 4, 5, 6, 7"),
+        refused("missing width", {"-t35", "a.bin"},
+                "-t35: offset coding 5 needs a width (as in -t35o4)"),
+        refused("missing second width", {"-t56o4", "a.bin"},
+                "-t56o4: offset coding 6 needs two widths (as in -t56o4o12)"),
+        refused("width 0", {"-t35o0", "a.bin"}, "-t35o0: a width of 0"),
+        refused("second width 0", {"-t56o3o0", "a.bin"}, "-t56o3o0: a width of 0"),
+        refused("coding 4 over 7", {"-t44o8", "a.bin"},
+                "-t44o8: a width of 8 is over 7 for offset coding 4"),
+        refused("coding 5 over 30", {"-t55o31", "a.bin"},
+                "-t55o31: a width of 31 is over 30 for offset coding 5"),
+        refused("coding 6 over 30", {"-t16o1o31", "a.bin"},
+                "-t16o1o31: a width of 31 is over 30 for offset coding 6"),
+        refused("a width the coding does not take", {"-t11o3", "a.bin"},
+                "-t11o3: not a model (write it as a name tag: -t35o4, -t56o4o12, -t17)"),
+        refused("letters", {"-tab", "a.bin"},
+                "-tab: not a model (write it as a name tag: -t35o4, -t56o4o12, -t17)"),
+        refused("no files", {"-t22"}, "no input files"),
+        refused("-o with two files", {"-o", "x", "a.bin", "a.bin"},
+                "-o names the output of one file, but 2 files are given"),
+        refused("-o without a name", {"a.bin", "-o"}, "-o needs the name of an output file"),
+        refused("-o with no file after it", {"a.bin", "-o", "x"},
+                "-o x is not followed by a file to pack"),
+    };
+    for (const run_case& c : cases) check(c);
+}
+
+TEST(ktupack_run, double_dash_ends_the_options) {
+    const run_case cases[] = {
+        {"a name that starts with a dash",
+         {"-t22", "--", "-x.bin"},
+         {{"-x.bin", abab}},
+         "-x.bin => -x-t22.bin  Model: -t22       Packed:    12 => 6      Margin: 1\n",
+         "",
+         0,
+         {"-x-t22.bin"}},
+        {"an option after it is a file",
+         {"--", "-t22"},
+         {},
+         "",
+         "KtuPack: -t22: No such file or directory\n",
+         1,
+         {}},
+        {"a second -- is a file",
+         {"-t22", "--", "--", "a.bin"},
+         {{"a.bin", abab}},
+         "a.bin => a.bin-t22  Model: -t22       Packed:    12 => 6      Margin: 1\n",
+         "KtuPack: --: No such file or directory\n",
+         1,
+         {"a.bin-t22"}},
+        {"options before it act on the files after it",
+         {"-q", "-t17", "--", "-q"},
+         {{"-q", abab}},
+         "",
+         "",
+         0,
+         {"-q-t17"}},
+        {"-- alone is no file", {"-t22", "--"}, {}, "", "KtuPack: no input files\n", 1, {}},
+        {"without it a dash name is an option",
+         {"-x.bin"},
+         {{"-x.bin", abab}},
+         "",
+         "KtuPack: unknown option -x.bin\n",
+         1,
+         {}},
+    };
+    for (const run_case& c : cases) check(c);
+}
+
+// The system's reasons carry the program's prefix like every other message.
+TEST(ktupack_run, system_reasons_carry_the_prefix) {
+    const run_case cases[] = {
+        {"missing input", {"-t22", "nope.bin"}, {}, "", "KtuPack: nope.bin: No such file or directory\n",
+         1, {}},
+        {"input a folder", {"-t22", "dir.bin"}, {{"dir.bin", "(folder)"}}, "",
+         "KtuPack: dir.bin: Is a directory\n", 1, {}},
+        {"output a folder's name", {"-t22", "-o", "new/", "a.bin"}, {{"a.bin", abab}}, "",
+         "KtuPack: new/: Is a directory\n", 1, {}},
+        {"output in a missing folder", {"-t22", "-o", "no/x.ktb", "a.bin"}, {{"a.bin", abab}}, "",
+         "KtuPack: no/x.ktb: No such file or directory\n", 1, {}},
+    };
+    for (const run_case& c : cases) check(c);
+}
+
+// Whatever refuses an output is found before the packing: with a model given, the whole name;
+// under -b, an output of any model of the search set, or the name -o gives.
+TEST(ktupack_run, outputs_are_checked_before_packing) {
+    const std::string old = "an older output";
+    const run_case cases[] = {
+        {"-b: the output of another model of the set",
+         {"game.bin"},
+         {{"game.bin", abab}, {"game-t46o5o11.bin", old}},
+         "",
+         "KtuPack: game-t46o5o11.bin: exists (-f replaces it)\n",
+         1,
+         {}},
+        {"-b -f: the search runs and writes the model it finds",
+         {"-f", "game.bin"},
+         {{"game.bin", abab}, {"game-t46o5o11.bin", old}},
+         "game.bin => game-t11.bin  Model: -t11       Packed:    12 => 6      Margin: 1\n",
+         "",
+         0,
+         {"game-t11.bin"}},
+        {"-b: a model outside the set is no output of the search",
+         {"game.bin"},
+         {{"game.bin", abab}, {"game-t55o20.bin", old}},
+         "game.bin => game-t11.bin  Model: -t11       Packed:    12 => 6      Margin: 1\n",
+         "",
+         0,
+         {"game-t11.bin"}},
+        {"-b -o: an existing name",
+         {"-o", "out.bin", "game.bin"},
+         {{"game.bin", abab}, {"out.bin", old}},
+         "",
+         "KtuPack: out.bin: exists (-f replaces it)\n",
+         1,
+         {}},
+        {"-b -o: the input",
+         {"-o", "game.bin", "game.bin"},
+         {{"game.bin", abab}},
+         "",
+         "KtuPack: game.bin: the output would replace the input\n",
+         1,
+         {}},
+        {"-v with a model: the search waits for the name",
+         {"-v", "-t22", "game.bin"},
+         {{"game.bin", abab}, {"game-t22.bin", old}},
+         "",
+         "KtuPack: game-t22.bin: exists (-f replaces it)\n",
+         1,
+         {}},
+    };
+    for (const run_case& c : cases) check(c);
+}
+
+// 64 KiB under -b takes seconds of processor time to search; a refused output must cost none
+// of it. The run is a child under a processor-time limit far below the search's, which the
+// search would end by SIGXCPU.
+TEST(ktupack_run, a_refused_search_does_not_run) {
+    scratch_folder d;
+    std::mt19937 rng(64);
+    std::string data(65536, '\0');
+    for (size_t i = 0; i < data.size(); ++i)
+        data[i] = i % 7 == 0 ? static_cast<char>(rng()) : data[i > 300 ? i - 300 + rng() % 40 : 0];
+    write_file(d.path / "big.bin", data);
+    write_file(d.path / "big-t11.bin", "an older output");
+    const int st = run_in_child([&] {
+        const rlimit lim{1, 1};
+        if (setrlimit(RLIMIT_CPU, &lim) != 0) return 9;
+        const run_result r = run_in(d, {"big.bin"});
+        return r.status == 1 && r.out.empty() &&
+                       r.err == "KtuPack: big-t11.bin: exists (-f replaces it)\n"
+                   ? 0
+                   : 2;
+    });
+    EXPECT_NE(st, 128 + SIGXCPU) << "the search ran";
+    EXPECT_EQ(st, 0);
+}
+
+} // namespace

@@ -1,0 +1,48 @@
+// kt_routine_text: the specialiser from the command line, for the size-table script and for
+// reading a model's routine. "CPU TYPE CODING OFFSET1 OFFSET2" prints the routine;
+// "--models" prints the search set, one "TYPE CODING OFFSET1 OFFSET2" line per model.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "format_table.h"
+#include "routine_text.h"
+
+namespace {
+
+void print_models() {
+    for (int i = 0; i < search_model_count; ++i) {
+        const pack_model m = search_model(i);
+        std::printf("%d %d %d %d\n", m.type, m.coding, m.offset1, m.offset2);
+    }
+}
+
+int usage() {
+    std::fprintf(stderr, "usage: kt_routine_text z80|6502 TYPE CODING OFFSET1 OFFSET2\n"
+                         "       kt_routine_text --models\n");
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 2 && std::strcmp(argv[1], "--models") == 0) {
+        print_models();
+        return 0;
+    }
+    if (argc != 6) return usage();
+    target_cpu cpu;
+    if (std::strcmp(argv[1], "z80") == 0) cpu = target_cpu::z80;
+    else if (std::strcmp(argv[1], "6502") == 0) cpu = target_cpu::m6502;
+    else return usage();
+    const pack_model_desc m{std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]),
+                            std::atoi(argv[5])};
+    std::string text, error;
+    if (!specialise_routine(routine_template(cpu), m, text, error)) {
+        std::fprintf(stderr, "kt_routine_text: %s\n", error.c_str());
+        return 1;
+    }
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    return 0;
+}
