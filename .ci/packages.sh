@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# The packages users install: builds the Debian package, installs it, runs every program from
-# PATH and reads its manual page, removes the package and checks that nothing is left; then
-# cross-builds the Windows programs, checks the zip and unpacks it into build-winpkg/programs
-# for the tests under Wine. Needs root for dpkg, and dpkg-dev, file, man-db, mandoc and
+# The packages users install: builds the Debian package, checks it with lintian (any error
+# fails, warnings are shown), installs it, runs every program from PATH and reads its manual
+# page and documents, removes the package and checks that nothing is left; then cross-builds
+# the Windows programs, checks the zip and unpacks it into build-winpkg/programs for the tests
+# under Wine. Needs root for dpkg, and dpkg-dev, file, lintian, man-db, mandoc and
 # g++-mingw-w64-x86-64 (.ci/run installs them).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -16,6 +17,10 @@ rm -f build-deb/*.deb
 (cd build-deb && cpack -G DEB)
 deb=$(ls build-deb/*.deb)
 name=$(dpkg-deb -f "$deb" Package)
+version=$(dpkg-deb -f "$deb" Version)
+doc=/usr/share/doc/$name
+# Lintian's own exit status fails on errors; its info tags are not shown.
+lintian --fail-on error "$deb"
 if dpkg -s "$name" >/dev/null 2>&1; then
   echo "$name is installed already; not touching it" >&2
   exit 1
@@ -45,16 +50,24 @@ check_installed() {
     KtuList -u -ebin3 screen-t35o4.bin >/dev/null
     cmp screen.bin screen.bin3
   fi
-  test -f /usr/share/doc/ktu_tools/LICENSE
+  # Where Debian's policy puts them: the licence in copyright, both changelogs compressed.
+  grep -q '^License: Zlib$' "$doc/copyright"
+  zcat "$doc/changelog.gz" | grep -q '^# Changelog'
+  zcat "$doc/changelog.Debian.gz" | head -1 | grep -qF "$name ($version)"
+  test -f "$doc/README.md"
   echo "installed programs pack and depack: ${programs[*]}"
 }
-status=0
-(check_installed) || status=$?
+# Not as "(check_installed) || ...": that context switches -e off inside, so a failing check
+# would go unnoticed.
+set +e
+(set -e; check_installed)
+status=$?
+set -e
 dpkg -r "$name"
 for p in "${programs[@]}"; do
   if [ -e "/usr/bin/$p" ]; then echo "/usr/bin/$p is left after removal" >&2; status=1; fi
 done
-if [ -e /usr/share/doc/ktu_tools ]; then echo "/usr/share/doc/ktu_tools is left after removal" >&2; status=1; fi
+if [ -e "$doc" ]; then echo "$doc is left after removal" >&2; status=1; fi
 [ "$status" -eq 0 ] || exit "$status"
 
 echo "== Windows zip"

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "pack_support.h"
+#include "program_run.h"
 #include "tested_program.h"
 
 namespace fs = std::filesystem;
@@ -63,8 +64,8 @@ std::set<std::string> files_in(const fs::path& dir) {
 
 class packer_program : public testing::TestWithParam<variant_texts> {
 protected:
-    scratch_dir dir;
-    run_result run(const std::vector<std::string>& args) { return run_tested(GetParam().program, args, dir.path); }
+    scratch_folder dir;
+    run_result run(const std::vector<std::string>& args) { return run_tested(GetParam().program, args, dir); }
 };
 
 TEST_P(packer_program, wrong_argument_count_prints_usage) {
@@ -104,7 +105,7 @@ TEST_P(packer_program, packs_and_reports) {
         EXPECT_EQ(r.status, 0);
         EXPECT_EQ(r.err, "");
         EXPECT_EQ(without_time(r.out), std::string(v.head) + input_line(c.name, out_name) + c.report);
-        const bytes stream = read_file(dir.path / out_name);
+        const bytes stream = read_bytes(dir.path / out_name);
         if (!c.stream.empty()) {
             EXPECT_EQ(stream, c.stream);
         }
@@ -151,13 +152,13 @@ TEST_P(packer_program, long_names) {
     EXPECT_EQ(without_time(r.out).substr(std::string(v.head).size()),
               input_line(in, out) + "Packed:    14 => 9        Data: 5      Overhead: 4    ");
     bytes back;
-    EXPECT_TRUE(depack(read_file(dir.path / out), v.ktb, back));
+    EXPECT_TRUE(depack(read_bytes(dir.path / out), v.ktb, back));
     EXPECT_EQ(back, to_bytes("long long long"));
 }
 
 TEST_P(packer_program, refused_inputs_leave_no_output) {
     const variant_texts& v = GetParam();
-    write_file(dir.path / "empty.bin", {});
+    write_file(dir.path / "empty.bin", bytes{});
     write_file(dir.path / "big.bin", bytes(65537, 7));
     fs::create_directories(dir.path / "folder.bin");
     const struct {
@@ -198,7 +199,7 @@ TEST_P(packer_program, never_writes_over_its_input) {
         EXPECT_EQ(r.status, 1);
         EXPECT_EQ(r.out, std::string(v.head) + input_line(in, out) + "\nError: Output file " + out +
                              " is the input file\n");
-        EXPECT_EQ(read_file(dir.path / in), data);
+        EXPECT_EQ(read_bytes(dir.path / in), data);
     }
 }
 

@@ -3,7 +3,6 @@
 // the tables of the plain walk.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
@@ -11,42 +10,19 @@
 #include "forward_pass.h"
 #include "forward_pass_plain.h"
 #include "pack_support.h"
+#include "test_corpus.h"
 #include "variant.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 
-class corpus : public testing::TestWithParam<bool> {
-protected:
-    static void SetUpTestSuite() {
-        dir = new scratch_dir;
-        const run_result r =
-            run_program("/bin/sh", {MAKE_CORPUS_SCRIPT, dir->path.string(), MAKE_SYNTHETIC_PATH}, dir->path);
-        ASSERT_EQ(r.status, 0) << r.err;
-    }
-    static void TearDownTestSuite() {
-        delete dir;
-        dir = nullptr;
-    }
-    static std::vector<fs::path> files() {
-        std::vector<fs::path> list;
-        for (const auto& e : fs::directory_iterator(dir->path)) list.push_back(e.path());
-        std::sort(list.begin(), list.end());
-        return list;
-    }
-    static scratch_dir* dir;
-};
-
-scratch_dir* corpus::dir = nullptr;
+class corpus : public testing::TestWithParam<bool> {};
 
 TEST_P(corpus, depacks_to_its_input) {
     const bool ktb = GetParam();
-    const auto list = files();
-    ASSERT_GE(list.size(), 20u);
-    for (const auto& f : list) {
-        SCOPED_TRACE(f.filename().string());
-        const bytes in = read_file(f);
+    ASSERT_GE(corpus_files().size(), 20u);
+    for (const corpus_file& f : corpus_files()) {
+        SCOPED_TRACE(f.name);
+        const bytes& in = f.data;
         ASSERT_GE(in.size(), 1u);
         ASSERT_LE(in.size(), 65536u);
         const packed p = pack_bytes(in, ktb);
@@ -99,9 +75,9 @@ void expect_same_tables(const bytes& in, bool ktb) {
 }
 
 TEST_P(corpus, fast_walk_equals_plain_walk) {
-    for (const auto& f : files()) {
-        SCOPED_TRACE(f.filename().string());
-        expect_same_tables(read_file(f), GetParam());
+    for (const corpus_file& f : corpus_files()) {
+        SCOPED_TRACE(f.name);
+        expect_same_tables(f.data, GetParam());
     }
 }
 

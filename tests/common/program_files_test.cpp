@@ -3,116 +3,26 @@
 // or report lost on a full disk is a failure, and wildcards are expanded before the first file.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <random>
 #include <set>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "program_run.h"
 #include "tested_program.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string slurp(const fs::path& p) {
-    std::ifstream f(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
-}
-
-void put(const fs::path& p, const std::string& s) { std::ofstream(p, std::ios::binary) << s; }
-
 std::string noise(size_t n, unsigned seed) {
     std::mt19937 rng(seed);
     std::string s(n, '\0');
     for (char& c : s) c = char(rng() & 0xFF);
     return s;
-}
-
-struct scratch {
-    fs::path root; // holds the captured streams
-    fs::path path; // the folder the program runs in
-    scratch() {
-        std::string t = (fs::temp_directory_path() / "kt_files.XXXXXX").string();
-        if (mkdtemp(t.data()) == nullptr) throw std::runtime_error("mkdtemp");
-        root = t;
-        path = root / "work";
-        fs::create_directory(path);
-        // Traversable by the unprivileged user some cases run as.
-        fs::permissions(root, fs::perms(0755));
-    }
-    ~scratch() {
-        std::error_code ec;
-        fs::permissions(path, fs::perms::owner_all, fs::perm_options::add, ec);
-        fs::remove_all(root, ec);
-    }
-    std::set<std::string> names() const {
-        std::set<std::string> s;
-        for (const auto& e : fs::directory_iterator(path)) s.insert(e.path().filename().string());
-        return s;
-    }
-};
-
-struct run_options {
-    long file_size_limit = -1;  // bytes
-    bool xfsz_ignored = false;  // started with SIGXFSZ ignored, else at its default action
-    bool unprivileged = false;  // as user nobody when started as root
-    std::string stdout_path;    // where standard output goes (default: a file of the scratch)
-};
-
-struct run_result {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-pid_t start(const std::string& program, const std::vector<std::string>& args, const scratch& d,
-            const run_options& o, const std::string& tag) {
-    const std::string out = o.stdout_path.empty() ? (d.root / ("out" + tag)).string() : o.stdout_path;
-    const std::string err = (d.root / ("err" + tag)).string();
-    // Made before the fork: a missing program is the test's error, not the child's.
-    std::vector<std::string> command = tested_command(program);
-    std::vector<std::string> copies = args;
-    const std::vector<char*> argv = exec_argv(command, copies);
-    const pid_t pid = fork();
-    if (pid != 0) return pid;
-    const int fo = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-    const int fe = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-    if (fo < 0 || fe < 0 || chdir(d.path.c_str()) != 0) _exit(127);
-    dup2(fo, 1);
-    dup2(fe, 2);
-    if (o.file_size_limit >= 0) {
-        signal(SIGXFSZ, o.xfsz_ignored ? SIG_IGN : SIG_DFL);
-        const rlimit lim{rlim_t(o.file_size_limit), rlim_t(o.file_size_limit)};
-        if (setrlimit(RLIMIT_FSIZE, &lim) != 0) _exit(126);
-    }
-    if (o.unprivileged && geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(125);
-    execvp(argv[0], argv.data());
-    _exit(127);
-}
-
-run_result finish(pid_t pid, const scratch& d, const run_options& o, const std::string& tag) {
-    int st = 0;
-    waitpid(pid, &st, 0);
-    run_result r;
-    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
-    if (o.stdout_path.empty()) r.out = console_text(slurp(d.root / ("out" + tag)));
-    r.err = console_text(slurp(d.root / ("err" + tag)));
-    return r;
-}
-
-run_result run(const std::string& program, const std::vector<std::string>& args, const scratch& d,
-               const run_options& o = {}) {
-    return finish(start(program, args, d, o, ""), d, o, "");
 }
 
 // A KTB stream of one literal run: count over 63 takes the two-byte form.
@@ -154,19 +64,19 @@ TEST(file_size_limit, a_write_that_fails_leaves_the_old_output_untouched) {
     for (const limited_case& c : cases) {
         for (const bool ignored : {false, true}) {
             SCOPED_TRACE(std::string(c.what) + (ignored ? ", SIGXFSZ ignored" : ", SIGXFSZ default"));
-            scratch d;
-            put(d.path / c.input, c.input_bytes);
-            put(d.path / c.output, old_output);
+            scratch_folder d;
+            write_file(d.path / c.input, c.input_bytes);
+            write_file(d.path / c.output, old_output);
             run_options o;
             o.file_size_limit = 8192;
             o.xfsz_ignored = ignored;
-            const run_result r = run(c.program, c.args, d, o);
+            const run_result r = run_tested(c.program, c.args, d, o);
             EXPECT_EQ(r.status, c.status);
             EXPECT_TRUE(r.out.size() >= strlen(c.out_tail) &&
                         r.out.compare(r.out.size() - strlen(c.out_tail), std::string::npos, c.out_tail) == 0)
                 << r.out;
             EXPECT_EQ(r.err, c.err);
-            EXPECT_EQ(slurp(d.path / c.output), old_output);
+            EXPECT_EQ(read_file(d.path / c.output), old_output);
             EXPECT_EQ(d.names(), (std::set<std::string>{c.input, c.output}));
         }
     }
@@ -175,48 +85,47 @@ TEST(file_size_limit, a_write_that_fails_leaves_the_old_output_untouched) {
 // The folder is read-only for the program: by its mode, and for root, whom no mode stops, by
 // running the program as an unprivileged user.
 TEST(read_only_folder, the_old_output_survives_and_the_failure_names_it) {
-    scratch d;
-    put(d.path / "xx.bin", "some data, some data, some data");
-    put(d.path / "xx.ktb", old_output);
-    put(d.path / "xx.kta", old_output);
+    scratch_folder d;
+    write_file(d.path / "xx.bin", "some data, some data, some data");
+    write_file(d.path / "xx.ktb", old_output);
+    write_file(d.path / "xx.kta", old_output);
     // Copies the unprivileged user can run wherever the build lies (a checkout under /root).
-    const fs::path bin = d.root / "bin";
-    fs::create_directory(bin);
+    const scratch_folder copies;
+    const fs::path bin = copies.path;
     fs::copy_file(KTB_PACK_PATH, bin / "KtbPack");
     fs::copy_file(KTA_PACK_PATH, bin / "KtaPack");
     fs::permissions(d.path, fs::perms(0555));
     run_options o;
     o.unprivileged = true;
-    const run_result b = run((bin / "KtbPack").string(), {"xx.bin"}, d, o);
-    const run_result a = run((bin / "KtaPack").string(), {"xx.bin"}, d, o);
+    const run_result b = run_tested((bin / "KtbPack").string(), {"xx.bin"}, d, o);
+    const run_result a = run_tested((bin / "KtaPack").string(), {"xx.bin"}, d, o);
     fs::permissions(d.path, fs::perms(0755));
     EXPECT_EQ(b.status, 1);
     EXPECT_EQ(b.err, "xx.ktb: Permission denied\n");
     EXPECT_EQ(a.status, 1);
     EXPECT_EQ(a.err, "xx.kta: Permission denied\n");
-    EXPECT_EQ(slurp(d.path / "xx.ktb"), old_output);
-    EXPECT_EQ(slurp(d.path / "xx.kta"), old_output);
+    EXPECT_EQ(read_file(d.path / "xx.ktb"), old_output);
+    EXPECT_EQ(read_file(d.path / "xx.kta"), old_output);
     EXPECT_EQ(d.names(), (std::set<std::string>{"xx.bin", "xx.ktb", "xx.kta"}));
 }
 
 // song.bin and song.dat both map to song.ktb: whichever finishes last, the file is one whole
 // stream, never the start of one under the tail of the other.
 TEST(racing_packers, leave_one_whole_output) {
-    scratch d;
-    put(d.path / "song.bin", noise(30000, 1));
-    put(d.path / "song.dat", std::string(300, 'a') + noise(200, 2));
-    ASSERT_EQ(run(KTB_PACK_PATH, {"song.bin"}, d).status, 0);
-    const std::string long_stream = slurp(d.path / "song.ktb");
-    ASSERT_EQ(run(KTB_PACK_PATH, {"song.dat"}, d).status, 0);
-    const std::string short_stream = slurp(d.path / "song.ktb");
+    scratch_folder d;
+    write_file(d.path / "song.bin", noise(30000, 1));
+    write_file(d.path / "song.dat", std::string(300, 'a') + noise(200, 2));
+    ASSERT_EQ(run_tested(KTB_PACK_PATH, {"song.bin"}, d).status, 0);
+    const std::string long_stream = read_file(d.path / "song.ktb");
+    ASSERT_EQ(run_tested(KTB_PACK_PATH, {"song.dat"}, d).status, 0);
+    const std::string short_stream = read_file(d.path / "song.ktb");
     ASSERT_LT(short_stream.size(), long_stream.size());
-    const run_options o;
     for (int round = 0; round < 30; ++round) {
-        const pid_t one = start(KTB_PACK_PATH, {"song.bin"}, d, o, "1");
-        const pid_t two = start(KTB_PACK_PATH, {"song.dat"}, d, o, "2");
-        EXPECT_EQ(finish(one, d, o, "1").status, 0);
-        EXPECT_EQ(finish(two, d, o, "2").status, 0);
-        const std::string now = slurp(d.path / "song.ktb");
+        started_program one = start_tested(KTB_PACK_PATH, {"song.bin"}, d);
+        started_program two = start_tested(KTB_PACK_PATH, {"song.dat"}, d);
+        EXPECT_EQ(finish_program(one).status, 0);
+        EXPECT_EQ(finish_program(two).status, 0);
+        const std::string now = read_file(d.path / "song.ktb");
         ASSERT_TRUE(now == long_stream || now == short_stream) << "round " << round;
         ASSERT_EQ(d.names(), (std::set<std::string>{"song.bin", "song.dat", "song.ktb"}));
     }
@@ -227,27 +136,27 @@ TEST(racing_packers, leave_one_whole_output) {
 // files and the output is written beside the input.
 TEST(names_differing_in_case, are_one_file_only_where_the_file_system_says_so) {
     const bool windows = tested_on_windows();
-    scratch d;
+    scratch_folder d;
     const std::string data = noise(500, 3);
-    put(d.path / "ab.KTB", data);
-    const run_result p = run(KTB_PACK_PATH, {"ab.KTB"}, d);
+    write_file(d.path / "ab.KTB", data);
+    const run_result p = run_tested(KTB_PACK_PATH, {"ab.KTB"}, d);
     EXPECT_EQ(p.status, windows ? 1 : 0);
     EXPECT_EQ(p.out.find("\nError: Output file ab.ktb is the input file\n") != std::string::npos,
               windows)
         << p.out;
-    EXPECT_TRUE(slurp(d.path / "ab.KTB") == data);
+    EXPECT_TRUE(read_file(d.path / "ab.KTB") == data);
 
     const std::string demo = std::string("\x06" "ABC\x09\x03\x02" "D", 8) + std::string(1, '\0');
-    put(d.path / "cd.KTA", demo);
-    const run_result l = run(KTULIST_PATH, {"-d", "-ekta", "cd.KTA"}, d);
+    write_file(d.path / "cd.KTA", demo);
+    const run_result l = run_tested(KTULIST_PATH, {"-d", "-ekta", "cd.KTA"}, d);
     EXPECT_EQ(l.status, 0);
     EXPECT_EQ(l.err, "");
     if (windows) {
         EXPECT_EQ(l.out, "\nError in cd.KTA: Output file cd.kta is the input file itself\n");
-        EXPECT_TRUE(slurp(d.path / "cd.KTA") == demo);
+        EXPECT_TRUE(read_file(d.path / "cd.KTA") == demo);
         EXPECT_EQ(d.names(), (std::set<std::string>{"ab.KTB", "cd.KTA"}));
     } else {
-        EXPECT_EQ(slurp(d.path / "cd.kta"), "ABCABCAD");
+        EXPECT_EQ(read_file(d.path / "cd.kta"), "ABCABCAD");
         EXPECT_EQ(d.names(), (std::set<std::string>{"ab.KTB", "ab.ktb", "cd.KTA", "cd.kta"}));
     }
 }
@@ -275,12 +184,12 @@ TEST(standard_output_full, is_reported_with_status_1) {
     };
     for (const full_case& c : cases) {
         SCOPED_TRACE(c.what);
-        scratch d;
-        put(d.path / "demo.kta", demo);
-        put(d.path / "song.bin", "la la la la la la");
+        scratch_folder d;
+        write_file(d.path / "demo.kta", demo);
+        write_file(d.path / "song.bin", "la la la la la la");
         run_options o;
         o.stdout_path = "/dev/full";
-        const run_result r = run(c.program, c.args, d, o);
+        const run_result r = run_tested(c.program, c.args, d, o);
         EXPECT_EQ(r.status, c.status);
         EXPECT_NE(r.err.find("Error: Can't write to standard output\n"),
                   std::string::npos)
@@ -293,16 +202,16 @@ TEST(standard_output_full, is_reported_with_status_1) {
 
 // A pattern after "-d" must not match the output that the run writes before reaching it.
 TEST(wildcards, are_expanded_before_the_first_file) {
-    scratch d;
+    scratch_folder d;
     const std::string demo = std::string("\x06" "ABC\x09\x03\x02" "D", 8) + std::string(1, '\0');
-    put(d.path / "ga2.kta", demo);
-    const run_result r = run(KTULIST_PATH, {"-d", "g?2*", "g*"}, d);
+    write_file(d.path / "ga2.kta", demo);
+    const run_result r = run_tested(KTULIST_PATH, {"-d", "g?2*", "g*"}, d);
     const std::string stats =
         "ga2.kta                               9 => 8      NumSek: 1     Packed: 4      NoPack: 4      "
         "Overhead: 5     (40 bits)\n";
     EXPECT_EQ(r.out, stats + stats);
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(slurp(d.path / "ga2.out"), "ABCABCAD");
+    EXPECT_EQ(read_file(d.path / "ga2.out"), "ABCABCAD");
 }
 
 } // namespace

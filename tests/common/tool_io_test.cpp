@@ -5,18 +5,15 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <set>
-#include <stdexcept>
 #include <string>
 
 #include "base_end.h"
 #include "output_write.h"
+#include "program_run.h"
 #include "temp_guard.h"
 
 namespace fs = std::filesystem;
@@ -50,103 +47,74 @@ TEST(base_end, cuts_at_a_dot_of_the_last_five_characters_after_the_last_separato
     for (const auto& c : cases) EXPECT_EQ(base_end(c.name), c.end) << c.name;
 }
 
-std::string slurp(const fs::path& p) {
-    std::ifstream f(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
-}
-
-void put(const fs::path& p, const std::string& s) { std::ofstream(p, std::ios::binary) << s; }
-
-struct scratch {
-    fs::path path;
-    scratch() {
-        std::string t = (fs::temp_directory_path() / "kt_io.XXXXXX").string();
-        if (mkdtemp(t.data()) == nullptr) throw std::runtime_error("mkdtemp");
-        path = t;
-    }
-    ~scratch() {
-        std::error_code ec;
-        fs::permissions(path, fs::perms::owner_all, fs::perm_options::add, ec);
-        fs::remove_all(path, ec);
-    }
-    // The names in the folder, so that a left-over temporary file shows.
-    std::string listing() const {
-        std::string s;
-        std::set<std::string> names;
-        for (const auto& e : fs::directory_iterator(path)) names.insert(e.path().filename().string());
-        for (const auto& n : names) s += n + " ";
-        return s;
-    }
-};
-
 write_result write_text(const fs::path& p, const std::string& s) {
     return write_output_file(p.string(), reinterpret_cast<const uint8_t*>(s.data()), s.size());
 }
 
 TEST(output_write, replaces_an_existing_file_and_keeps_its_mode) {
-    scratch d;
-    put(d.path / "x.ktb", "old contents");
+    scratch_folder d;
+    write_file(d.path / "x.ktb", "old contents");
     fs::permissions(d.path / "x.ktb", fs::perms(0640));
     EXPECT_EQ(write_text(d.path / "x.ktb", "new").failure, write_failure::none);
-    EXPECT_EQ(slurp(d.path / "x.ktb"), "new");
+    EXPECT_EQ(read_file(d.path / "x.ktb"), "new");
     EXPECT_EQ(fs::status(d.path / "x.ktb").permissions() & fs::perms::all, fs::perms(0640));
-    EXPECT_EQ(d.listing(), "x.ktb ");
+    EXPECT_EQ(d.names(), (std::set<std::string>{"x.ktb"}));
 }
 
 TEST(output_write, a_new_file_gets_the_mode_the_umask_gives) {
-    scratch d;
+    scratch_folder d;
     const mode_t old = umask(022);
     EXPECT_EQ(write_text(d.path / "n.out", "data").failure, write_failure::none);
     umask(old);
     EXPECT_EQ(fs::status(d.path / "n.out").permissions() & fs::perms::all, fs::perms(0644));
-    EXPECT_EQ(d.listing(), "n.out ");
+    EXPECT_EQ(d.names(), (std::set<std::string>{"n.out"}));
 }
 
 TEST(output_write, a_link_to_a_regular_file_keeps_pointing_to_the_new_data) {
-    scratch d;
+    scratch_folder d;
     fs::create_directory(d.path / "real");
-    put(d.path / "real" / "data.bin", "old");
+    write_file(d.path / "real" / "data.bin", "old");
     fs::create_symlink("real/data.bin", d.path / "link.bin");
     EXPECT_EQ(write_text(d.path / "link.bin", "new data").failure, write_failure::none);
     EXPECT_TRUE(fs::is_symlink(d.path / "link.bin"));
-    EXPECT_EQ(slurp(d.path / "real" / "data.bin"), "new data");
-    EXPECT_EQ(d.listing(), "link.bin real ");
+    EXPECT_EQ(read_file(d.path / "real" / "data.bin"), "new data");
+    EXPECT_EQ(d.names(), (std::set<std::string>{"link.bin", "real"}));
     EXPECT_EQ(fs::directory_iterator(d.path / "real")->path().filename(), "data.bin");
 }
 
 // The folder is read-only for the writer: its mode says so, and root, whom no mode stops, is
-// replaced by an unprivileged user in the child that writes.
+// replaced by user nobody in the child that writes.
 TEST(output_write, a_read_only_folder_fails_at_creation_and_keeps_the_old_file) {
-    scratch d;
-    put(d.path / "x.out", "precious");
+    scratch_folder d;
+    write_file(d.path / "x.out", "precious");
     fs::permissions(d.path, fs::perms(0555));
-    const pid_t pid = fork();
-    if (pid == 0) {
-        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(9);
-        const write_result w = write_text(d.path / "x.out", "new");
-        _exit(w.failure == write_failure::create && w.err == EACCES ? 0 : 1);
-    }
-    int st = -1;
-    waitpid(pid, &st, 0);
+    run_options as_nobody;
+    as_nobody.unprivileged = true;
+    const int status = run_in_child(
+        [&] {
+            const write_result w = write_text(d.path / "x.out", "new");
+            return w.failure == write_failure::create && w.err == EACCES ? 0 : 1;
+        },
+        as_nobody);
     fs::permissions(d.path, fs::perms(0755));
-    EXPECT_TRUE(WIFEXITED(st) && WEXITSTATUS(st) == 0) << st;
-    EXPECT_EQ(slurp(d.path / "x.out"), "precious");
-    EXPECT_EQ(d.listing(), "x.out ");
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(read_file(d.path / "x.out"), "precious");
+    EXPECT_EQ(d.names(), (std::set<std::string>{"x.out"}));
 }
 
 TEST(output_write, a_device_is_written_directly_and_nothing_is_removed) {
     if (access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full";
-    scratch d;
+    scratch_folder d;
     fs::create_symlink("/dev/full", d.path / "full.out");
     const write_result w = write_text(d.path / "full.out", std::string(5000, 'x'));
     EXPECT_EQ(w.failure, write_failure::write);
     EXPECT_EQ(w.err, ENOSPC);
     EXPECT_TRUE(fs::is_symlink(d.path / "full.out"));
-    EXPECT_EQ(d.listing(), "full.out ");
+    EXPECT_EQ(d.names(), (std::set<std::string>{"full.out"}));
 }
 
 TEST(output_write, a_missing_folder_fails_at_creation) {
-    scratch d;
+    scratch_folder d;
     const write_result w = write_text(d.path / "no" / "x.out", "data");
     EXPECT_EQ(w.failure, write_failure::create);
     EXPECT_EQ(w.err, ENOENT);
@@ -160,41 +128,30 @@ TEST(output_write, names_at_the_edges) {
         std::string name;
         write_failure failure;
         int err;
-        std::string left; // the folder's listing after the write
+        std::set<std::string> left; // the folder's names after the write
     } cases[] = {
-        {"slash at the end", "demo.x/", write_failure::create, EISDIR, ""},
-        {"slash at the end of a folder", "sub/", write_failure::create, EISDIR, "sub "},
+        {"slash at the end", "demo.x/", write_failure::create, EISDIR, {}},
+        {"slash at the end of a folder", "sub/", write_failure::create, EISDIR, {"sub"}},
         {"a name of 253 bytes", std::string(253, 'n'), write_failure::none, 0,
-         std::string(253, 'n') + " "},
+         {std::string(253, 'n')}},
     };
     for (const auto& c : cases) {
-        scratch d;
-        if (c.left == "sub ") fs::create_directory(d.path / "sub");
+        scratch_folder d;
+        if (c.left.count("sub")) fs::create_directory(d.path / "sub");
         const write_result w = write_output_file((d.path.string() + "/") + c.name,
                                                  reinterpret_cast<const uint8_t*>("data"), 4);
         EXPECT_EQ(w.failure, c.failure) << c.what;
         EXPECT_EQ(w.err, c.err) << c.what;
-        EXPECT_EQ(d.listing(), c.left) << c.what;
+        EXPECT_EQ(d.names(), c.left) << c.what;
     }
-}
-
-// Runs body in a child process; its wait status.
-template <typename F>
-int in_child(F body) {
-    fflush(nullptr);
-    const pid_t pid = fork();
-    if (pid == 0) _exit(body());
-    int st = -1;
-    waitpid(pid, &st, 0);
-    return st;
 }
 
 // Under a file-size limit with SIGXFSZ at its default action the write fails with EFBIG and
 // leaves no temporary file; the signal's action is the default again afterwards.
 TEST(output_write, the_file_size_limit_is_a_write_error) {
-    scratch d;
-    put(d.path / "x.out", "precious");
-    const int st = in_child([&] {
+    scratch_folder d;
+    write_file(d.path / "x.out", "precious");
+    const int st = run_in_child([&] {
         signal(SIGXFSZ, SIG_DFL);
         const rlimit lim{4096, 4096};
         if (setrlimit(RLIMIT_FSIZE, &lim) != 0) return 9;
@@ -204,9 +161,9 @@ TEST(output_write, the_file_size_limit_is_a_write_error) {
         sigaction(SIGXFSZ, nullptr, &now);
         return now.sa_handler == SIG_DFL ? 0 : 2;
     });
-    EXPECT_TRUE(WIFEXITED(st) && WEXITSTATUS(st) == 0) << st;
-    EXPECT_EQ(slurp(d.path / "x.out"), "precious");
-    EXPECT_EQ(d.listing(), "x.out ");
+    EXPECT_EQ(st, 0);
+    EXPECT_EQ(read_file(d.path / "x.out"), "precious");
+    EXPECT_EQ(d.names(), std::set<std::string>{"x.out"});
 }
 
 // The window of a write in which the temporary file exists: an ending signal removes the file
@@ -227,21 +184,21 @@ TEST(temp_guard, an_ending_signal_removes_the_temporary_file) {
         {"SIGTERM after the window", SIGTERM, false, true, false},
     };
     for (const auto& c : cases) {
-        scratch d;
+        scratch_folder d;
         const fs::path temp = d.path / ".x.out.abcdef";
-        const int st = in_child([&] {
+        const int st = run_in_child([&] {
             signal(c.sig, c.ignored ? SIG_IGN : SIG_DFL);
             temp_guard g;
             open_temp_guard(g);
-            put(temp, "part of an output");
+            write_file(temp, "part of an output");
             arm_temp_guard(g, temp.c_str());
             if (c.after_close) close_temp_guard(g);
             raise(c.sig);
             return 0;
         });
         const bool ended = !c.ignored;
-        EXPECT_EQ(WIFSIGNALED(st) && WTERMSIG(st) == c.sig, ended) << c.what << " " << st;
-        EXPECT_EQ(WIFEXITED(st) && WEXITSTATUS(st) == 0, !ended) << c.what << " " << st;
+        EXPECT_EQ(st == 128 + c.sig, ended) << c.what << " " << st;
+        EXPECT_EQ(st == 0, !ended) << c.what << " " << st;
         EXPECT_EQ(fs::exists(temp), !c.removed) << c.what;
     }
 }
@@ -250,17 +207,17 @@ TEST(temp_guard, an_ending_signal_removes_the_temporary_file) {
 // program by that signal, and neither the temporary file nor a new output is left.
 TEST(output_write, an_ending_signal_while_writing_leaves_the_old_output_alone) {
     for (const int sig : {SIGINT, SIGTERM, SIGHUP}) {
-        scratch d;
-        put(d.path / "x.out", "precious");
-        const int st = in_child([&] {
+        scratch_folder d;
+        write_file(d.path / "x.out", "precious");
+        const int st = run_in_child([&] {
             signal(sig, SIG_DFL);
             signal_at_write = sig;
             write_text(d.path / "x.out", "new data");
             return 0;
         });
-        EXPECT_TRUE(WIFSIGNALED(st) && WTERMSIG(st) == sig) << sig << " " << st;
-        EXPECT_EQ(slurp(d.path / "x.out"), "precious") << sig;
-        EXPECT_EQ(d.listing(), "x.out ") << sig;
+        EXPECT_EQ(st, 128 + sig) << st;
+        EXPECT_EQ(read_file(d.path / "x.out"), "precious") << sig;
+        EXPECT_EQ(d.names(), std::set<std::string>{"x.out"}) << sig;
     }
 }
 

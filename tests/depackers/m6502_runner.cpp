@@ -145,14 +145,3 @@ long long call_cycles(m6502_bench& b) {
     // (3).
     return with_call - without - 5;
 }
-
-scratch_folder::scratch_folder() {
-    std::string tmpl = (fs::temp_directory_path() / "kt6502.XXXXXX").string();
-    if (mkdtemp(tmpl.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    path = tmpl;
-}
-
-scratch_folder::~scratch_folder() {
-    std::error_code ec;
-    fs::remove_all(path, ec);
-}

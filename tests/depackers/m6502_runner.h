@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "scratch_folder.h"
+
 // Where the driver puts things, as offsets into its area of $A5 bytes.
 struct m6502_layout {
     long out_at = 0;
@@ -51,10 +53,3 @@ bool build_driver(m6502_bench& b, const m6502_routine& r, const std::vector<uint
 int run_check(m6502_bench& b, const std::vector<uint8_t>& original);
 // Cycles of the call from the routine's first instruction through its rts; -1 on failure.
 long long call_cycles(m6502_bench& b);
-
-// A scratch folder removed at the end of its scope.
-struct scratch_folder {
-    std::filesystem::path path;
-    scratch_folder();
-    ~scratch_folder();
-};

@@ -1,26 +1,17 @@
 // The one call into the packers' library is pack_with_packer, whose status type may change; the
-// corpus script's files are read into memory from a scratch folder that is removed at once.
+// corpus comes from the tests' shared support.
 #include "test_streams.h"
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <random>
-#include <stdexcept>
 
 #include "pack_input.h"
 #include "pack_model.h"
 #include "stream_writer.h"
+#include "test_corpus.h"
 #include "token_walk.h"
 #include "variant.h"
-
-namespace fs = std::filesystem;
 
 std::string format_name(format f) {
     return f == format::kta ? "KTA" : "KTB";
@@ -128,39 +119,13 @@ std::vector<test_stream> edge_streams(format f) {
     return v;
 }
 
-namespace {
-
-bytes read_file(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-} // namespace
-
 std::vector<test_stream> corpus_streams_unpacked(size_t cut) {
-    std::string tmpl = (fs::temp_directory_path() / "ktdepack.XXXXXX").string();
-    if (mkdtemp(tmpl.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    const fs::path dir = tmpl;
-    const pid_t pid = fork();
-    if (pid == 0) {
-        execl("/bin/sh", "sh", MAKE_CORPUS_SCRIPT, dir.c_str(), MAKE_SYNTHETIC_PATH,
-              (char*)nullptr);
-        _exit(127);
-    }
-    int st = 0;
-    waitpid(pid, &st, 0);
-    std::vector<fs::path> names;
-    for (const auto& e : fs::directory_iterator(dir))
-        names.push_back(e.path());
-    std::sort(names.begin(), names.end());
     std::vector<test_stream> v;
-    for (const auto& p : names) {
-        bytes in = read_file(p);
+    for (const corpus_file& file : corpus_files()) {
+        bytes in = file.data;
         if (in.size() > cut) in.resize(cut);
-        v.push_back({p.filename().string(), in, {}});
+        v.push_back({file.name, in, {}});
     }
-    fs::remove_all(dir);
-    if (!WIFEXITED(st) || WEXITSTATUS(st) != 0) throw std::runtime_error("make_corpus.sh failed");
     return v;
 }
 

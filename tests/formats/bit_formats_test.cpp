@@ -19,7 +19,7 @@ struct gamma_case {
     uint32_t bits_read;
 };
 
-TEST(BitReader, Gamma) {
+TEST(bit_reader, gamma) {
     const gamma_case cases[] = {
         {"1", 0, 1, 1},
         {"010", 0, 2, 3},
@@ -50,7 +50,7 @@ TEST(BitReader, Gamma) {
     }
 }
 
-TEST(BitReader, BitBytesInterleaveWithWholeBytes) {
+TEST(bit_reader, bit_bytes_interleave_with_whole_bytes) {
     // Bit byte A5 is taken on the first bit; the whole byte 77 read after three bits comes from
     // the next position; the remaining five bits still come from A5; the ninth bit takes 3C.
     const std::vector<uint8_t> data = {0xA5, 0x77, 0x3C};
@@ -73,7 +73,7 @@ TEST(BitReader, BitBytesInterleaveWithWholeBytes) {
     EXPECT_EQ(cur.pos, 5);
 }
 
-TEST(BitReader, WidthsBeyondTheFormats) {
+TEST(bit_reader, widths_beyond_the_formats) {
     const std::vector<uint8_t> ff = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
     const std::vector<uint8_t> one = {0x00, 0x00, 0x00, 0x00, 0x01};
     stream_cursor cur;
@@ -116,7 +116,7 @@ struct offset_case {
     uint32_t bits_read;
 };
 
-TEST(OffsetCodings, ReadOffsets) {
+TEST(offset_codings, read_offsets) {
     const offset_case cases[] = {
         {"classes, class 0", 4, 4, 0, "00 0000", 1, 6},
         {"classes, 20 in class 1", 4, 4, 0, "01 00000011", 20, 10},

@@ -54,7 +54,7 @@ struct stream_case {
     uint32_t overhead_bits;
 };
 
-TEST(ByteFormats, TokenStreams) {
+TEST(byte_formats, token_streams) {
     const stream_case cases[] = {
         {"kta run, overlapping sequence, end", kta, {0x04, 0x41, 0x42, 0x0D, 0x02, 0x00},
          {{2, 0}, {6, 2}, {0, 0}}, 6, 32},
@@ -91,7 +91,7 @@ struct failure_case {
     int32_t pos;     // stream position after the failing token's reading
 };
 
-TEST(ByteFormats, Failures) {
+TEST(byte_formats, failures) {
     using e = decode_error;
     const failure_case cases[] = {
         {"kta zero offset", kta, {0x02, 0x41, 0x05, 0x00}, e::zero_offset, 1, 2, 4},
@@ -119,7 +119,7 @@ TEST(ByteFormats, Failures) {
     }
 }
 
-TEST(PackModel, Lookups) {
+TEST(pack_model, lookups) {
     const int first_bytes[] = {-1, 0, 0, 1, 0, 1, -1};      // types 0..6
     const int params[] = {-1, 0, 0, -1, 1, 1, 2, 0, -1};      // codings 0..8
     for (int t = 0; t <= 6; ++t) EXPECT_EQ(first_byte_flag(t), first_bytes[t]) << t;

@@ -74,7 +74,7 @@ walked walk_all(const std::vector<uint8_t>& data, int32_t size, const pack_model
     return r;
 }
 
-TEST(CutStreams, FailOrDepackToAPrefix) {
+TEST(cut_streams, fail_or_depack_to_a_prefix) {
     std::mt19937 rng(13);
     int cut_tokens = 0;
     int prefixes = 0;

@@ -45,7 +45,7 @@ uint32_t reach_of(const pack_model& m) {
     return hi;
 }
 
-TEST(StreamWriter, EveryItemReadsBackWithItsBitsAndEndPosition) {
+TEST(stream_writer, every_item_reads_back_with_its_bits_and_end_position) {
     std::mt19937 rng(8);
     int items = 0;
     for (const pack_model& m : models_with_widths()) {
@@ -145,7 +145,7 @@ std::vector<uint8_t> lay_out(const std::string& text) {
     return out;
 }
 
-TEST(StreamWriter, HandLaidStreams) {
+TEST(stream_writer, hand_laid_streams) {
     const std::vector<laid_case> cases = {
         {"KTA: control bytes and offset bytes",
          {1, 1, 0, 0},
@@ -206,7 +206,7 @@ TEST(StreamWriter, HandLaidStreams) {
     }
 }
 
-TEST(ItemCode, ValuesWithoutAForm) {
+TEST(item_code, values_without_a_form) {
     struct no_form {
         const char* what;
         bool coded;
@@ -245,7 +245,7 @@ TEST(ItemCode, ValuesWithoutAForm) {
         EXPECT_FALSE(f.coded) << f.what;
 }
 
-TEST(ItemCode, BitsOfItems) {
+TEST(item_code, bits_of_items) {
     struct bits_case {
         const char* what;
         int bits;
@@ -301,7 +301,7 @@ TEST(ItemCode, BitsOfItems) {
         EXPECT_EQ(b.bits, b.expected) << b.what;
 }
 
-TEST(StreamWriter, FullBufferIsReported) {
+TEST(stream_writer, full_buffer_is_reported) {
     uint8_t buf[3];
     stream_writer w;
     start_stream(w, buf, 3);

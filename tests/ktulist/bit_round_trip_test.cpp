@@ -78,7 +78,7 @@ written_stream write_random_stream(std::mt19937& rng, const pack_model& m) {
     return s;
 }
 
-TEST(RoundTrip, EveryTypeAndCoding) {
+TEST(bit_round_trip, every_type_and_coding) {
     std::mt19937 rng(20261208);
     int streams = 0;
     for (const pack_model& m : every_model()) {

@@ -20,7 +20,7 @@ struct stream_case {
     uint32_t overhead_bits;
 };
 
-TEST(BitFormats, Streams) {
+TEST(bit_formats, streams) {
     const stream_case cases[] = {
         {"zx7 with a gamma end mark across three bit bytes", {3, 1, 0, 0},
          {0x41, 0x28, 0x01, 0x42, 0x00, 0x02}, {0x41, 0x41, 0x41, 0x41, 0x42}, 6, 31},
@@ -39,7 +39,7 @@ TEST(BitFormats, Streams) {
     }
 }
 
-TEST(BitFormats, BlkShortestTokens) {
+TEST(bit_formats, blk_shortest_tokens) {
     // gamma 1, bit 1: literal run of 1 (byte 5A follows); gamma 1, bit 0: sequence of length 2
     // at offset 1 (coding 5, width 1, bit 0); then the overlong gamma end mark, whose first
     // three zeros fill the first bit byte and whose rest lies after the literal byte.
@@ -51,7 +51,7 @@ TEST(BitFormats, BlkShortestTokens) {
     EXPECT_EQ(r.overhead_bits, 5u + 17);
 }
 
-TEST(BitFormats, Ts1OverlongLengthStillReadsItsOffset) {
+TEST(bit_formats, ts1_overlong_length_still_reads_its_offset) {
     // First byte, then 1110 and an overlong gamma (extra 2: 14 zeros and a 1): length 0. The
     // offset byte, read after the last bit byte, is 0 under coding 1, which fails; a non-zero
     // one gives a token of length 0, which ends the stream.
@@ -72,7 +72,7 @@ TEST(BitFormats, Ts1OverlongLengthStillReadsItsOffset) {
     EXPECT_EQ(r.overhead_bits, 19u + 8);
 }
 
-TEST(BitFormats, GammaOffsetOverlongComesOutAsLiteralRun) {
+TEST(bit_formats, gamma_offset_overlong_comes_out_as_literal_run) {
     // KTA sequence of length 2 with an overlong gamma offset: offset 0, so the token reaches
     // the loop as a literal run of 2 bytes, which stand after the bits.
     std::vector<uint8_t> packed = {0x05};

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "cli_runner.h"
+#include "program_run.h"
 #include "stream_writer.h"
 
 namespace {
@@ -42,7 +42,7 @@ std::vector<stream_item> random_items(std::mt19937& rng, bool ktb) {
 
 TEST(cli_round_trip, depacked_files_hold_their_data) {
     std::mt19937 rng(4);
-    temp_dir dir;
+    scratch_folder dir;
     std::vector<std::string> args{"-d"};
     std::vector<std::pair<std::string, std::string>> expected;
     for (int i = 0; i < 300; ++i) {
@@ -52,16 +52,16 @@ TEST(cli_round_trip, depacked_files_hold_their_data) {
         std::string base = "f";
         base += std::to_string(i);
         const std::string name = base + (ktb ? ".ktb" : ".kta");
-        write_file(dir.path + "/" + name, ktb ? write_ktb(items) : write_kta(items));
+        write_file(dir.path / name, ktb ? write_ktb(items) : write_kta(items));
         args.push_back(name);
         expected.emplace_back(base + ".out", unpacked_data(items));
     }
-    const cli_result r = run_ktulist_in(dir, args);
+    const run_result r = run_tested(KTULIST_PATH, args, dir);
     ASSERT_EQ(r.status, 0);
     ASSERT_EQ(r.err, "");
     EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 300) << r.out;
     for (const auto& [name, data] : expected)
-        EXPECT_TRUE(read_file(dir.path + "/" + name) == data) << name;
+        EXPECT_TRUE(read_file(dir.path / name) == data) << name;
 }
 
 } // namespace

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "cli_runner.h"
+#include "program_run.h"
 #include "stream_writer.h"
 #include "tested_program.h"
 
@@ -450,17 +450,17 @@ class ktulist_cli : public testing::TestWithParam<cli_case> {};
 
 TEST_P(ktulist_cli, leaves_exact_output_and_files) {
     const cli_case& tc = GetParam();
-    temp_dir dir;
-    for (const auto& [name, bytes] : tc.files) write_file(dir.path + "/" + name, bytes);
-    if (tc.setup) tc.setup(dir.path);
-    file_map expected = dir_files(dir.path);
+    scratch_folder dir;
+    for (const auto& [name, bytes] : tc.files) write_file(dir.path / name, bytes);
+    if (tc.setup) tc.setup(dir.path.string());
+    file_map expected = folder_files(dir.path);
     for (const auto& [name, bytes] : tc.new_files) expected[name] = bytes;
 
-    const cli_result r = run_ktulist_in(dir, tc.args);
+    const run_result r = run_tested(KTULIST_PATH, tc.args, dir);
     EXPECT_EQ(r.out, tc.out);
     EXPECT_EQ(r.err, tc.err);
     EXPECT_EQ(r.status, tc.status);
-    const file_map after = dir_files(dir.path);
+    const file_map after = folder_files(dir.path);
     EXPECT_EQ(after.size(), expected.size());
     for (const auto& [name, bytes] : expected) {
         auto it = after.find(name);
@@ -482,37 +482,37 @@ INSTANTIATE_TEST_SUITE_P(cases, ktulist_cli, testing::ValuesIn(all_cases()),
 // written through and stays.
 TEST(ktulist_cli_write, failed_write_to_a_device_is_reported) {
     if (access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full";
-    temp_dir dir;
-    write_file(dir.path + "/demo.kta", demo);
-    std::filesystem::create_symlink("/dev/full", dir.path + "/demo.out");
-    const cli_result r = run_ktulist_in(dir, {"-d", "demo.kta"});
+    scratch_folder dir;
+    write_file(dir.path / "demo.kta", demo);
+    std::filesystem::create_symlink("/dev/full", dir.path / "demo.out");
+    const run_result r = run_tested(KTULIST_PATH, {"-d", "demo.kta"}, dir);
     EXPECT_EQ(r.out, demo_stats_line + "Can't write demo.out\n");
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(dir_files(dir.path), (file_map{{"demo.kta", demo}, {"demo.out", "-> /dev/full"}}));
+    EXPECT_EQ(folder_files(dir.path), (file_map{{"demo.kta", demo}, {"demo.out", "-> /dev/full"}}));
 }
 
 // -e with a slash makes an output name that names a folder: the reason is the one a direct
 // creation gives (the Windows C runtime words its own), and nothing is written.
 TEST(ktulist_cli_write, output_name_ending_in_a_slash) {
-    temp_dir dir;
-    write_file(dir.path + "/demo.kta", demo);
-    const cli_result r = run_ktulist_in(dir, {"-d", "-ex/", "demo.kta"});
+    scratch_folder dir;
+    write_file(dir.path / "demo.kta", demo);
+    const run_result r = run_tested(KTULIST_PATH, {"-d", "-ex/", "demo.kta"}, dir);
     EXPECT_EQ(r.out, demo_stats_line);
     if (tested_on_windows())
         EXPECT_EQ(r.err.rfind("demo.x/: ", 0), 0u) << r.err;
     else
         EXPECT_EQ(r.err, "demo.x/: Is a directory\n");
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(dir_files(dir.path), (file_map{{"demo.kta", demo}}));
+    EXPECT_EQ(folder_files(dir.path), (file_map{{"demo.kta", demo}}));
 }
 
 // A bit stream after a first raw byte: the first token starts at +1, the statistics count
 // bits, and 31 bits round up to 4 bytes.
 TEST(ktulist_cli_first_byte, first_token_follows_the_first_byte) {
-    temp_dir dir;
-    write_file(dir.path + "/z-t31.bin", zx7_demo);
-    const cli_result r = run_ktulist_in(dir, {"z-t31.bin", "-d", "z-t31.bin"});
+    scratch_folder dir;
+    write_file(dir.path / "z-t31.bin", zx7_demo);
+    const run_result r = run_tested(KTULIST_PATH, {"z-t31.bin", "-d", "z-t31.bin"}, dir);
     EXPECT_EQ(r.out,
               header("z-t31.bin", 6, "ZX7 offset 1 byte ....... ") +
                   "Pack:    +0   Unpack:    +0  ...  First byte 0x41\n"
@@ -520,7 +520,7 @@ TEST(ktulist_cli_first_byte, first_token_follows_the_first_byte) {
                   "Pack:    +3   Unpack:    +4  ...  Unpacked ... Length: 1          Data:  42\n"
                   "Pack:    +4   Unpack:    +5  ...  End mark\n\n" +
                   stats("z-t31.bin", 6, 5, 1, 3, 1, 31) + "\n" + stats("z-t31.bin", 6, 5, 1, 3, 1, 31));
-    EXPECT_EQ(read_file(dir.path + "/z-t31.out"), "AAAAB");
+    EXPECT_EQ(read_file(dir.path / "z-t31.out"), "AAAAB");
 }
 
 } // namespace

@@ -13,7 +13,7 @@ struct text_case {
     const char* text;
 };
 
-TEST(PackModel, HeaderTexts) {
+TEST(pack_model_texts, header_texts) {
     const text_case cases[] = {
         {{1, 1, 0, 0}, "KTA", "offset 1 byte"},
         {{2, 2, 0, 0}, "KTB", "offset 2 bytes"},

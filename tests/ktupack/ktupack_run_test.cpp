@@ -6,17 +6,12 @@
 
 #include <signal.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <random>
 #include <regex>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -24,44 +19,22 @@
 #include "ktu_options.h"
 #include "routine_size.h"
 #include "routine_text.h"
+#include "program_run.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct scratch {
-    fs::path path;
-    scratch() {
-        std::string t = (fs::temp_directory_path() / "kt_ktupack.XXXXXX").string();
-        if (mkdtemp(t.data()) == nullptr) throw std::runtime_error("mkdtemp");
-        path = t;
-    }
-    ~scratch() {
-        std::error_code ec;
-        fs::remove_all(path, ec);
-    }
-    std::map<std::string, std::string> files() const {
-        std::map<std::string, std::string> m;
-        for (const auto& e : fs::directory_iterator(path)) {
-            std::ifstream f(e.path(), std::ios::binary);
-            m[e.path().filename().string()] =
-                e.is_directory() ? "(folder)"
-                                 : std::string(std::istreambuf_iterator<char>(f), {});
-        }
-        return m;
-    }
-};
-
-void put(const fs::path& p, const std::string& s) { std::ofstream(p, std::ios::binary) << s; }
-
-struct run_result {
-    std::string out;
-    std::string err;
-    int status = -1;
-};
+// The names in the folder with their bytes; a folder shows as "(folder)".
+std::map<std::string, std::string> files_of(const scratch_folder& d) {
+    std::map<std::string, std::string> m;
+    for (const auto& e : fs::directory_iterator(d.path))
+        m[e.path().filename().string()] = e.is_directory() ? "(folder)" : read_file(e.path());
+    return m;
+}
 
 // run_ktupack with args in the folder d, its streams captured; report times cut out.
-run_result run_in(const scratch& d, const std::vector<std::string>& args) {
+run_result run_in(const scratch_folder& d, const std::vector<std::string>& args) {
     std::vector<std::string> words = {"KtuPack"};
     words.insert(words.end(), args.begin(), args.end());
     std::vector<char*> argv;
@@ -93,16 +66,16 @@ struct run_case {
 };
 
 void check(const run_case& c) {
-    scratch d;
+    scratch_folder d;
     for (const auto& [name, bytes] : c.files) {
         if (bytes == "(folder)") fs::create_directory(d.path / name);
-        else put(d.path / name, bytes);
+        else write_file(d.path / name, bytes);
     }
     const run_result r = run_in(d, c.args);
     EXPECT_EQ(r.out, c.out) << c.what;
     EXPECT_EQ(r.err, c.err) << c.what;
     EXPECT_EQ(r.status, c.status) << c.what;
-    std::map<std::string, std::string> after = d.files();
+    std::map<std::string, std::string> after = files_of(d);
     for (const std::string& m : c.made) {
         EXPECT_TRUE(after.count(m)) << c.what << ": " << m << " not made";
         after.erase(m);
@@ -110,7 +83,7 @@ void check(const run_case& c) {
     EXPECT_EQ(after, c.files) << c.what << ": files left";
 }
 
-TEST(KtuPackRun, ModelRefusals) {
+TEST(ktupack_run, model_refusals) {
     const std::map<std::string, std::string> one = {{"a.bin", abab}};
     auto refused = [&](const char* what, std::vector<std::string> args, const char* err) {
         return run_case{what, args, one, "", std::string("KtuPack: ") + err + "\n", 1, {}};
@@ -148,7 +121,7 @@ TEST(KtuPackRun, ModelRefusals) {
     for (const run_case& c : cases) check(c);
 }
 
-TEST(KtuPackRun, DoubleDashEndsTheOptions) {
+TEST(ktupack_run, double_dash_ends_the_options) {
     const run_case cases[] = {
         {"a name that starts with a dash",
          {"-t22", "--", "-x.bin"},
@@ -191,7 +164,7 @@ TEST(KtuPackRun, DoubleDashEndsTheOptions) {
 }
 
 // The system's reasons carry the program's prefix like every other message.
-TEST(KtuPackRun, SystemReasonsCarryThePrefix) {
+TEST(ktupack_run, system_reasons_carry_the_prefix) {
     const run_case cases[] = {
         {"missing input", {"-t22", "nope.bin"}, {}, "", "KtuPack: nope.bin: No such file or directory\n",
          1, {}},
@@ -207,7 +180,7 @@ TEST(KtuPackRun, SystemReasonsCarryThePrefix) {
 
 // Whatever refuses an output is found before the packing: with a model given, the whole name;
 // under -b, an output of any model of the search set, or the name -o gives.
-TEST(KtuPackRun, OutputsAreCheckedBeforePacking) {
+TEST(ktupack_run, outputs_are_checked_before_packing) {
     const std::string old = "an older output";
     const run_case cases[] = {
         {"-b: the output of another model of the set",
@@ -259,29 +232,25 @@ TEST(KtuPackRun, OutputsAreCheckedBeforePacking) {
 // 64 KiB under -b takes seconds of processor time to search; a refused output must cost none
 // of it. The run is a child under a processor-time limit far below the search's, which the
 // search would end by SIGXCPU.
-TEST(KtuPackRun, ARefusedSearchDoesNotRun) {
-    scratch d;
+TEST(ktupack_run, a_refused_search_does_not_run) {
+    scratch_folder d;
     std::mt19937 rng(64);
     std::string data(65536, '\0');
     for (size_t i = 0; i < data.size(); ++i)
         data[i] = i % 7 == 0 ? static_cast<char>(rng()) : data[i > 300 ? i - 300 + rng() % 40 : 0];
-    put(d.path / "big.bin", data);
-    put(d.path / "big-t11.bin", "an older output");
-    fflush(nullptr);
-    const pid_t pid = fork();
-    if (pid == 0) {
+    write_file(d.path / "big.bin", data);
+    write_file(d.path / "big-t11.bin", "an older output");
+    const int st = run_in_child([&] {
         const rlimit lim{1, 1};
-        if (setrlimit(RLIMIT_CPU, &lim) != 0) _exit(9);
+        if (setrlimit(RLIMIT_CPU, &lim) != 0) return 9;
         const run_result r = run_in(d, {"big.bin"});
-        _exit(r.status == 1 && r.out.empty() &&
-                      r.err == "KtuPack: big-t11.bin: exists (-f replaces it)\n"
-                  ? 0
-                  : 2);
-    }
-    int st = -1;
-    waitpid(pid, &st, 0);
-    EXPECT_TRUE(WIFEXITED(st)) << "ended by signal " << WTERMSIG(st) << ": the search ran";
-    EXPECT_EQ(WIFEXITED(st) ? WEXITSTATUS(st) : -1, 0);
+        return r.status == 1 && r.out.empty() &&
+                       r.err == "KtuPack: big-t11.bin: exists (-f replaces it)\n"
+                   ? 0
+                   : 2;
+    });
+    EXPECT_NE(st, 128 + SIGXCPU) << "the search ran";
+    EXPECT_EQ(st, 0);
 }
 
 } // namespace
@@ -354,12 +323,12 @@ TEST(KtuPackRun, RoutinesAreWrittenBesideTheStream) {
          target_cpu::z80, t35o4},
     };
     for (const routine_case& c : cases) {
-        scratch d;
-        for (const auto& [name, bytes] : c.files) put(d.path / name, bytes);
+        scratch_folder d;
+        for (const auto& [name, bytes] : c.files) write_file(d.path / name, bytes);
         const run_result r = run_in(d, c.args);
         EXPECT_EQ(r.err, c.err) << c.what;
         EXPECT_EQ(r.status, c.status) << c.what;
-        std::map<std::string, std::string> after = d.files();
+        std::map<std::string, std::string> after = folder_files(d.path);
         if (!c.stream.empty()) {
             ASSERT_TRUE(after.count(c.stream) && after.count(c.routine)) << c.what;
             const int size = routine_size(c.cpu, {c.model.type, c.model.coding, c.model.offset1,
@@ -400,12 +369,12 @@ std::vector<reported> report_lines(const std::string& out) {
 // with its own routine, and the least of every type's best total that -v lists.
 TEST(KtuPackRun, TheSearchWeighsTheRoutine) {
     for (const char* cpu : {"-rz80", "-r6502"}) {
-        scratch d;
-        put(d.path / "level.bin", sample_text(1500, 7));
+        scratch_folder d;
+        write_file(d.path / "level.bin", sample_text(1500, 7));
         const run_result plain = run_in(d, {"-q", "level.bin"});
         ASSERT_EQ(plain.status, 0);
         std::string smallest;
-        for (const auto& [name, bytes] : d.files())
+        for (const auto& [name, bytes] : folder_files(d.path))
             if (name != "level.bin") smallest = name;
         const run_result with = run_in(d, {"-f", "-v", cpu, "level.bin"});
         ASSERT_EQ(with.status, 0) << with.err;
@@ -428,21 +397,21 @@ TEST(KtuPackRun, TheSearchWeighsTheRoutine) {
         }();
         const target_cpu t = cpu == std::string("-rz80") ? target_cpu::z80 : target_cpu::m6502;
         const long plain_total =
-            static_cast<long>(d.files()[smallest].size()) +
+            static_cast<long>(folder_files(d.path)[smallest].size()) +
             routine_size(t, {plain_model.type, plain_model.coding, plain_model.offset1,
                              plain_model.offset2});
         EXPECT_LE(lines[0].total, plain_total) << cpu;
-        EXPECT_GE(lines[0].packed, static_cast<long>(d.files()[smallest].size())) << cpu;
+        EXPECT_GE(lines[0].packed, static_cast<long>(folder_files(d.path)[smallest].size())) << cpu;
     }
 }
 
 // -B: one model for every file after it, of the least total over them: no model that a file
 // alone would choose does better over the group.
 TEST(KtuPackRun, OneModelForAGroupOfFiles) {
-    scratch d;
+    scratch_folder d;
     const std::vector<std::string> names = {"a.bin", "b.bin", "c.bin"};
     for (size_t i = 0; i < names.size(); ++i)
-        put(d.path / names[i], sample_text(800 + 300 * static_cast<int>(i), 11 + unsigned(i)));
+        write_file(d.path / names[i], sample_text(800 + 300 * static_cast<int>(i), 11 + unsigned(i)));
     std::vector<std::string> args = {"-rz80", "-B"};
     args.insert(args.end(), names.begin(), names.end());
     const run_result group = run_in(d, args);
@@ -456,12 +425,12 @@ TEST(KtuPackRun, OneModelForAGroupOfFiles) {
         group_total += l.packed;
     }
     for (const std::string& name : names) {
-        scratch alone;
-        put(alone.path / name, d.files()[name]);
+        scratch_folder alone;
+        write_file(alone.path / name, folder_files(d.path)[name]);
         const std::vector<reported> own = report_lines(run_in(alone, {"-rz80", name}).out);
         ASSERT_EQ(own.size(), 1u);
-        scratch all;
-        for (const std::string& n : names) put(all.path / n, d.files()[n]);
+        scratch_folder all;
+        for (const std::string& n : names) write_file(all.path / n, folder_files(d.path)[n]);
         std::vector<std::string> with_model = {"-rz80", "-t" + own[0].model.substr(2)};
         with_model.insert(with_model.end(), names.begin(), names.end());
         const std::vector<reported> under = report_lines(run_in(all, with_model).out);

@@ -37,14 +37,6 @@ std::string wildcard_name_reason() {
     return tested_on_windows() ? "Invalid argument" : "No such file or directory";
 }
 
-std::vector<char*> exec_argv(std::vector<std::string>& command, std::vector<std::string>& args) {
-    std::vector<char*> argv;
-    for (std::string& w : command) argv.push_back(w.data());
-    for (std::string& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    return argv;
-}
-
 std::string console_text(std::string captured) {
     if (env("KT_CONSOLE_CRLF").empty()) return captured;
     std::string text;

@@ -22,9 +22,6 @@ std::string folder_reason();
 // Windows, whose file names cannot hold one.
 std::string wildcard_name_reason();
 
-// argv for execvp: command, then args; the pointers point into the two vectors.
-std::vector<char*> exec_argv(std::vector<std::string>& command, std::vector<std::string>& args);
-
 // Console output as the program meant it: with KT_CONSOLE_CRLF set (programs whose C runtime
 // writes the console in text mode, as on Windows), every line must end in CR LF, which becomes
 // LF. Files the programs write are binary on every platform and are never changed.

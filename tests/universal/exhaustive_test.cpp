@@ -112,7 +112,7 @@ void expect_least(const std::vector<uint8_t>& in, const pack_model& m, size_t le
     EXPECT_EQ(back.out, in) << model_text(m) << " on \"" << text << "\"";
 }
 
-TEST(Exhaustive, EveryParseWrittenOut) {
+TEST(exhaustive, every_parse_written_out) {
     std::mt19937 rng(5);
     for (const pack_model& m : covered_models()) {
         for (size_t n = 1; n <= 5; ++n) {
@@ -122,7 +122,7 @@ TEST(Exhaustive, EveryParseWrittenOut) {
     }
 }
 
-TEST(Exhaustive, LeastBitTotalOnLongerInputs) {
+TEST(exhaustive, least_bit_total_on_longer_inputs) {
     std::mt19937 rng(6);
     for (const pack_model& m : covered_models()) {
         for (int round = 0; round < 12; ++round) {
@@ -135,7 +135,7 @@ TEST(Exhaustive, LeastBitTotalOnLongerInputs) {
 
 // Runs of one byte where the grammars switch forms: TS1's literal runs of 8 against single
 // bytes, KTA's and KTB's limits, long gamma lengths.
-TEST(Exhaustive, LimitsOfRunsAndLengths) {
+TEST(exhaustive, limits_of_runs_and_lengths) {
     std::mt19937 rng(7);
     const std::vector<pack_model> models = {{1, 1, 0, 0}, {2, 2, 0, 0}, {3, 7, 0, 0},
                                             {4, 5, 2, 0}, {5, 6, 2, 1}, {5, 4, 1, 0}};

@@ -6,15 +6,15 @@
 #include <map>
 #include <regex>
 
-#include "cli_runner.h"
+#include "program_run.h"
 #include "tested_program.h"
 #include "token_walk.h"
 
 namespace {
 
 // Report times vary, so they are cut from the output.
-cli_result run_ktupack_in(const temp_dir& dir, const std::vector<std::string>& args) {
-    cli_result r = run_program_in(dir, KTUPACK_PATH, args);
+run_result run_ktupack_in(const scratch_folder& dir, const std::vector<std::string>& args) {
+    run_result r = run_tested(KTUPACK_PATH, args, dir);
     r.out = std::regex_replace(r.out, std::regex(" +Time: [0-9]+\\.[0-9]{3} seconds"), "");
     return r;
 }
@@ -48,7 +48,7 @@ struct cli_case {
 };
 
 // Depacks a written file under the model its name carries, through the shared walk.
-std::string depack_named(const std::string& path, const pack_model& m) {
+std::string depack_named(const std::filesystem::path& path, const pack_model& m) {
     const std::string packed = read_file(path);
     std::vector<uint8_t> out(70000);
     const depack_outcome d = depack_stream(reinterpret_cast<const uint8_t*>(packed.data()),
@@ -60,26 +60,26 @@ std::string depack_named(const std::string& path, const pack_model& m) {
 
 void run_case(const cli_case& c,
               const std::map<std::string, std::pair<std::string, pack_model>>& inputs_of) {
-    temp_dir dir;
+    scratch_folder dir;
     for (const auto& [name, bytes] : c.files)
-        write_file(dir.path + "/" + name, bytes);
-    const cli_result r = run_ktupack_in(dir, c.args);
+        write_file(dir.path / name, bytes);
+    const run_result r = run_ktupack_in(dir, c.args);
     EXPECT_EQ(r.out, c.out) << c.what;
     EXPECT_EQ(r.err, c.err) << c.what;
     EXPECT_EQ(r.status, c.status) << c.what;
     std::map<std::string, std::string> expected = c.files;
-    const std::map<std::string, std::string> after = dir_files(dir.path);
+    const std::map<std::string, std::string> after = folder_files(dir.path);
     for (const std::string& w : c.written) {
         ASSERT_TRUE(after.count(w)) << c.what << ": " << w << " not written";
         const auto& [input, model] = inputs_of.at(w);
-        EXPECT_EQ(depack_named(dir.path + "/" + w, model), c.files.at(input))
+        EXPECT_EQ(depack_named(dir.path / w, model), c.files.at(input))
             << c.what << ": " << w;
         expected[w] = after.at(w);
     }
     EXPECT_EQ(after, expected) << c.what << ": files left";
 }
 
-TEST(KtuPackCli, UsageVersionAndRefusals) {
+TEST(ktupack_cli, usage_version_and_refusals) {
     const std::map<std::string, std::string> one = {{"a.bin", abab}};
     auto refused = [&](const char* what, std::vector<std::string> args, const char* err) {
         return cli_case{what, args, one, "", std::string("KtuPack: ") + err + "\n", 1, {}};
@@ -97,7 +97,7 @@ TEST(KtuPackCli, UsageVersionAndRefusals) {
         run_case(c, {});
 }
 
-TEST(KtuPackCli, NamesReportsAndFiles) {
+TEST(ktupack_cli, names_reports_and_files) {
     const std::map<std::string, std::pair<std::string, pack_model>> inputs_of = {
         {"game-t35o4.bin", {"game.bin", {3, 5, 4, 0}}},
         {"screen-t35o4", {"screen", {3, 5, 4, 0}}},
@@ -235,7 +235,7 @@ TEST(KtuPackCli, NamesReportsAndFiles) {
         run_case(c, inputs_of);
 }
 
-TEST(KtuPackCli, ForceReplacesAnExistingOutput) {
+TEST(ktupack_cli, force_replaces_an_existing_output) {
     const cli_case c = {
         "-f",
         {"-f", "-t22", "game.bin"},
@@ -244,14 +244,14 @@ TEST(KtuPackCli, ForceReplacesAnExistingOutput) {
         "",
         0,
         {}};
-    temp_dir dir;
+    scratch_folder dir;
     for (const auto& [name, bytes] : c.files)
-        write_file(dir.path + "/" + name, bytes);
-    const cli_result r = run_ktupack_in(dir, c.args);
+        write_file(dir.path / name, bytes);
+    const run_result r = run_ktupack_in(dir, c.args);
     EXPECT_EQ(r.out, c.out);
     EXPECT_EQ(r.err, c.err);
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(depack_named(dir.path + "/game-t22.bin", {2, 2, 0, 0}), abab);
+    EXPECT_EQ(depack_named(dir.path / "game-t22.bin", {2, 2, 0, 0}), abab);
 }
 
 } // namespace

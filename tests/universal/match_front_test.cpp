@@ -34,7 +34,7 @@ std::vector<std::vector<uint8_t>> samples() {
     return v;
 }
 
-TEST(MatchFront, EqualsDirectSearch) {
+TEST(match_front, equals_direct_search) {
     for (const std::vector<uint8_t>& in : samples()) {
         const int32_t n = static_cast<int32_t>(in.size());
         suffix_index ix;
@@ -62,7 +62,7 @@ TEST(MatchFront, EqualsDirectSearch) {
     }
 }
 
-TEST(WindowMatches, EqualLongestInWindow) {
+TEST(window_matches, equal_longest_in_window) {
     const std::pair<int32_t, int32_t> windows[] = {{5, 6}, {9, 10}, {3, 40}, {129, 384}, {1, 1}};
     for (const std::vector<uint8_t>& in : samples()) {
         const int32_t n = static_cast<int32_t>(in.size());

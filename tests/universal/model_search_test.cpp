@@ -12,7 +12,7 @@
 
 namespace {
 
-TEST(ModelSearch, TheSetIsEveryListedModelOnce) {
+TEST(model_search, the_set_is_every_listed_model_once) {
     std::set<std::tuple<int, int, int, int>> seen;
     int per_coding[8] = {};
     for (int i = 0; i < search_model_count; ++i) {
@@ -35,7 +35,7 @@ TEST(ModelSearch, TheSetIsEveryListedModelOnce) {
 
 // The set's membership test agrees with its enumeration over every small model, widths not
 // taken by a coding included.
-TEST(ModelSearch, MembershipIsTheEnumeration) {
+TEST(model_search, membership_is_the_enumeration) {
     std::set<std::tuple<int, int, int, int>> listed;
     for (int i = 0; i < search_model_count; ++i) {
         const pack_model m = search_model(i);
@@ -56,7 +56,7 @@ TEST(ModelSearch, MembershipIsTheEnumeration) {
     EXPECT_EQ(search_model(search_model_count).type, 0);
 }
 
-TEST(ModelSearch, SizesAndChoiceEqualPackingEachModel) {
+TEST(model_search, sizes_and_choice_equal_packing_each_model) {
     std::mt19937 rng(9);
     std::vector<uint8_t> in;
     // Text-like data with repeats near and far, so that the models differ.

@@ -56,7 +56,7 @@ std::vector<named_input> inputs() {
     return v;
 }
 
-TEST(RoundTrip, EveryModelThroughTheWalkAndInPlace) {
+TEST(universal_round_trip, every_model_through_the_walk_and_in_place) {
     int streams = 0;
     for (const named_input& input : inputs()) {
         file_matches fm;
@@ -89,7 +89,7 @@ TEST(RoundTrip, EveryModelThroughTheWalkAndInPlace) {
 
 // The margins of streams whose shape decides them: a stream that is all literals needs the
 // bytes its heads add; one long sequence at the end needs next to nothing.
-TEST(RoundTrip, KnownMargins) {
+TEST(universal_round_trip, known_margins) {
     struct margin_case {
         const char* what;
         pack_model model;
