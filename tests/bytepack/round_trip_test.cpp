@@ -3,6 +3,8 @@
 // the tables of the plain walk.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
@@ -10,10 +12,14 @@
 #include "forward_pass.h"
 #include "forward_pass_plain.h"
 #include "pack_support.h"
+#include "program_run.h"
+#include "scratch_folder.h"
 #include "test_corpus.h"
 #include "variant.h"
 
 namespace {
+
+namespace fs = std::filesystem;
 
 class corpus : public testing::TestWithParam<bool> {};
 
@@ -196,8 +202,8 @@ const family_cut family_cuts[] = {
 
 TEST_P(corpus, family_fast_walk_equals_plain_walk) {
     const bool ktb = GetParam();
-    scratch_dir fam;
-    const run_result r = run_program(MAKE_SYNTHETIC_PATH, {"--family", fam.path.string()}, fam.path);
+    scratch_folder fam;
+    const run_result r = run_program({std::string(MAKE_SYNTHETIC_PATH), "--family", fam.path.string()});
     ASSERT_EQ(r.status, 0) << r.err;
     std::vector<fs::path> list;
     for (const auto& e : fs::directory_iterator(fam.path)) list.push_back(e.path());
@@ -214,7 +220,7 @@ TEST_P(corpus, family_fast_walk_equals_plain_walk) {
                 break;
             }
         ASSERT_NE(cut, nullptr);
-        bytes in = read_file(f);
+        bytes in = read_bytes(f);
         ASSERT_EQ(in.size(), 65536u);
         in.resize(size_t(ktb ? cut->ktb_len : cut->kta_len));
         expect_same_tables(in, ktb);
