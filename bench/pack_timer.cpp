@@ -7,16 +7,16 @@
 // before "--" of 32 KiB and more, with the worst ratios.
 // Usage: kt_pack_timer REPS FILE... [-- FAMILY_FILE...]
 #include <algorithm>
-#include <ctime>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <memory>
 #include <vector>
 
+#include "bench_io.h"
 #include "forward_pass_plain.h"
 #include "pack_input.h"
-#include "bench_io.h"
 #include "variant.h"
 
 namespace {
@@ -62,9 +62,10 @@ void print_family(const std::vector<timed>& corpus, const std::vector<timed>& fa
             if (f.size >= 32768) big.push_back(f.us[2 * v]);
         median[v] = median_of(big);
     }
-    printf("\nhard family: fast time against the plain walk and against the fast median over corpus "
-           "files of 32 KiB and more (KTB %lld us, KTA %lld us)\n",
-           median[0], median[1]);
+    printf(
+        "\nhard family: fast time against the plain walk and against the fast median over corpus "
+        "files of 32 KiB and more (KTB %lld us, KTA %lld us)\n",
+        median[0], median[1]);
     printf("%-28s %9s %10s %7s %7s %9s %10s %7s %7s\n", "file", "KTB fast", "KTB plain", "/plain",
            "/median", "KTA fast", "KTA plain", "/plain", "/median");
     double worst[4] = {0, 0, 0, 0};
@@ -75,15 +76,15 @@ void print_family(const std::vector<timed>& corpus, const std::vector<timed>& fa
             r[2 * v] = double(f.us[2 * v]) / double(std::max(1LL, f.us[2 * v + 1]));
             r[2 * v + 1] = double(f.us[2 * v]) / double(std::max(1LL, median[v]));
         }
-        printf("%-28s %9lld %10lld %7.3f %7.2f %9lld %10lld %7.3f %7.2f\n", f.name, f.us[0], f.us[1],
-               r[0], r[1], f.us[2], f.us[3], r[2], r[3]);
+        printf("%-28s %9lld %10lld %7.3f %7.2f %9lld %10lld %7.3f %7.2f\n", f.name, f.us[0],
+               f.us[1], r[0], r[1], f.us[2], f.us[3], r[2], r[3]);
         for (int k = 0; k < 4; ++k) {
             worst[k] = std::max(worst[k], r[k]);
             total[k] += f.us[k];
         }
     }
-    printf("%-28s %9lld %10lld %7s %7s %9lld %10lld\n", "total", total[0], total[1], "", "", total[2],
-           total[3]);
+    printf("%-28s %9lld %10lld %7s %7s %9lld %10lld\n", "total", total[0], total[1], "", "",
+           total[2], total[3]);
     printf("worst: KTB fast/plain %.3f, fast/median %.2f; KTA fast/plain %.3f, fast/median %.2f "
            "(goals: at most 0.1 and 3)\n",
            worst[0], worst[1], worst[2], worst[3]);
@@ -119,7 +120,8 @@ int main(int argc, char** argv) {
             int len_fast = 0, len_plain = 0;
             us[2 * v] = median_us(fast[v], in, reps, *t, out_fast, len_fast);
             us[2 * v + 1] = median_us(plain[v], in, reps, *t, out_plain, len_plain);
-            if (len_fast != len_plain || memcmp(out_fast.data(), out_plain.data(), size_t(len_fast)) != 0) {
+            if (len_fast != len_plain ||
+                memcmp(out_fast.data(), out_plain.data(), size_t(len_fast)) != 0) {
                 fprintf(stderr, "%s: the walks differ (%s)\n", argv[a], v == 0 ? "KTB" : "KTA");
                 status = 1;
             }

@@ -11,9 +11,9 @@
 #include <memory>
 #include <vector>
 
+#include "bench_io.h"
 #include "forward_pass.h"
 #include "forward_pass_plain.h"
-#include "bench_io.h"
 #include "variant.h"
 #include "wide_walk.h"
 
@@ -89,8 +89,8 @@ int main(int argc, char** argv) {
             status = 1;
         }
         const char* name = strrchr(argv[a], '/');
-        printf("%-24s %10lld %10lld %10lld %10lld %10lld %10lld\n", name ? name + 1 : argv[a], us[0],
-               us[1], us[2], us[3], us[4], us[5]);
+        printf("%-24s %10lld %10lld %10lld %10lld %10lld %10lld\n", name ? name + 1 : argv[a],
+               us[0], us[1], us[2], us[3], us[4], us[5]);
         for (int k = 0; k < 6; ++k) total[k] += us[k];
     }
     printf("%-24s %10lld %10lld %10lld %10lld %10lld %10lld\n", "total", total[0], total[1],

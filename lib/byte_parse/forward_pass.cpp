@@ -366,8 +366,10 @@ int first_cheap_length(const pack_tables& t, int p, int lo, int hi, int limit) {
     if (lo > hi || least_cost(t, p - hi, p - lo) > limit) return INT_MAX;
     while (lo < hi) {
         const int mid = (lo + hi) / 2;
-        if (least_cost(t, p - mid, p - lo) <= limit) hi = mid;
-        else lo = mid + 1;
+        if (least_cost(t, p - mid, p - lo) <= limit)
+            hi = mid;
+        else
+            lo = mid + 1;
     }
     return lo;
 }
@@ -411,9 +413,9 @@ int useful_length(pack_tables& t, const uint8_t* b, const walk_state& w) {
     const int best_len = int(0xFFFF - (w.best_key & 0xFFFF));
     const int l0 = useful_for_stretch(b, p, w.rep_len - w.rep_period);
     fill_cost_minima(t, p);
-    const int first = std::min(
-        first_useful_length<V>(t, p, 2, std::min(best_len, l0 - 1), best_cost, false),
-        first_useful_length<V>(t, p, std::max(2, best_len + 1), l0 - 1, best_cost, true));
+    const int first =
+        std::min(first_useful_length<V>(t, p, 2, std::min(best_len, l0 - 1), best_cost, false),
+                 first_useful_length<V>(t, p, std::max(2, best_len + 1), l0 - 1, best_cost, true));
     if (first == 2) return 0;
     return std::min(first, l0);
 }
@@ -422,8 +424,10 @@ int useful_length(pack_tables& t, const uint8_t* b, const walk_state& w) {
 int first_at_least(const uint64_t* pair_pos, int lo, int hi, int x) {
     while (lo <= hi) {
         const int mid = (lo + hi) / 2;
-        if (entry_pos(pair_pos[mid]) < x) lo = mid + 1;
-        else hi = mid - 1;
+        if (entry_pos(pair_pos[mid]) < x)
+            lo = mid + 1;
+        else
+            hi = mid - 1;
     }
     return lo;
 }
@@ -432,8 +436,8 @@ int first_at_least(const uint64_t* pair_pos, int lo, int hi, int x) {
 // hi_c becomes the highest position the scan of the rarest pair's list did not clear: below
 // the one found, below low_c when the list ran out, or the entry at which the budget did
 // (unchanged when the list is too long to scan).
-int nearest_long(const pack_tables& t, const uint8_t* b, int n, int p, int l0, int low_c,
-                 int& hi_c, int& budget) {
+int nearest_long(const pack_tables& t, const uint8_t* b, int n, int p, int l0, int low_c, int& hi_c,
+                 int& budget) {
     if (l0 > p) { // longer than any candidate can be
         hi_c = low_c - 1;
         return 0;
@@ -504,8 +508,10 @@ jump_outcome try_jump(pack_tables& t, const uint8_t* b, int n, walk_state& w, in
         if (l0 == 0) break;
         int cleared = hi_c; // the scan clears the candidates above it
         int c = 0;
-        if (l0 <= V::max_seq_len) c = nearest_long(t, b, n, p, l0, low_c, cleared, budget);
-        else cleared = low_c - 1;
+        if (l0 <= V::max_seq_len)
+            c = nearest_long(t, b, n, p, l0, low_c, cleared, budget);
+        else
+            cleared = low_c - 1;
         // Way A's candidate comes first when nearer; it ends the walk.
         const bool a_first = a_in && a <= hi_c && a > cleared;
         if (a_first) c = a;

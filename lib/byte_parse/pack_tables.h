@@ -19,8 +19,8 @@ struct memo_rec {
 // Writes a memo as one 8-byte store, laid out as memo_rec on this machine.
 inline void put_memo(memo_rec& m, int pos, int len, int cost) {
     const uint64_t p = uint16_t(pos), l = uint16_t(len), c = uint32_t(cost);
-    const uint64_t v = std::endian::native == std::endian::little ? p | l << 16 | c << 32
-                                                                  : p << 48 | l << 32 | c;
+    const uint64_t v =
+        std::endian::native == std::endian::little ? p | l << 16 | c << 32 : p << 48 | l << 32 | c;
     std::memcpy(&m, &v, sizeof v);
 }
 
@@ -64,7 +64,7 @@ struct pack_tables {
     // pair. An entry holds c with the bytes around it and its short period (forward_pass.cpp),
     // so that a visit settles most candidates from the entry alone.
     uint64_t pair_pos[max_input];
-    uint16_t pair_slot[max_input];     // index of p in pair_pos
+    uint16_t pair_slot[max_input];      // index of p in pair_pos
     uint32_t pair_first[max_input + 1]; // index of the first entry of each pair
 
     // What the walk at p examined (candidate_jump.h): every candidate up to offset walk_end

@@ -16,7 +16,8 @@ void build_pair_lists(pack_tables& t, const uint8_t* b, int n) {
     for (int p = n - 1; p >= 1; --p) {
         const uint32_t slot = --t.pair_first[b[p - 1] << 8 | b[p]];
         const uint64_t after = p + 1 < n ? b[p + 1] : 0;
-        t.pair_pos[slot] = uint64_t(p) | after << entry_after_shift | context << entry_context_shift;
+        t.pair_pos[slot] =
+            uint64_t(p) | after << entry_after_shift | context << entry_context_shift;
         t.pair_slot[p] = uint16_t(slot);
         context = context >> 8 | uint64_t(p >= 6 ? b[p - 6] : 0u) << 24;
     }

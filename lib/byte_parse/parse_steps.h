@@ -52,8 +52,8 @@ inline int compare_back(const uint8_t* b, int c, int p, int max_len) {
 // The repeat shortcut, for q = period of c with period[p - q] = q. Checks two periods byte by
 // byte; when both agree the two stretches vouch for the rest, and skip_above is lowered.
 template <class V>
-inline int repeat_shortcut(const pack_tables& t, const uint8_t* b, int c, int p, int q,
-                           int max_len, int& skip_above) {
+inline int repeat_shortcut(const pack_tables& t, const uint8_t* b, int c, int p, int q, int max_len,
+                           int& skip_above) {
     int k = q;
     if (q > 2) {
         k = 2;
@@ -85,7 +85,8 @@ inline void inherit_stretch(stretch_rec rc, int len, walk_result& r) {
 // After the walk at p: the length guard, the choice between literal and sequence, and the
 // stretch record. Fails only on the length guard.
 template <class V>
-inline pack_status decide(pack_tables& t, int p, int lit_cost, const walk_result& r, int& run_count) {
+inline pack_status decide(pack_tables& t, int p, int lit_cost, const walk_result& r,
+                          int& run_count) {
     if (r.best_len > V::max_seq_len) return {pack_fault::length_guard, p, r.best_len, 0, 0};
     if (lit_cost > r.best_cost) {
         t.step_off[p] = uint16_t(r.best_off);

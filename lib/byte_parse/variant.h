@@ -38,8 +38,11 @@ struct ktb_variant {
     // Whether a sequence of length n at offset o turns into literals next to a run of r.
     static constexpr bool merge_pays(int n, int o, int r) {
         int keep = (n > ktb_short_count_max ? 2 : 1) + (o > ktb_short_offset_max ? 2 : 1) +
-                   (r == 0 ? 0 : r > ktb_short_count_max ? 2 : 1);
-        int merge = n + (n + r > ktb_short_count_max ? 2 : 1) + (n + r >= ktb_max_literal_run ? 1 : 0);
+                   (r == 0                    ? 0
+                    : r > ktb_short_count_max ? 2
+                                              : 1);
+        int merge =
+            n + (n + r > ktb_short_count_max ? 2 : 1) + (n + r >= ktb_max_literal_run ? 1 : 0);
         return merge <= keep;
     }
 };

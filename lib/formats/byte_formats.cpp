@@ -40,7 +40,9 @@ bool code_ktb_control(uint32_t count, uint32_t sequence_flag, item_code& code) {
 
 } // namespace
 
-bool code_ktb_literal(uint32_t length, item_code& code) { return code_ktb_control(length, 0, code); }
+bool code_ktb_literal(uint32_t length, item_code& code) {
+    return code_ktb_control(length, 0, code);
+}
 
 bool code_ktb_sequence(uint32_t length, item_code& code) {
     return code_ktb_control(length, ktb_sequence_flag, code);

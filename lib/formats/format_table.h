@@ -30,11 +30,26 @@ struct compression_type_row {
 
 // The rows in type order, from 1: a type's number is its place.
 inline constexpr compression_type_row compression_types[] = {
-    {type_kta, "KTA", false, {read_kta_token, code_kta_literal, code_kta_sequence, code_byte_end_mark}},
-    {type_ktb, "KTB", false, {read_ktb_token, code_ktb_literal, code_ktb_sequence, code_byte_end_mark}},
-    {type_zx7, "ZX7", true, {read_zx7_token, code_zx7_literal, code_zx7_sequence, code_zx7_end_mark}},
-    {type_blk, "BLK", false, {read_blk_token, code_blk_literal, code_blk_sequence, code_blk_end_mark}},
-    {type_ts1, "TS1", true, {read_ts1_token, code_ts1_literal, code_ts1_sequence, code_ts1_end_mark}},
+    {type_kta,
+     "KTA",
+     false,
+     {read_kta_token, code_kta_literal, code_kta_sequence, code_byte_end_mark}},
+    {type_ktb,
+     "KTB",
+     false,
+     {read_ktb_token, code_ktb_literal, code_ktb_sequence, code_byte_end_mark}},
+    {type_zx7,
+     "ZX7",
+     true,
+     {read_zx7_token, code_zx7_literal, code_zx7_sequence, code_zx7_end_mark}},
+    {type_blk,
+     "BLK",
+     false,
+     {read_blk_token, code_blk_literal, code_blk_sequence, code_blk_end_mark}},
+    {type_ts1,
+     "TS1",
+     true,
+     {read_ts1_token, code_ts1_literal, code_ts1_sequence, code_ts1_end_mark}},
 };
 inline constexpr int compression_type_count =
     static_cast<int>(sizeof compression_types / sizeof compression_types[0]);
@@ -47,8 +62,8 @@ struct offset_coding_row {
     int coding;        // the number models and name tags give it
     const char* label; // printf format of the listing's header text, taking four unsigned values
     label_values values;
-    int params;    // widths the coding takes: 0, 1 (offset1) or 2 (offset1 and offset2)
-    int width_max; // each width is 1 to this for a stream KtuPack writes
+    int params;        // widths the coding takes: 0, 1 (offset1) or 2 (offset1 and offset2)
+    int width_max;     // each width is 1 to this for a stream KtuPack writes
     int search_max[2]; // the search set tries offset1 and offset2 from 1 to these
     // A zero offset is an error (the byte codings); under the others a zero can only be the
     // gamma coding's overlong code, which the reader passes on.
@@ -60,18 +75,60 @@ struct offset_coding_row {
 
 // The rows in the order the search set takes them: the codings without widths first.
 inline constexpr offset_coding_row offset_codings[] = {
-    {coding_one_byte, "offset 1 byte", label_values::none, 0, 0, {0, 0}, true,
-     read_offset_1byte, code_offset_1byte},
-    {coding_two_bytes, "offset 2 bytes", label_values::none, 0, 0, {0, 0}, true,
-     read_offset_2bytes, code_offset_2bytes},
-    {coding_gamma, "elias-gama offset", label_values::none, 0, 0, {0, 0}, false,
-     read_offset_gamma, code_offset_gamma},
-    {coding_classes, "4 offs: %u %u %u %u", label_values::class_widths, 1, 7, {7, 0}, false,
-     read_offset_classes, code_offset_classes},
-    {coding_fixed, "fixed offset %2u", label_values::widths, 1, 30, {16, 0}, false,
-     read_offset_fixed, code_offset_fixed},
-    {coding_two, "two offsets %2u %u", label_values::widths, 2, 30, {15, 16}, false,
-     read_offset_two, code_offset_two},
+    {coding_one_byte,
+     "offset 1 byte",
+     label_values::none,
+     0,
+     0,
+     {0, 0},
+     true,
+     read_offset_1byte,
+     code_offset_1byte},
+    {coding_two_bytes,
+     "offset 2 bytes",
+     label_values::none,
+     0,
+     0,
+     {0, 0},
+     true,
+     read_offset_2bytes,
+     code_offset_2bytes},
+    {coding_gamma,
+     "elias-gama offset",
+     label_values::none,
+     0,
+     0,
+     {0, 0},
+     false,
+     read_offset_gamma,
+     code_offset_gamma},
+    {coding_classes,
+     "4 offs: %u %u %u %u",
+     label_values::class_widths,
+     1,
+     7,
+     {7, 0},
+     false,
+     read_offset_classes,
+     code_offset_classes},
+    {coding_fixed,
+     "fixed offset %2u",
+     label_values::widths,
+     1,
+     30,
+     {16, 0},
+     false,
+     read_offset_fixed,
+     code_offset_fixed},
+    {coding_two,
+     "two offsets %2u %u",
+     label_values::widths,
+     2,
+     30,
+     {15, 16},
+     false,
+     read_offset_two,
+     code_offset_two},
 };
 inline constexpr int offset_coding_count =
     static_cast<int>(sizeof offset_codings / sizeof offset_codings[0]);

@@ -10,8 +10,7 @@ constexpr int gamma_overlong_bits = 16;
 
 int value_bits(uint32_t v) { // bits after the leading 1
     int b = 0;
-    while ((v >> (b + 1)) != 0)
-        ++b;
+    while ((v >> (b + 1)) != 0) ++b;
     return b;
 }
 
@@ -19,8 +18,7 @@ int value_bits(uint32_t v) { // bits after the leading 1
 
 int item_bits(const item_code& code) {
     int bits = 0;
-    for (int i = 0; i < code.count; ++i)
-        bits += code.field[i].bits;
+    for (int i = 0; i < code.count; ++i) bits += code.field[i].bits;
     return bits;
 }
 

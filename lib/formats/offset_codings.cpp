@@ -68,8 +68,7 @@ bool code_offset_2bytes(const pack_model&, uint32_t offset, item_code& code) {
 bool code_offset_classes(const pack_model& model, uint32_t offset, item_code& code) {
     const int w = model.offset1;
     int n = 0;
-    while (n < 3 && offset >= offset_class_base(n + 1, w))
-        ++n;
+    while (n < 3 && offset >= offset_class_base(n + 1, w)) ++n;
     const uint64_t rest = offset - offset_class_base(n, w);
     if (rest >> ((n + 1) * w) != 0) return false;
     return add_bits(code, static_cast<uint32_t>(n), 2) &&
@@ -77,12 +76,14 @@ bool code_offset_classes(const pack_model& model, uint32_t offset, item_code& co
 }
 
 bool code_offset_fixed(const pack_model& model, uint32_t offset, item_code& code) {
-    return (uint64_t{offset} - 1) >> model.offset1 == 0 && add_bits(code, offset - 1, model.offset1);
+    return (uint64_t{offset} - 1) >> model.offset1 == 0 &&
+           add_bits(code, offset - 1, model.offset1);
 }
 
 bool code_offset_two(const pack_model& model, uint32_t offset, item_code& code) {
     const uint64_t short_span = uint64_t{1} << model.offset1;
-    if (offset <= short_span) return add_bits(code, 1, 1) && add_bits(code, offset - 1, model.offset1);
+    if (offset <= short_span)
+        return add_bits(code, 1, 1) && add_bits(code, offset - 1, model.offset1);
     const uint64_t rest = offset - short_span - 1;
     return rest >> model.offset2 == 0 && add_bits(code, 0, 1) &&
            add_bits(code, static_cast<uint32_t>(rest), model.offset2);

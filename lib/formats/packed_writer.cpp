@@ -27,9 +27,7 @@ void start_stream(stream_writer& w, uint8_t* out, int32_t cap) {
     w.cap = cap;
 }
 
-void put_whole_byte(stream_writer& w, uint8_t b) {
-    append(w, b);
-}
+void put_whole_byte(stream_writer& w, uint8_t b) { append(w, b); }
 
 void put_bits(stream_writer& w, uint32_t value, int bits) {
     for (int i = bits - 1; i >= 0; --i) {

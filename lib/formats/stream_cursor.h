@@ -10,9 +10,9 @@ inline constexpr uint32_t bit_buf_empty = 0x80;
 struct stream_cursor {
     const uint8_t* data = nullptr;
     int32_t size = 0;
-    int32_t pos = 0;                // index of the next unread byte
+    int32_t pos = 0;                  // index of the next unread byte
     uint32_t bit_buf = bit_buf_empty; // current bit byte << 1 with a marker bit below it
-    uint32_t overhead_bits = 0;     // bits consumed by token decoding
+    uint32_t overhead_bits = 0;       // bits consumed by token decoding
 };
 
 inline void reset_cursor(stream_cursor& cur, const uint8_t* data, int32_t size) {

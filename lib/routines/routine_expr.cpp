@@ -13,8 +13,7 @@ struct parser {
 };
 
 void skip_blanks(parser& p) {
-    while (p.pos < p.s.size() && (p.s[p.pos] == ' ' || p.s[p.pos] == '\t'))
-        ++p.pos;
+    while (p.pos < p.s.size() && (p.s[p.pos] == ' ' || p.s[p.pos] == '\t')) ++p.pos;
 }
 
 // Takes op when it comes next and is not the start of a longer operator in others.
@@ -61,16 +60,22 @@ bool primary(parser& p, long long& v) {
         return digits > 0 || fail(p, "bad number");
     }
     size_t end = p.pos;
-    while (end < p.s.size() && (std::isalnum(static_cast<unsigned char>(p.s[end])) || p.s[end] == '_'))
+    while (end < p.s.size() &&
+           (std::isalnum(static_cast<unsigned char>(p.s[end])) || p.s[end] == '_'))
         ++end;
     const std::string_view word = p.s.substr(p.pos, end - p.pos);
     if (word.empty()) return fail(p, "expected a number, a name or (");
     p.pos = end;
-    if (word == "W1") v = p.names->w1;
-    else if (word == "W2") v = p.names->w2;
-    else if (word == "T") v = p.names->type;
-    else if (word == "C") v = p.names->coding;
-    else return fail(p, "unknown name " + std::string(word));
+    if (word == "W1")
+        v = p.names->w1;
+    else if (word == "W2")
+        v = p.names->w2;
+    else if (word == "T")
+        v = p.names->type;
+    else if (word == "C")
+        v = p.names->coding;
+    else
+        return fail(p, "unknown name " + std::string(word));
     return true;
 }
 
@@ -97,7 +102,8 @@ bool unary(parser& p, long long& v) {
 bool multiplicative(parser& p, long long& v) {
     if (!unary(p, v)) return false;
     for (;;) {
-        const bool mul = take(p, "*"), div = !mul && take(p, "/"), mod = !mul && !div && take(p, "%");
+        const bool mul = take(p, "*"), div = !mul && take(p, "/"),
+                   mod = !mul && !div && take(p, "%");
         if (!mul && !div && !mod) return true;
         long long r = 0;
         if (!unary(p, r)) return false;
@@ -133,11 +139,16 @@ bool relational(parser& p, long long& v) {
     if (!shift(p, v)) return false;
     for (;;) {
         int op = 0;
-        if (take(p, "<=")) op = 1;
-        else if (take(p, ">=")) op = 2;
-        else if (take(p, "<", "<")) op = 3;
-        else if (take(p, ">", ">")) op = 4;
-        else return true;
+        if (take(p, "<="))
+            op = 1;
+        else if (take(p, ">="))
+            op = 2;
+        else if (take(p, "<", "<"))
+            op = 3;
+        else if (take(p, ">", ">"))
+            op = 4;
+        else
+            return true;
         long long r = 0;
         if (!shift(p, r)) return false;
         v = op == 1 ? v <= r : op == 2 ? v >= r : op == 3 ? v < r : v > r;

@@ -11,9 +11,7 @@
 namespace {
 
 // Widths the coding takes; 0 for a coding the table does not have (no routine is made for it).
-int param_count(int coding) {
-    return std::max(offset_param_count(coding), 0);
-}
+int param_count(int coding) { return std::max(offset_param_count(coding), 0); }
 
 struct open_if {
     bool parent_on = true; // the lines around the block are kept
@@ -24,16 +22,13 @@ struct open_if {
 
 constexpr int max_depth = 32;
 
-bool is_blank(char c) {
-    return c == ' ' || c == '\t';
-}
+bool is_blank(char c) { return c == ' ' || c == '\t'; }
 
 // True when COND holds for the model: every kind of word present must match.
 bool eval_cond(std::string_view cond, const pack_model_desc& m, bool& value, std::string& why) {
     bool negate = false;
     size_t i = 0;
-    while (i < cond.size() && is_blank(cond[i]))
-        ++i;
+    while (i < cond.size() && is_blank(cond[i])) ++i;
     if (i < cond.size() && cond[i] == '!') {
         negate = true;
         ++i;
@@ -45,8 +40,7 @@ bool eval_cond(std::string_view cond, const pack_model_desc& m, bool& value, std
             continue;
         }
         size_t e = i;
-        while (e < cond.size() && !is_blank(cond[e]))
-            ++e;
+        while (e < cond.size() && !is_blank(cond[e])) ++e;
         const std::string_view w = cond.substr(i, e - i);
         i = e;
         bool digits = w.size() >= 2;
@@ -104,8 +98,7 @@ bool substitute(std::string_view line, const std::string& entry, const expr_name
 bool directive(std::string_view text, const pack_model_desc& m, open_if* stack, int& depth,
                std::string& why) {
     size_t e = 0;
-    while (e < text.size() && std::isalpha(static_cast<unsigned char>(text[e])))
-        ++e;
+    while (e < text.size() && std::isalpha(static_cast<unsigned char>(text[e]))) ++e;
     const std::string_view word = text.substr(0, e), rest = text.substr(e);
     bool value = false;
     if (word == "if") {
@@ -195,8 +188,7 @@ bool specialise_routine(std::string_view template_text, const pack_model_desc& m
         start = end + 1;
         ++line_no;
         size_t b = 0;
-        while (b < line.size() && is_blank(line[b]))
-            ++b;
+        while (b < line.size() && is_blank(line[b])) ++b;
         const std::string_view text = line.substr(b);
         std::string why;
         if (text.substr(0, 2) == ";#") {

@@ -19,8 +19,7 @@ void find_match_front(const uint8_t* data, const suffix_index& ix, match_front& 
     std::vector<int32_t> smaller(static_cast<size_t>(size), no_node);
     std::vector<int32_t> larger(static_cast<size_t>(size), no_node);
     int32_t root[256];
-    for (int32_t& r : root)
-        r = no_node;
+    for (int32_t& r : root) r = no_node;
 
     for (int32_t p = 0; p < size; ++p) {
         front.start[static_cast<size_t>(p)] = static_cast<uint32_t>(front.pairs.size());

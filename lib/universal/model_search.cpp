@@ -23,7 +23,8 @@ void run_codings(const file_matches& fm, std::atomic<int>& next, search_result& 
             model.type = compression_types[t].type;
             plan.cc.model = model;
             plan.tc = types[t];
-            result.size[i] = coding_ok && type_ok[t] ? least_stream_size(fm, plan, space) : INT32_MAX;
+            result.size[i] =
+                coding_ok && type_ok[t] ? least_stream_size(fm, plan, space) : INT32_MAX;
         }
     }
 }
@@ -36,8 +37,7 @@ void search_models(const file_matches& fm, int threads, search_result& result) {
     for (int i = 1; i < threads; ++i)
         workers.emplace_back([&fm, &next, &result] { run_codings(fm, next, result); });
     run_codings(fm, next, result);
-    for (std::thread& w : workers)
-        w.join();
+    for (std::thread& w : workers) w.join();
     result.best = 0;
     for (int i = 1; i < search_model_count; ++i)
         if (result.size[i] < result.size[result.best]) result.best = i;

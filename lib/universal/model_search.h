@@ -15,4 +15,3 @@ struct search_result {
 
 // Runs every model of the set on threads workers (at least 1), each with its own parse tables.
 void search_models(const file_matches& fm, int threads, search_result& result);
-

@@ -19,14 +19,11 @@ struct option {
 
 int32_t widest_step(const cost_step* steps, int count, int32_t size) {
     int32_t w = 1;
-    for (int i = 0; i < count; ++i)
-        w = std::max(w, steps[i].hi - steps[i].lo + 1);
+    for (int i = 0; i < count; ++i) w = std::max(w, steps[i].hi - steps[i].lo + 1);
     return std::min(w, size);
 }
 
-int levels_for(int32_t width) {
-    return std::bit_width(static_cast<uint32_t>(width));
-}
+int levels_for(int32_t width) { return std::bit_width(static_cast<uint32_t>(width)); }
 
 // Calls visit(option) for every option at p; stops early when visit gives true.
 template <typename visit_fn>
@@ -50,15 +47,13 @@ void for_each_option(const parse_input& in, const type_costs& tc, const coding_c
         if (reach.lo > 1) {
             len = sp.win_len[static_cast<size_t>(p)];
         } else {
-            while (pair != pair_end && pair->offset <= reach.hi)
-                prefix_len = (pair++)->length;
+            while (pair != pair_end && pair->offset <= reach.hi) prefix_len = (pair++)->length;
             len = prefix_len;
         }
         len = std::min(len, left);
         if (len <= done) continue;
         // Lengths done + 1 .. len, cut where the head's cost changes.
-        while (step < tc.length_count && tc.length[step].hi <= done)
-            ++step;
+        while (step < tc.length_count && tc.length[step].hi <= done) ++step;
         for (int s = step; s < tc.length_count && tc.length[s].lo <= len; ++s) {
             const int32_t a = std::max(tc.length[s].lo, done + 1);
             const int32_t b = std::min(tc.length[s].hi, len);
@@ -104,9 +99,7 @@ inline void fill_levels(uint32_t* mins, int32_t stride, int levels, int32_t x, i
     }
 }
 
-int32_t first_position(const type_costs& tc) {
-    return tc.first_bits > 0 ? 1 : 0;
-}
+int32_t first_position(const type_costs& tc) { return tc.first_bits > 0 ? 1 : 0; }
 
 uint32_t option_cost(const option& o, const parse_space& sp, int32_t x_lo, int32_t x_hi,
                      int32_t p) {
@@ -119,9 +112,7 @@ uint32_t option_cost(const option& o, const parse_space& sp, int32_t x_lo, int32
 
 } // namespace
 
-bool needs_window(const coding_costs& cc) {
-    return cc.reach_count > 0 && cc.reach[0].lo > 1;
-}
+bool needs_window(const coding_costs& cc) { return cc.reach_count > 0 && cc.reach[0].lo > 1; }
 
 void size_parse_space(int32_t size, parse_space& space) {
     space.stride = size + 1;
@@ -192,8 +183,7 @@ int32_t recover_parse(const parse_input& in, const type_costs& tc, const coding_
             } else {
                 const front_pair* pair =
                     in.front->pairs.data() + in.front->start[static_cast<size_t>(p)];
-                while (pair->length < length)
-                    ++pair;
+                while (pair->length < length) ++pair;
                 offset = pair->offset;
             }
         }

@@ -17,10 +17,8 @@ void build_suffix_index(const uint8_t* data, int32_t size, suffix_index& ix) {
     std::vector<int32_t> next(n);
     std::vector<int32_t> count(std::max<size_t>(n, 256) + 1);
 
-    for (size_t i = 0; i < n; ++i)
-        ++count[data[i]];
-    for (size_t c = 1; c < 256; ++c)
-        count[c] += count[c - 1];
+    for (size_t i = 0; i < n; ++i) ++count[data[i]];
+    for (size_t c = 1; c < 256; ++c) count[c] += count[c - 1];
     for (size_t i = n; i-- > 0;)
         ix.sa[static_cast<size_t>(--count[data[i]])] = static_cast<int32_t>(i);
     int32_t classes = 0;
@@ -32,13 +30,11 @@ void build_suffix_index(const uint8_t* data, int32_t size, suffix_index& ix) {
         // By the second key: suffixes shorter than k + 1 first, then in the order of their
         // k-th successor; then a stable counting sort by the first key.
         size_t m = 0;
-        for (int32_t i = size - k; i < size; ++i)
-            order[m++] = i;
+        for (int32_t i = size - k; i < size; ++i) order[m++] = i;
         for (size_t i = 0; i < n; ++i)
             if (ix.sa[i] >= k) order[m++] = ix.sa[i] - k;
         std::fill(count.begin(), count.begin() + classes + 2, 0);
-        for (size_t i = 0; i < n; ++i)
-            ++count[static_cast<size_t>(ix.rank[i])];
+        for (size_t i = 0; i < n; ++i) ++count[static_cast<size_t>(ix.rank[i])];
         for (int32_t c = 1; c <= classes; ++c)
             count[static_cast<size_t>(c)] += count[static_cast<size_t>(c - 1)];
         for (size_t i = n; i-- > 0;) {
@@ -71,8 +67,7 @@ void build_suffix_index(const uint8_t* data, int32_t size, suffix_index& ix) {
             continue;
         }
         const int32_t j = ix.sa[static_cast<size_t>(r - 1)];
-        while (i + h < size && j + h < size && data[i + h] == data[j + h])
-            ++h;
+        while (i + h < size && j + h < size && data[i + h] == data[j + h]) ++h;
         lcp[static_cast<size_t>(r)] = static_cast<uint16_t>(h);
         if (h > 0) --h;
     }

@@ -14,12 +14,8 @@ bool plan_model(const pack_model& model, int32_t size, model_plan& plan) {
 }
 
 namespace {
-parse_input input_of(const file_matches& fm) {
-    return {fm.data, fm.size, &fm.front, &fm.index};
-}
-int32_t bytes_of(uint32_t bits) {
-    return static_cast<int32_t>((bits + 7) / 8);
-}
+parse_input input_of(const file_matches& fm) { return {fm.data, fm.size, &fm.front, &fm.index}; }
+int32_t bytes_of(uint32_t bits) { return static_cast<int32_t>((bits + 7) / 8); }
 } // namespace
 
 int32_t least_stream_size(const file_matches& fm, const model_plan& plan, parse_space& space) {

@@ -74,8 +74,8 @@ int run(int argc, char** argv, const packer_texts& texts, pack_function pack) {
     const unsigned elapsed = now_ms() - start;
 
     if (!write_output(out_name, fig.packed_len)) return 1;
-    printf("Packed: %5u => %-5u    Data: %-5u  Overhead: %-5u", unsigned(n), unsigned(fig.packed_len),
-           unsigned(fig.data_count), unsigned(fig.overhead_count));
+    printf("Packed: %5u => %-5u    Data: %-5u  Overhead: %-5u", unsigned(n),
+           unsigned(fig.packed_len), unsigned(fig.data_count), unsigned(fig.overhead_count));
     if (elapsed > 0) printf("   Time: %u.%03u seconds", elapsed / 1000, elapsed % 1000);
     return 0;
 }

@@ -21,10 +21,12 @@ void print_pack_failure(const pack_status& s) {
                unsigned(s.len), unsigned(s.start));
         break;
     case pack_fault::optimize_1:
-        printf("\nError: Optimize 1 failed. Index: %u  Len: %u\n", unsigned(s.index), unsigned(s.len));
+        printf("\nError: Optimize 1 failed. Index: %u  Len: %u\n", unsigned(s.index),
+               unsigned(s.len));
         break;
     case pack_fault::optimize_2:
-        printf("\nError: Optimize 2 failed. Index: %u  Len: %u\n", unsigned(s.index), unsigned(s.len));
+        printf("\nError: Optimize 2 failed. Index: %u  Len: %u\n", unsigned(s.index),
+               unsigned(s.len));
         break;
     case pack_fault::no_token: at_position("No token", s, 0); break;
     case pack_fault::ktb_range: at_position("Out of range", s, s.len); break;
@@ -32,7 +34,8 @@ void print_pack_failure(const pack_status& s) {
         printf("\nError: Out of range - length: %u\n", unsigned(s.len));
         break;
     case pack_fault::kta_sequence_range:
-        printf("\nError: Out of range - offset: %u  length: %u\n", unsigned(s.off), unsigned(s.len));
+        printf("\nError: Out of range - offset: %u  length: %u\n", unsigned(s.off),
+               unsigned(s.len));
         break;
     }
 }

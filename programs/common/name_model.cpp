@@ -12,9 +12,7 @@ namespace {
 // Like atoi, including what glibc's atoi gives for numbers that do not fit, but without
 // the undefined behaviour of an overflowing conversion. strtoll, not strtol: long has 32 bits
 // on Windows, where strtol would stop at 2147483647 instead of wrapping as glibc does.
-int read_number(const char* text) {
-    return static_cast<int>(std::strtoll(text, nullptr, 10));
-}
+int read_number(const char* text) { return static_cast<int>(std::strtoll(text, nullptr, 10)); }
 
 char ascii_lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
@@ -72,8 +70,10 @@ name_status model_from_name(const std::string& arg, name_model& out) {
         return model_from_tag(arg, dash, out.base_end, out);
 
     if (arg.size() > 4) {
-        if (ends_with_nocase(arg, ".kta")) out.model = {type_kta, 1, 0, 0};
-        else if (ends_with_nocase(arg, ".ktb")) out.model = {type_ktb, 2, 0, 0};
+        if (ends_with_nocase(arg, ".kta"))
+            out.model = {type_kta, 1, 0, 0};
+        else if (ends_with_nocase(arg, ".ktb"))
+            out.model = {type_ktb, 2, 0, 0};
     }
     if (out.model.type == 0) return {name_error::no_type, 0};
     out.strip_cut = out.base_end;

@@ -31,15 +31,16 @@ bool is_special(const std::string& name) {
     return type != FILE_TYPE_DISK;
 }
 
-
 // The errno whose text the C runtime would give for a failed Windows call.
 int errno_of(DWORD code) {
     switch (code) {
     case ERROR_ACCESS_DENIED:
     case ERROR_SHARING_VIOLATION:
     case ERROR_LOCK_VIOLATION: return EACCES;
-    case ERROR_DISK_FULL: case ERROR_HANDLE_DISK_FULL: return ENOSPC;
-    case ERROR_FILE_NOT_FOUND: case ERROR_PATH_NOT_FOUND: return ENOENT;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL: return ENOSPC;
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND: return ENOENT;
     default: return EIO;
     }
 }

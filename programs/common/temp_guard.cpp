@@ -58,7 +58,6 @@ void close_temp_guard(const temp_guard& g) {
     const sigset_t set = ending_signals();
     sigprocmask(SIG_BLOCK, &set, nullptr);
     temp_armed = 0;
-    for (int i = 0; i < temp_guard_signals; ++i)
-        sigaction(guarded[i], &g.old_actions[i], nullptr);
+    for (int i = 0; i < temp_guard_signals; ++i) sigaction(guarded[i], &g.old_actions[i], nullptr);
     sigprocmask(SIG_SETMASK, &g.old_mask, nullptr);
 }

@@ -49,10 +49,14 @@ void print_usage() {
 
 void take_option(const std::string& arg, run_settings& run) {
     switch (arg.size() > 1 ? arg[1] : '\0') {
-    case 'l': case 'L': run.mode = run_mode::list; break;
-    case 'd': case 'D': run.mode = run_mode::depack; break;
-    case 'u': case 'U': run.mode = run_mode::strip; break;
-    case 'e': case 'E': run.ext = arg.substr(2); break;
+    case 'l':
+    case 'L': run.mode = run_mode::list; break;
+    case 'd':
+    case 'D': run.mode = run_mode::depack; break;
+    case 'u':
+    case 'U': run.mode = run_mode::strip; break;
+    case 'e':
+    case 'E': run.ext = arg.substr(2); break;
     default: printf("Error: Invalid option %s\n", arg.c_str()); break;
     }
 }
@@ -90,8 +94,10 @@ int run_arguments(int argc, char** argv) {
     }
     run_settings run;
     for (const scan_item& item : items) {
-        if (item.option) take_option(item.text, run);
-        else take_file(item.text, run);
+        if (item.option)
+            take_option(item.text, run);
+        else
+            take_file(item.text, run);
     }
     if (run.file_count == 0) puts("Error: No input files");
     return 0;

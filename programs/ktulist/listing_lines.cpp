@@ -69,7 +69,8 @@ void print_pending_line(pending_line& line, const uint8_t* out) {
 
 void print_stats_line(const char* name, const file_stats& stats) {
     const unsigned overhead_bytes = static_cast<unsigned>((uint64_t{stats.overhead_bits} + 7) / 8);
-    printf("%-32s  %5u => %-5u  NumSek: %-4u  Packed: %-5u  NoPack: %-5u  Overhead: %-5u (%u bits)\n",
-           name, static_cast<unsigned>(stats.packed_pos), static_cast<unsigned>(stats.unpacked),
-           stats.num_sek, stats.packed, stats.no_pack, overhead_bytes, stats.overhead_bits);
+    printf(
+        "%-32s  %5u => %-5u  NumSek: %-4u  Packed: %-5u  NoPack: %-5u  Overhead: %-5u (%u bits)\n",
+        name, static_cast<unsigned>(stats.packed_pos), static_cast<unsigned>(stats.unpacked),
+        stats.num_sek, stats.packed, stats.no_pack, overhead_bytes, stats.overhead_bits);
 }

@@ -21,7 +21,8 @@ void print_decode_error(const char* name, const stream_cursor& cur, const walk_s
     const decode_status& d = step.decode;
     switch (d.error) {
     case decode_error::unknown_type:
-        printf("\nError in %s: Unknown compression type %u\n", name, static_cast<unsigned>(d.value));
+        printf("\nError in %s: Unknown compression type %u\n", name,
+               static_cast<unsigned>(d.value));
         break;
     case decode_error::unknown_coding:
         printf("\nError in %s: Unknown offset coding %u\n", name, static_cast<unsigned>(d.value));

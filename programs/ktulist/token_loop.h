@@ -11,7 +11,7 @@
 
 struct stream_job {
     const char* name = ""; // the argument, printed in every message about the file
-    pack_model model; // a first raw byte where the type has one
+    pack_model model;      // a first raw byte where the type has one
     run_mode mode = run_mode::list;
     bool input_cut = false; // the file is longer than the kt_buf_size bytes in data
 };

@@ -244,7 +244,8 @@ int pack_file(const ktu_file_job& job, const pack_model* chosen, const ktu_progr
     if (n == 0) return ktu_failed;
     const pack_model given = chosen ? *chosen : job.model;
     if (job.cpu != ktu_cpu::none && (chosen || !job.search) && routine_bytes(job.cpu, given) < 0) {
-        print_ktu_error(job.name + ": no " + cpu_label(job.cpu) + " routine for " + model_tag(given));
+        print_ktu_error(job.name + ": no " + cpu_label(job.cpu) + " routine for " +
+                        model_tag(given));
         return ktu_failed;
     }
     // Every check of the outputs that needs no packing comes first.

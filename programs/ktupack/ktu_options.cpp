@@ -10,8 +10,7 @@ namespace {
 // Reads a width's digits at text[at..); false when there are none or too many to mean a width.
 bool read_width(const std::string& text, size_t& at, int& width) {
     size_t end = at;
-    while (end < text.size() && text[end] >= '0' && text[end] <= '9' && end - at < 4)
-        ++end;
+    while (end < text.size() && text[end] >= '0' && text[end] <= '9' && end - at < 4) ++end;
     if (end == at || (end < text.size() && text[end] >= '0' && text[end] <= '9')) return false;
     width = std::atoi(text.substr(at, end - at).c_str());
     at = end;
@@ -19,9 +18,7 @@ bool read_width(const std::string& text, size_t& at, int& width) {
 }
 
 // "1 to 5": the table numbers its types from 1 in row order.
-std::string type_numbers() {
-    return "1 to " + std::to_string(compression_type_count);
-}
+std::string type_numbers() { return "1 to " + std::to_string(compression_type_count); }
 
 // "1, 2, 4, 5, 6, 7": the coding numbers in increasing order.
 std::string coding_numbers() {

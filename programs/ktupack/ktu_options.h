@@ -13,7 +13,7 @@ struct ktu_file_job {
     bool search = true; // -b: the smallest model of the search set
     int group = 0;      // -B: files with the same group number share the model of least total
     ktu_cpu cpu = ktu_cpu::none; // -rz80, -r6502: the routine counts and is written
-    pack_model model;   // -t: this model
+    pack_model model;            // -t: this model
     bool verbose = false;
     bool quiet = false; // -q: nothing but errors
     bool force = false; // -f: an existing output is replaced

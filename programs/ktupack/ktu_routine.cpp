@@ -4,7 +4,9 @@
 #include "routine_size.h"
 
 namespace {
-target_cpu target_of(ktu_cpu cpu) { return cpu == ktu_cpu::z80 ? target_cpu::z80 : target_cpu::m6502; }
+target_cpu target_of(ktu_cpu cpu) {
+    return cpu == ktu_cpu::z80 ? target_cpu::z80 : target_cpu::m6502;
+}
 
 pack_model_desc desc_of(const pack_model& m) { return {m.type, m.coding, m.offset1, m.offset2}; }
 } // namespace

@@ -41,9 +41,7 @@ void print_ktu_usage() {
           stdout);
 }
 
-void print_ktu_version() {
-    puts("KtuPack " KT_VERSION);
-}
+void print_ktu_version() { puts("KtuPack " KT_VERSION); }
 
 void print_ktu_error(const std::string& message) {
     fflush(stdout);
@@ -54,7 +52,8 @@ void print_ktu_report(const ktu_report& r) {
     printf("%s => %s  Model: %-10s Packed: %5u => %-5u  ", r.input, r.output,
            model_tag(r.model).c_str(), r.in_size, r.packed);
     if (r.routine >= 0)
-        printf("Routine: %-3d  Total: %-5u  ", r.routine, r.packed + static_cast<uint32_t>(r.routine));
+        printf("Routine: %-3d  Total: %-5u  ", r.routine,
+               r.packed + static_cast<uint32_t>(r.routine));
     fputs("Margin: ", stdout);
     if (r.ms > 0)
         printf("%-3u  Time: %u.%03u seconds\n", r.margin, r.ms / 1000, r.ms % 1000);

@@ -5,8 +5,8 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <set>
 #include <ostream>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -29,10 +29,10 @@ struct variant_texts {
 // ctest names the cases by this, so that a failing one can be named and rerun.
 void PrintTo(const variant_texts& v, std::ostream* os) { *os << (v.ktb ? "KtbPack" : "KtaPack"); }
 
-const variant_texts ktb{KTB_PACK_PATH, "\nTalvik soft: KTB Packer 01\n", "Use: KtbPack <filename>\n\n",
-                        ".ktb", true};
-const variant_texts kta{KTA_PACK_PATH, "\nTalvik soft: KTA Packer 01\n", "Use: KtaPack <filename>\n\n",
-                        ".kta", false};
+const variant_texts ktb{KTB_PACK_PATH, "\nTalvik soft: KTB Packer 01\n",
+                        "Use: KtbPack <filename>\n\n", ".ktb", true};
+const variant_texts kta{KTA_PACK_PATH, "\nTalvik soft: KTA Packer 01\n",
+                        "Use: KtaPack <filename>\n\n", ".kta", false};
 
 std::string input_line(const std::string& in, const std::string& out) {
     return "Input file: " + in + "  Output file: " + out + "\n";
@@ -63,15 +63,18 @@ std::set<std::string> files_in(const fs::path& dir) {
 }
 
 class packer_program : public testing::TestWithParam<variant_texts> {
-protected:
+  protected:
     scratch_folder dir;
-    run_result run(const std::vector<std::string>& args) { return run_tested(GetParam().program, args, dir); }
+    run_result run(const std::vector<std::string>& args) {
+        return run_tested(GetParam().program, args, dir);
+    }
 };
 
 TEST_P(packer_program, wrong_argument_count_prints_usage) {
     const variant_texts& v = GetParam();
     write_file(dir.path / "a.bin", to_bytes("abc"));
-    for (const auto& args : {std::vector<std::string>{}, std::vector<std::string>{"a.bin", "a.bin"}}) {
+    for (const auto& args :
+         {std::vector<std::string>{}, std::vector<std::string>{"a.bin", "a.bin"}}) {
         run_result r = run(args);
         EXPECT_EQ(r.status, 1);
         EXPECT_EQ(r.out, std::string(v.head) + v.usage);
@@ -91,8 +94,10 @@ TEST_P(packer_program, packs_and_reports) {
         {"one.bin", bytes{0x99}, "Packed:     1 => 3        Data: 1      Overhead: 2    ",
          v.ktb ? bytes{0x01, 0x99, 0x00} : bytes{0x02, 0x99, 0x00}},
         {"abab.bin", to_bytes("ABABABAB"), "Packed:     8 => 6        Data: 2      Overhead: 4    ",
-         v.ktb ? bytes{0x02, 0x41, 0x42, 0x46, 0x02, 0x00} : bytes{0x04, 0x41, 0x42, 0x0D, 0x02, 0x00}},
-        {"zeros.bin", bytes(65536, 0),
+         v.ktb ? bytes{0x02, 0x41, 0x42, 0x46, 0x02, 0x00}
+               : bytes{0x04, 0x41, 0x42, 0x0D, 0x02, 0x00}},
+        {"zeros.bin",
+         bytes(65536, 0),
          v.ktb ? "Packed: 65536 => 17       Data: 1      Overhead: 16   "
                : "Packed: 65536 => 1037     Data: 1      Overhead: 1036 ",
          {}},
@@ -104,7 +109,8 @@ TEST_P(packer_program, packs_and_reports) {
         run_result r = run({c.name});
         EXPECT_EQ(r.status, 0);
         EXPECT_EQ(r.err, "");
-        EXPECT_EQ(without_time(r.out), std::string(v.head) + input_line(c.name, out_name) + c.report);
+        EXPECT_EQ(without_time(r.out),
+                  std::string(v.head) + input_line(c.name, out_name) + c.report);
         const bytes stream = read_bytes(dir.path / out_name);
         if (!c.stream.empty()) {
             EXPECT_EQ(stream, c.stream);
@@ -121,9 +127,14 @@ TEST_P(packer_program, output_names) {
     const struct {
         std::string in, out;
     } cases[] = {
-        {"song.bin", "song." + x},  {"a.tar.gz", "a.tar." + x},       {"data.jpeg2", "data.jpeg2." + x},
-        {"a.bin", "a.bin." + x},    {"x.d/ab", "x.d/ab." + x},             {"noext", "noext." + x},
-        {"ab.c", "ab.c." + x},      {"dir.v2/file.tar", "dir.v2/file." + x},
+        {"song.bin", "song." + x},
+        {"a.tar.gz", "a.tar." + x},
+        {"data.jpeg2", "data.jpeg2." + x},
+        {"a.bin", "a.bin." + x},
+        {"x.d/ab", "x.d/ab." + x},
+        {"noext", "noext." + x},
+        {"ab.c", "ab.c." + x},
+        {"dir.v2/file.tar", "dir.v2/file." + x},
     };
     fs::create_directories(dir.path / "x.d");
     fs::create_directories(dir.path / "dir.v2");

@@ -30,9 +30,9 @@ rows forward(const bytes& in, walk_case w) {
     auto t = fresh_tables();
     const int n = int(in.size());
     pack_status status = w.ktb ? (w.plain ? forward_pass_plain<ktb_variant>(*t, in.data(), n)
-                                  : forward_pass<ktb_variant>(*t, in.data(), n))
-                       : (w.plain ? forward_pass_plain<kta_variant>(*t, in.data(), n)
-                                  : forward_pass<kta_variant>(*t, in.data(), n));
+                                          : forward_pass<ktb_variant>(*t, in.data(), n))
+                               : (w.plain ? forward_pass_plain<kta_variant>(*t, in.data(), n)
+                                          : forward_pass<kta_variant>(*t, in.data(), n));
     EXPECT_FALSE(failed(status));
     rows r;
     for (int p = 0; p < n; ++p) {
@@ -151,12 +151,11 @@ TEST_P(forward_pass_rows, offset_limits) {
         bool sequence; // the repeat becomes a sequence
     };
     const limit_case cases[] = {
-        {true, 127, 3, true},     // cost 2 against 3 literals
-        {true, 128, 3, false},    // cost 3 ties with the literals, which stand
-        {true, 32767, 5, true},   // farthest reachable candidate
-        {true, 32768, 5, false},  // out of reach
-        {false, 255, 3, true},
-        {false, 256, 3, false},
+        {true, 127, 3, true},    // cost 2 against 3 literals
+        {true, 128, 3, false},   // cost 3 ties with the literals, which stand
+        {true, 32767, 5, true},  // farthest reachable candidate
+        {true, 32768, 5, false}, // out of reach
+        {false, 255, 3, true},   {false, 256, 3, false},
     };
     for (const auto& c : cases) {
         if (c.ktb != w.ktb) continue;

@@ -36,8 +36,8 @@ packed pack_bytes(const bytes& in, bool ktb, bool plain) {
 bool depack(const bytes& stream, bool ktb, bytes& out) {
     const pack_model model{ktb ? type_ktb : type_kta, ktb ? 2 : 1, 0, 0};
     out.assign(max_input + 16, 0);
-    const depack_outcome d =
-        depack_stream(stream.data(), int32_t(stream.size()), model, out.data(), uint32_t(out.size()));
+    const depack_outcome d = depack_stream(stream.data(), int32_t(stream.size()), model, out.data(),
+                                           uint32_t(out.size()));
     out.resize(size_t(d.out_size));
     // The end mark is the last byte.
     return d.status == walk_status::end_mark && size_t(d.packed_pos) == stream.size();

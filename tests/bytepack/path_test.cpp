@@ -71,7 +71,8 @@ template <class V>
 std::vector<tok> after_pass(const std::vector<tok>& path, int pass) {
     auto t = fresh_tables();
     const int n = set_path(*t, path);
-    const int status = pass == 1 ? shown(optimize_pass_1<V>(*t, n)) : shown(optimize_pass_2<V>(*t, n));
+    const int status =
+        pass == 1 ? shown(optimize_pass_1<V>(*t, n)) : shown(optimize_pass_2<V>(*t, n));
     EXPECT_EQ(status, 0);
     return get_path(*t, n);
 }
@@ -117,20 +118,21 @@ struct merge_case {
 
 // KTB keeps a sequence when merging it into the run beside it costs more bytes.
 const merge_case ktb_cases[] = {
-    {2, 5, 0, true},       // keep 2, merge 3
-    {2, 5, 5, false},      // keep 3, merge 3
-    {2, 5, 62, true},      // merged run of 64 needs two control bytes
-    {3, 128, 10, false},   // keep 4, merge 4
-    {2, 5, 16380, false},  // one run of 16382
-    {2, 5, 16381, true},   // the merged run reaches 16383
-    {2, 5, 16384, true},   // the counter has wrapped to 0
+    {2, 5, 0, true},      // keep 2, merge 3
+    {2, 5, 5, false},     // keep 3, merge 3
+    {2, 5, 62, true},     // merged run of 64 needs two control bytes
+    {3, 128, 10, false},  // keep 4, merge 4
+    {2, 5, 16380, false}, // one run of 16382
+    {2, 5, 16381, true},  // the merged run reaches 16383
+    {2, 5, 16384, true},  // the counter has wrapped to 0
     {64, 5, 0, true},
 };
 
 TEST(optimize_ktb, pass_1_against_the_run_before) {
     for (const auto& c : ktb_cases) {
         SCOPED_TRACE(testing::Message() << c.len << " " << c.off << " " << c.run);
-        const std::vector<tok> path = seq_lead + lits(c.run) + std::vector<tok>{{c.len, c.off}} + lits(1);
+        const std::vector<tok> path =
+            seq_lead + lits(c.run) + std::vector<tok>{{c.len, c.off}} + lits(1);
         const std::vector<tok> expect = c.stays ? path : seq_lead + lits(c.run + c.len + 1);
         EXPECT_TRUE(same(after_pass<ktb_variant>(path, 1), expect));
     }
@@ -242,8 +244,10 @@ bytes controls(const bytes& stream, bool ktb) {
         c.push_back(b);
         if (b == 0) break;
         if (!ktb) {
-            if (b & 1) c.push_back(stream[i + 1]), i += 2;
-            else i += 1 + (b >> 1);
+            if (b & 1)
+                c.push_back(stream[i + 1]), i += 2;
+            else
+                i += 1 + (b >> 1);
             continue;
         }
         size_t count = b & 0x3F;
@@ -272,7 +276,8 @@ TEST(emit, control_bytes_at_the_format_limits) {
         {true, lits(16384), {0xBF, 0xFF, 0x01, 0x00}},
         {true, lits(127) + std::vector<tok>{{63, 127}}, {0x80, 0x7F, 0x7F, 0x7F, 0x00}},
         {true, lits(128) + std::vector<tok>{{64, 128}}, {0x80, 0x80, 0xC0, 0x40, 0x80, 0x80, 0x00}},
-        {true, lits(32767) + std::vector<tok>{{2, 32767}},
+        {true,
+         lits(32767) + std::vector<tok>{{2, 32767}},
          {0xBF, 0xFF, 0xBF, 0xFF, 0x01, 0x42, 0xFF, 0xFF, 0x00}},
         {true, lits(3) + std::vector<tok>{{2, 1}} + lits(2), {0x03, 0x42, 0x01, 0x02, 0x00}},
         {false, lits(127), {0xFE, 0x00}},

@@ -156,8 +156,7 @@ bytes short_periods(std::mt19937& rng) {
         const size_t q = 1 + rng() % 3;
         const size_t len = 3 + rng() % 40;
         const size_t from = b.size();
-        for (size_t k = 0; k < len; ++k)
-            b.push_back(k < q ? uint8_t(rng() % 3) : b[from + k - q]);
+        for (size_t k = 0; k < len; ++k) b.push_back(k < q ? uint8_t(rng() % 3) : b[from + k - q]);
         if (rng() % 2) b.push_back(uint8_t(rng() % 3));
     }
     return b;
@@ -194,16 +193,17 @@ struct family_cut {
 };
 
 const family_cut family_cuts[] = {
-    {"fam_period_1_", 8192, 65536},  {"fam_period_2_", 8192, 65536},
-    {"fam_period_3_", 12288, 65536}, {"fam_period_", 16384, 65536},
-    {"fam_two_symbols_", 12288, 65536}, {"fam_run_broken_256", 8192, 65536},
+    {"fam_period_1_", 8192, 65536},         {"fam_period_2_", 8192, 65536},
+    {"fam_period_3_", 12288, 65536},        {"fam_period_", 16384, 65536},
+    {"fam_two_symbols_", 12288, 65536},     {"fam_run_broken_256", 8192, 65536},
     {"fam_run_broken_32767", 40000, 65536},
 };
 
 TEST_P(corpus, family_fast_walk_equals_plain_walk) {
     const bool ktb = GetParam();
     scratch_folder fam;
-    const run_result r = run_program({std::string(MAKE_SYNTHETIC_PATH), "--family", fam.path.string()});
+    const run_result r =
+        run_program({std::string(MAKE_SYNTHETIC_PATH), "--family", fam.path.string()});
     ASSERT_EQ(r.status, 0) << r.err;
     std::vector<fs::path> list;
     for (const auto& e : fs::directory_iterator(fam.path)) list.push_back(e.path());
@@ -227,7 +227,8 @@ TEST_P(corpus, family_fast_walk_equals_plain_walk) {
         auto t = fresh_tables();
         ASSERT_FALSE(failed(ktb ? forward_pass<ktb_variant>(*t, in.data(), int(in.size()))
                                 : forward_pass<kta_variant>(*t, in.data(), int(in.size()))));
-        for (size_t p = 0; p < in.size(); ++p) passed_over += t->jump_hi[p] >= t->jump_lo[p] && t->jump_lo[p] != 0;
+        for (size_t p = 0; p < in.size(); ++p)
+            passed_over += t->jump_hi[p] >= t->jump_lo[p] && t->jump_lo[p] != 0;
     }
     // KTB's walk passes over candidates on this family; KTA's short window never does.
     if (ktb) {

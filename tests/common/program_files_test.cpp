@@ -52,18 +52,47 @@ struct limited_case {
 TEST(file_size_limit, a_write_that_fails_leaves_the_old_output_untouched) {
     const std::string data = noise(16000, 7); // one KTB literal run
     const limited_case cases[] = {
-        {"KtuPack", KTUPACK_PATH, {"-f", "-t22", "xx.bin"}, "xx.bin", data, "xx-t22.bin", 1, "",
+        {"KtuPack",
+         KTUPACK_PATH,
+         {"-f", "-t22", "xx.bin"},
+         "xx.bin",
+         data,
+         "xx-t22.bin",
+         1,
+         "",
          "KtuPack: xx-t22.bin: File too large\n"},
-        {"KtbPack", KTB_PACK_PATH, {"xx.bin"}, "xx.bin", data, "xx.ktb", 1,
-         "Input file: xx.bin  Output file: xx.ktb\n", "xx.ktb: File too large\n"},
-        {"KtaPack", KTA_PACK_PATH, {"xx.bin"}, "xx.bin", data, "xx.kta", 1,
-         "Input file: xx.bin  Output file: xx.kta\n", "xx.kta: File too large\n"},
-        {"KtuList -d", KTULIST_PATH, {"-d", "xx.ktb"}, "xx.ktb", ktb_literal_stream(data), "xx.out", 0,
-         "Can't write xx.out\n", ""},
+        {"KtbPack",
+         KTB_PACK_PATH,
+         {"xx.bin"},
+         "xx.bin",
+         data,
+         "xx.ktb",
+         1,
+         "Input file: xx.bin  Output file: xx.ktb\n",
+         "xx.ktb: File too large\n"},
+        {"KtaPack",
+         KTA_PACK_PATH,
+         {"xx.bin"},
+         "xx.bin",
+         data,
+         "xx.kta",
+         1,
+         "Input file: xx.bin  Output file: xx.kta\n",
+         "xx.kta: File too large\n"},
+        {"KtuList -d",
+         KTULIST_PATH,
+         {"-d", "xx.ktb"},
+         "xx.ktb",
+         ktb_literal_stream(data),
+         "xx.out",
+         0,
+         "Can't write xx.out\n",
+         ""},
     };
     for (const limited_case& c : cases) {
         for (const bool ignored : {false, true}) {
-            SCOPED_TRACE(std::string(c.what) + (ignored ? ", SIGXFSZ ignored" : ", SIGXFSZ default"));
+            SCOPED_TRACE(std::string(c.what) +
+                         (ignored ? ", SIGXFSZ ignored" : ", SIGXFSZ default"));
             scratch_folder d;
             write_file(d.path / c.input, c.input_bytes);
             write_file(d.path / c.output, old_output);
@@ -73,7 +102,8 @@ TEST(file_size_limit, a_write_that_fails_leaves_the_old_output_untouched) {
             const run_result r = run_tested(c.program, c.args, d, o);
             EXPECT_EQ(r.status, c.status);
             EXPECT_TRUE(r.out.size() >= strlen(c.out_tail) &&
-                        r.out.compare(r.out.size() - strlen(c.out_tail), std::string::npos, c.out_tail) == 0)
+                        r.out.compare(r.out.size() - strlen(c.out_tail), std::string::npos,
+                                      c.out_tail) == 0)
                 << r.out;
             EXPECT_EQ(r.err, c.err);
             EXPECT_EQ(read_file(d.path / c.output), old_output);
@@ -146,7 +176,11 @@ TEST(names_differing_in_case, are_one_file_only_where_the_file_system_says_so) {
         << p.out;
     EXPECT_TRUE(read_file(d.path / "ab.KTB") == data);
 
-    const std::string demo = std::string("\x06" "ABC\x09\x03\x02" "D", 8) + std::string(1, '\0');
+    const std::string demo = std::string("\x06"
+                                         "ABC\x09\x03\x02"
+                                         "D",
+                                         8) +
+                             std::string(1, '\0');
     write_file(d.path / "cd.KTA", demo);
     const run_result l = run_tested(KTULIST_PATH, {"-d", "-ekta", "cd.KTA"}, d);
     EXPECT_EQ(l.status, 0);
@@ -173,7 +207,11 @@ struct full_case {
 // failure stays as it was.
 TEST(standard_output_full, is_reported_with_status_1) {
     if (access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full";
-    const std::string demo = std::string("\x06" "ABC\x09\x03\x02" "D", 8) + std::string(1, '\0');
+    const std::string demo = std::string("\x06"
+                                         "ABC\x09\x03\x02"
+                                         "D",
+                                         8) +
+                             std::string(1, '\0');
     const full_case cases[] = {
         {"KtuList listing", KTULIST_PATH, {"demo.kta"}, 1, ""},
         {"KtuList depacking", KTULIST_PATH, {"-d", "demo.kta"}, 1, "demo.out"},
@@ -191,8 +229,7 @@ TEST(standard_output_full, is_reported_with_status_1) {
         o.stdout_path = "/dev/full";
         const run_result r = run_tested(c.program, c.args, d, o);
         EXPECT_EQ(r.status, c.status);
-        EXPECT_NE(r.err.find("Error: Can't write to standard output\n"),
-                  std::string::npos)
+        EXPECT_NE(r.err.find("Error: Can't write to standard output\n"), std::string::npos)
             << r.err;
         if (*c.kept) {
             EXPECT_TRUE(fs::exists(d.path / c.kept));
@@ -203,12 +240,16 @@ TEST(standard_output_full, is_reported_with_status_1) {
 // A pattern after "-d" must not match the output that the run writes before reaching it.
 TEST(wildcards, are_expanded_before_the_first_file) {
     scratch_folder d;
-    const std::string demo = std::string("\x06" "ABC\x09\x03\x02" "D", 8) + std::string(1, '\0');
+    const std::string demo = std::string("\x06"
+                                         "ABC\x09\x03\x02"
+                                         "D",
+                                         8) +
+                             std::string(1, '\0');
     write_file(d.path / "ga2.kta", demo);
     const run_result r = run_tested(KTULIST_PATH, {"-d", "g?2*", "g*"}, d);
-    const std::string stats =
-        "ga2.kta                               9 => 8      NumSek: 1     Packed: 4      NoPack: 4      "
-        "Overhead: 5     (40 bits)\n";
+    const std::string stats = "ga2.kta                               9 => 8      NumSek: 1     "
+                              "Packed: 4      NoPack: 4      "
+                              "Overhead: 5     (40 bits)\n";
     EXPECT_EQ(r.out, stats + stats);
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(read_file(d.path / "ga2.out"), "ABCABCAD");

@@ -39,10 +39,11 @@ TEST(base_end, cuts_at_a_dot_of_the_last_five_characters_after_the_last_separato
         const char* name;
         size_t end;
     } cases[] = {
-        {"song.bin", 4},        {"a.tar.gz", 5},   {"data.jpeg2", 10}, {"a.bin", 5},
-        {"noext", 5},           {"screen", 6},     {"x.d/ab", 6},      {"v1.d/ls", 7},
-        {"dir.v2/file.tar", 11}, {"d/e.f/g", 7},   {"ab/c.kta", 4},    {"x.d/.ab", 4},
-        {"", 0},                {"......", 5},
+        {"song.bin", 4}, {"a.tar.gz", 5}, {"data.jpeg2", 10},
+        {"a.bin", 5},    {"noext", 5},    {"screen", 6},
+        {"x.d/ab", 6},   {"v1.d/ls", 7},  {"dir.v2/file.tar", 11},
+        {"d/e.f/g", 7},  {"ab/c.kta", 4}, {"x.d/.ab", 4},
+        {"", 0},         {"......", 5},
     };
     for (const auto& c : cases) EXPECT_EQ(base_end(c.name), c.end) << c.name;
 }
@@ -132,7 +133,10 @@ TEST(output_write, names_at_the_edges) {
     } cases[] = {
         {"slash at the end", "demo.x/", write_failure::create, EISDIR, {}},
         {"slash at the end of a folder", "sub/", write_failure::create, EISDIR, {"sub"}},
-        {"a name of 253 bytes", std::string(253, 'n'), write_failure::none, 0,
+        {"a name of 253 bytes",
+         std::string(253, 'n'),
+         write_failure::none,
+         0,
          {std::string(253, 'n')}},
     };
     for (const auto& c : cases) {

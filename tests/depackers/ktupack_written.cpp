@@ -40,7 +40,8 @@ bool run_ktupack_in(const fs::path& dir, const std::string& name, const std::vec
         if (ext == ".asm" || ext == ".s") {
             w.routine = read_file(e.path());
             w.routine_path = e.path();
-            w.entry = "depack_" + e.path().stem().string().substr(e.path().stem().string().rfind("-t") + 1);
+            w.entry = "depack_" +
+                      e.path().stem().string().substr(e.path().stem().string().rfind("-t") + 1);
         } else {
             const std::string s = read_file(e.path());
             w.stream.assign(s.begin(), s.end());

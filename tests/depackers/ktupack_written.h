@@ -9,10 +9,10 @@
 
 struct ktupack_written {
     std::vector<uint8_t> stream;
-    std::string routine;                 // the source as written
-    std::filesystem::path routine_path;  // where it was written
-    std::string entry;                   // "depack_" and the model tag without its dash
-    std::string messages;                // standard error of the run
+    std::string routine;                // the source as written
+    std::filesystem::path routine_path; // where it was written
+    std::string entry;                  // "depack_" and the model tag without its dash
+    std::string messages;               // standard error of the run
 };
 
 // Writes input as name in dir, runs KtuPack with options and name there, and reads back the

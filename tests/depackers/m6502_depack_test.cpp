@@ -27,8 +27,8 @@ struct routine_info {
     const char* source; // path in the tree
     const char* binary; // linked alone by depackers/CMakeLists.txt
     const char* entry;
-    int old_size;       // the routine before the naming rule and the decimal flag's clearing,
-    double old_speed;   // measured on the same streams (with the decimal flag clear)
+    int old_size;     // the routine before the naming rule and the decimal flag's clearing,
+    double old_speed; // measured on the same streams (with the decimal flag clear)
 };
 
 const routine_info routines[] = {

@@ -28,7 +28,7 @@ constexpr long edge_budget = 56000;
 constexpr long guard = 16;
 
 #define SKIP_WITHOUT_CC65()                                                                        \
-    if (have_cc65()) {                                                                           \
+    if (have_cc65()) {                                                                             \
     } else                                                                                         \
         GTEST_SKIP() << "cc65 (cl65, ca65, ld65, sim65) not found: no 6502 runs"
 
@@ -40,8 +40,7 @@ struct combo {
 std::vector<combo> all_combos() {
     std::vector<combo> v;
     for (int t = 1; t <= 5; ++t)
-        for (int c : {1, 2, 4, 5, 6, 7})
-            v.push_back({t, c});
+        for (int c : {1, 2, 4, 5, 6, 7}) v.push_back({t, c});
     return v;
 }
 
@@ -55,9 +54,7 @@ std::vector<pack_model> models_of(const combo& k) {
     }
 }
 
-pack_model_desc desc_of(const pack_model& m) {
-    return {m.type, m.coding, m.offset1, m.offset2};
-}
+pack_model_desc desc_of(const pack_model& m) { return {m.type, m.coding, m.offset1, m.offset2}; }
 
 // The goals per pair: bytes and cycles per output byte.
 struct goal {
@@ -80,7 +77,10 @@ goal goal_of(const combo& k) {
 std::string goal_word(const combo& k, int size, double speed) {
     const goal g = goal_of(k);
     const bool size_ok = size <= g.size, speed_ok = speed <= g.speed;
-    return size_ok && speed_ok ? "met" : speed_ok ? "size over" : size_ok ? "speed over" : "both over";
+    return size_ok && speed_ok ? "met"
+           : speed_ok          ? "size over"
+           : size_ok           ? "speed over"
+                               : "both over";
 }
 
 // The model's routine written into dir as KtuPack writes it.
@@ -94,9 +94,7 @@ m6502_routine write_routine(const fs::path& dir, const pack_model& m, std::strin
     return {p.string(), routine_entry_name(desc_of(m)), stated_zero_page(text)};
 }
 
-int run_tool(const std::string& cmd) {
-    return std::system(cmd.c_str());
-}
+int run_tool(const std::string& cmd) { return std::system(cmd.c_str()); }
 
 // Bytes of the routine assembled and linked alone; -1 when the tools fail.
 int assembled_size(const fs::path& dir, const std::string& source) {
@@ -138,7 +136,9 @@ int check(const m6502_routine& r, const test_stream& t, const m6502_layout& at) 
     }
     const int status = run_check(b, t.original);
     if (status != driver_ok) ADD_FAILURE() << "driver status " << status << "\n" << b.log;
-    if (status != driver_ok && std::getenv("KT_KEEP")) fs::copy(dir.path, std::getenv("KT_KEEP"), fs::copy_options::overwrite_existing | fs::copy_options::recursive);
+    if (status != driver_ok && std::getenv("KT_KEEP"))
+        fs::copy(dir.path, std::getenv("KT_KEEP"),
+                 fs::copy_options::overwrite_existing | fs::copy_options::recursive);
     return status;
 }
 
@@ -205,8 +205,8 @@ TEST_P(m6502_model, unpacks_the_corpus_and_states_its_figures) {
     const double speed = double(cycles) / double(out_bytes);
     char key[16];
     std::snprintf(key, sizeof key, "6502 -t%d%d", k.type, k.coding);
-    std::printf("%s: %d bytes, %.2f cycles per output byte over %zu files (%lld bytes)\n",
-                key, size, speed, corpus().size(), out_bytes);
+    std::printf("%s: %d bytes, %.2f cycles per output byte over %zu files (%lld bytes)\n", key,
+                size, speed, corpus().size(), out_bytes);
     // The KTA and KTB routines state in their headers the figures of their own test, on the
     // streams of KtaPack and KtbPack; the other pairs' headers state these.
     const stated_figures in_header = header_figures(text);
@@ -223,13 +223,15 @@ TEST_P(m6502_model, unpacks_the_corpus_and_states_its_figures) {
     std::snprintf(row, sizeof row, "| `%s` | %d | %.1f cycles | %d / %g: %s |", key, size, speed,
                   g.size, g.speed, word.c_str());
     EXPECT_TRUE(in_readme.found && in_readme.size == size && speed_agrees(in_readme.speed, speed))
-        << "the README row should read\n" << row;
+        << "the README row should read\n"
+        << row;
     // The README says which goals are met; the measurement decides.
     const auto at = readme.find(std::string("| `") + key + "` |");
     ASSERT_NE(at, std::string::npos);
     const std::string line = readme.substr(at, readme.find('\n', at) - at);
     EXPECT_NE(line.find(": " + word + " |"), std::string::npos)
-        << "the README row should say the goal is " << word << "\n" << row;
+        << "the README row should say the goal is " << word << "\n"
+        << row;
 }
 
 std::string combo_name(const testing::TestParamInfo<combo>& p) {
@@ -258,7 +260,7 @@ TEST(m6502_routines, several_models_link_into_one_program) {
     SKIP_WITHOUT_CC65();
     scratch_folder dir;
     const pack_model models[] = {{1, 1, 0, 0}, {2, 2, 0, 0}, {3, 4, 4, 0}, {5, 6, 4, 12},
-                                 {4, 7, 0, 0}, {1, 5, 9, 0},  {3, 4, 7, 0}};
+                                 {4, 7, 0, 0}, {1, 5, 9, 0}, {3, 4, 7, 0}};
     std::string objs;
     int sum = 0;
     for (const pack_model& m : models) {
@@ -270,8 +272,8 @@ TEST(m6502_routines, several_models_link_into_one_program) {
         sum += routine_size(target_cpu::m6502, desc_of(m));
     }
     const fs::path bin = dir.path / "all.bin";
-    ASSERT_EQ(run_tool(std::string(LD65_PATH) + " -C '" KT_SOURCE_DIR
-                       "/depackers/6502/size.cfg'" + objs + " -o '" + bin.string() + "'"),
+    ASSERT_EQ(run_tool(std::string(LD65_PATH) + " -C '" KT_SOURCE_DIR "/depackers/6502/size.cfg'" +
+                       objs + " -o '" + bin.string() + "'"),
               0);
     EXPECT_EQ(int(fs::file_size(bin)), sum);
 }
@@ -282,8 +284,8 @@ TEST(m6502_routines, several_models_link_into_one_program) {
 // which is assembled and linked as it was written, and run on the stream.
 TEST(m6502_ktupack, the_written_routine_unpacks_the_written_stream) {
     SKIP_WITHOUT_CC65();
-    const std::vector<std::vector<std::string>> runs = {{"-r6502"}, {"-r6502", "-t44o4"},
-                                                        {"-r6502", "-t56o5o11"}, {"-r6502", "-t11"}};
+    const std::vector<std::vector<std::string>> runs = {
+        {"-r6502"}, {"-r6502", "-t44o4"}, {"-r6502", "-t56o5o11"}, {"-r6502", "-t11"}};
     const std::vector<test_stream>& files = corpus();
     ASSERT_FALSE(files.empty());
     int n = 0;

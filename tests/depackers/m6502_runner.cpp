@@ -42,8 +42,7 @@ int run_tool(const fs::path& dir, const std::vector<std::string>& argv, const fs
         dup2(o, 1);
         dup2(o, 2);
         std::vector<char*> args;
-        for (const auto& a : argv)
-            args.push_back(const_cast<char*>(a.c_str()));
+        for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
         args.push_back(nullptr);
         execv(args[0], args.data());
         _exit(127);

@@ -70,20 +70,23 @@ std::vector<uint32_t> m6502_border_offsets(const pack_model& m, uint32_t cap) {
             const uint64_t base = offset_class_base(n, m.offset1);
             v.push_back(uint32_t(std::min<uint64_t>(base, cap + 1)));
             v.push_back(uint32_t(std::min<uint64_t>(base + 1, cap + 1)));
-            v.push_back(uint32_t(std::min<uint64_t>(
-                base + (uint64_t{1} << ((n + 1) * m.offset1)) - 1, cap + 1)));
+            v.push_back(uint32_t(
+                std::min<uint64_t>(base + (uint64_t{1} << ((n + 1) * m.offset1)) - 1, cap + 1)));
         }
         break;
     case 5: v = {1, 2, (1u << m.offset1) - 1, 1u << m.offset1}; break;
     case 6:
-        v = {1, 2, 1u << m.offset1, (1u << m.offset1) + 1, (1u << m.offset1) + 2,
+        v = {1,
+             2,
+             1u << m.offset1,
+             (1u << m.offset1) + 1,
+             (1u << m.offset1) + 2,
              (1u << m.offset1) + (1u << m.offset2)};
         break;
     case 7: v = {1, 2, 3, 4, 7, 8, 255, 256, 257, 65535}; break;
     }
     v.push_back(std::min(max_offset(m), cap));
-    for (uint32_t& d : v)
-        d = std::max(1u, std::min(d, std::min(max_offset(m), cap)));
+    for (uint32_t& d : v) d = std::max(1u, std::min(d, std::min(max_offset(m), cap)));
     std::sort(v.begin(), v.end());
     v.erase(std::unique(v.begin(), v.end()), v.end());
     return v;
@@ -94,8 +97,7 @@ namespace {
 bytes random_bytes(size_t n, uint32_t seed) {
     std::mt19937 g(seed);
     bytes b(n);
-    for (uint8_t& c : b)
-        c = uint8_t(g() & 0xFF);
+    for (uint8_t& c : b) c = uint8_t(g() & 0xFF);
     return b;
 }
 
@@ -120,8 +122,7 @@ void literals(layer& l, const bytes& data) {
     size_t i = 0;
     while (i < data.size()) {
         uint32_t n = uint32_t(std::min<size_t>(data.size() - i, 65535));
-        while (!can_write_literal_run(l.m, n))
-            --n;
+        while (!can_write_literal_run(l.m, n)) --n;
         put_literal_run(l.w, l.m, data.data() + i, n);
         l.out.insert(l.out.end(), data.begin() + long(i), data.begin() + long(i + n));
         i += n;
@@ -134,8 +135,7 @@ void sequence(layer& l, uint32_t length, uint32_t offset) {
         uint32_t n = std::min(length, max_sequence_length(l.m));
         if (length - n == 1) --n; // no sequence of 1 left over
         put_sequence(l.w, l.m, n, offset);
-        for (uint32_t k = 0; k < n; ++k)
-            l.out.push_back(l.out[l.out.size() - offset]);
+        for (uint32_t k = 0; k < n; ++k) l.out.push_back(l.out[l.out.size() - offset]);
         length -= n;
     }
 }
@@ -170,15 +170,15 @@ std::vector<m6502_stream> m6502_edge_streams(const pack_model& m, long budget) {
     {
         layer l = start(m, 'x');
         literals(l, random_bytes(300, 1));
-        const uint32_t lens[] = {2, 3, 4, 5, 7, 8, 9, 15, 16, 17, 255, 256, 257, 300, 511, 512, 513};
+        const uint32_t lens[] = {2,  3,   4,   5,   7,   8,   9,   15, 16,
+                                 17, 255, 256, 257, 300, 511, 512, 513};
         const uint32_t offs[] = {1, 2, 3, 100, 299};
         int k = 0;
         for (uint32_t n : lens) {
             sequence(l, n, std::min(offs[k++ % 5], max_offset(m)));
             literals(l, random_bytes(k % 3 == 0 ? 7 : k % 3 == 1 ? 8 : 1, 100 + uint32_t(k)));
         }
-        for (uint32_t n : {9u, 255u, 256u, 257u, 1000u})
-            literals(l, random_bytes(n, 200 + n));
+        for (uint32_t n : {9u, 255u, 256u, 257u, 1000u}) literals(l, random_bytes(n, 200 + n));
         const uint32_t longest_literal = m.type == type_zx7 ? 1 : m.type == type_kta ? 127 : 10000;
         literals(l, random_bytes(longest_literal, 300));
         const long used = long(l.out.size() + l.w.bytes.size()) + 64;

@@ -56,8 +56,7 @@ void lay_sequence(layer& l, uint32_t length, uint32_t offset) {
         uint32_t n = std::min(length, longest_sequence(l.m.type));
         if (length - n == 1) --n; // no sequence of 1 left behind
         l.ok = offset <= l.out.size() && put_sequence(l.w, l.m, n, offset);
-        for (uint32_t k = 0; k < n && l.ok; ++k)
-            l.out.push_back(l.out[l.out.size() - offset]);
+        for (uint32_t k = 0; k < n && l.ok; ++k) l.out.push_back(l.out[l.out.size() - offset]);
         length -= n;
     }
 }
@@ -76,25 +75,18 @@ model_stream lay_end(layer& l, const std::string& name) {
 bytes random_bytes(size_t n, uint32_t seed) {
     std::mt19937 g(seed);
     bytes b(n);
-    for (auto& c : b)
-        c = uint8_t(g());
+    for (auto& c : b) c = uint8_t(g());
     return b;
 }
 
 uint64_t largest_offset(const pack_model& m) {
     switch (m.coding) {
-    case 1:
-        return 255;
-    case 2:
-        return 32767;
-    case 4:
-        return offset_class_base(3, m.offset1) + (uint64_t{1} << (4 * m.offset1)) - 1;
-    case 5:
-        return uint64_t{1} << m.offset1;
-    case 6:
-        return (uint64_t{1} << m.offset1) + (uint64_t{1} << m.offset2);
-    default:
-        return 65535;
+    case 1: return 255;
+    case 2: return 32767;
+    case 4: return offset_class_base(3, m.offset1) + (uint64_t{1} << (4 * m.offset1)) - 1;
+    case 5: return uint64_t{1} << m.offset1;
+    case 6: return (uint64_t{1} << m.offset1) + (uint64_t{1} << m.offset2);
+    default: return 65535;
     }
 }
 
@@ -104,25 +96,19 @@ std::vector<uint32_t> border_offsets(const pack_model& m) {
     const uint64_t top = std::min<uint64_t>(largest_offset(m), 60000);
     std::vector<uint64_t> v{1, 2, 3, top};
     auto around = [&](uint64_t x) {
-        for (uint64_t y : {x - 1, x, x + 1})
-            v.push_back(y);
+        for (uint64_t y : {x - 1, x, x + 1}) v.push_back(y);
     };
     switch (m.coding) {
-    case 1:
-        break;
+    case 1: break;
     case 2:
         around(128);
         around(256);
         break;
     case 4:
-        for (int n = 1; n <= 3; ++n)
-            around(offset_class_base(n, m.offset1));
+        for (int n = 1; n <= 3; ++n) around(offset_class_base(n, m.offset1));
         break;
-    case 5:
-        break;
-    case 6:
-        around((uint64_t{1} << m.offset1) + 1);
-        break;
+    case 5: break;
+    case 6: around((uint64_t{1} << m.offset1) + 1); break;
     default:
         around(256);
         around(32768);
@@ -151,8 +137,7 @@ std::vector<model_stream> model_edge_streams(const pack_model& m) {
 
     lay_start(l = layer{}, m);
     lay_literals(l, {'x'});
-    for (uint32_t n : {2u, 255u, 256u, 257u, 3u})
-        lay_sequence(l, n, 1);
+    for (uint32_t n : {2u, 255u, 256u, 257u, 3u}) lay_sequence(l, n, 1);
     // Copies that overlap what they write (offset 1 is all a 1-bit coding 5 has above).
     const uint32_t two = uint32_t(std::min<uint64_t>(2, largest_offset(m)));
     const uint32_t three = uint32_t(std::min<uint64_t>(3, largest_offset(m)));
@@ -173,7 +158,8 @@ std::vector<model_stream> model_edge_streams(const pack_model& m) {
     lay_sequence(l, 2, uint32_t(std::min<uint64_t>(7, largest_offset(m))));
     lay_literals(l, random_bytes(8, 2));
     lay_sequence(l, 2, uint32_t(std::min<uint64_t>(8, largest_offset(m))));
-    const uint32_t longest = m.type == type_zx7 ? 300 : std::min(longest_literal_run(m.type), 60000u);
+    const uint32_t longest =
+        m.type == type_zx7 ? 300 : std::min(longest_literal_run(m.type), 60000u);
     lay_literals(l, random_bytes(longest, 3));
     v.push_back(lay_end(l, "literal_runs"));
 

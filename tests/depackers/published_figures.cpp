@@ -6,9 +6,9 @@
 
 #include <cmath>
 #include <cstdio>
-#include <iomanip>
 #include <cstdlib>
 #include <fstream>
+#include <iomanip>
 #include <iterator>
 #include <sstream>
 #include <vector>
@@ -123,7 +123,8 @@ void expect_figures_stated(const char* source, int size, double speed, const cha
     EXPECT_TRUE(in_readme.found && in_readme.size == size && speed_agrees(in_readme.speed, speed))
         << "the README row should read\n"
         << row;
-    const stated_figures in_header = header_figures(read_text(std::string(KT_SOURCE_DIR "/") + source));
+    const stated_figures in_header =
+        header_figures(read_text(std::string(KT_SOURCE_DIR "/") + source));
     EXPECT_TRUE(in_header.found && in_header.size == size && speed_agrees(in_header.speed, speed))
         << source << " should state \"; Size: " << size << " bytes. Speed: " << std::fixed
         << std::setprecision(1) << speed << " ...\"";

@@ -41,5 +41,4 @@ std::string readme_table_cell(const std::string& readme, const std::string& titl
 // Expects that row and the "; Size: ... Speed: ..." line of the routine's text to state the
 // measured figures; a failure gives the lines to paste.
 void expect_model_figures_stated(const std::string& title, const std::string& entry,
-                                 const std::string& text, int size, double speed,
-                                 const char* unit);
+                                 const std::string& text, int size, double speed, const char* unit);

@@ -30,14 +30,13 @@ TEST(routine_text, names_the_entry_by_the_model_tag) {
         pack_model_desc m;
         const char* name;
     } cases[] = {
-        {{1, 1, 0, 0}, "depack_t11"},      {{2, 2, 0, 0}, "depack_t22"},
-        {{3, 5, 4, 0}, "depack_t35o4"},    {{5, 6, 4, 12}, "depack_t56o4o12"},
-        {{4, 7, 0, 0}, "depack_t47"},      {{3, 4, 7, 0}, "depack_t34o7"},
+        {{1, 1, 0, 0}, "depack_t11"},         {{2, 2, 0, 0}, "depack_t22"},
+        {{3, 5, 4, 0}, "depack_t35o4"},       {{5, 6, 4, 12}, "depack_t56o4o12"},
+        {{4, 7, 0, 0}, "depack_t47"},         {{3, 4, 7, 0}, "depack_t34o7"},
         {{2, 6, 15, 16}, "depack_t26o15o16"},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(routine_entry_name(c.m), c.name);
-    const pack_model_desc outside[] = {{0, 1, 0, 0}, {6, 1, 0, 0}, {3, 3, 0, 0}, {3, 4, 8, 0},
+    for (const auto& c : cases) EXPECT_EQ(routine_entry_name(c.m), c.name);
+    const pack_model_desc outside[] = {{0, 1, 0, 0}, {6, 1, 0, 0},  {3, 3, 0, 0},  {3, 4, 8, 0},
                                        {3, 4, 0, 0}, {3, 5, 17, 0}, {3, 6, 16, 4}, {3, 6, 4, 17},
                                        {3, 1, 4, 0}, {3, 5, 4, 4}};
     for (const auto& m : outside) {
@@ -70,13 +69,12 @@ TEST(routine_text, keeps_the_lines_whose_conditions_hold) {
         pack_model_desc m;
         const char* out;
     } cases[] = {
-        {{3, 4, 1, 0}, "a\nfirst\nfour\nz"},   {{5, 6, 1, 1}, "a\nfirst\nfive_six\nz"},
-        {{3, 7, 0, 0}, "a\nfirst\nother\nz"},  {{4, 7, 0, 0}, "a\nblk_gamma\nz"},
-        {{4, 4, 2, 0}, "a\nnot_kta\nz"},       {{2, 7, 0, 0}, "a\nnot_kta\nz"},
-        {{1, 7, 0, 0}, "a\nkta\nz"},           {{1, 1, 0, 0}, "a\nkta\nz"},
+        {{3, 4, 1, 0}, "a\nfirst\nfour\nz"},  {{5, 6, 1, 1}, "a\nfirst\nfive_six\nz"},
+        {{3, 7, 0, 0}, "a\nfirst\nother\nz"}, {{4, 7, 0, 0}, "a\nblk_gamma\nz"},
+        {{4, 4, 2, 0}, "a\nnot_kta\nz"},      {{2, 7, 0, 0}, "a\nnot_kta\nz"},
+        {{1, 7, 0, 0}, "a\nkta\nz"},          {{1, 1, 0, 0}, "a\nkta\nz"},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(run(tmpl, c.m), c.out) << routine_entry_name(c.m);
+    for (const auto& c : cases) EXPECT_EQ(run(tmpl, c.m), c.out) << routine_entry_name(c.m);
 }
 
 TEST(routine_text, replaces_the_entry_name_and_expressions) {
@@ -84,33 +82,37 @@ TEST(routine_text, replaces_the_entry_name_and_expressions) {
                        "  .byte {(1<<W1)&255}, {-3+10/3%2}, {~0}, {!W2}, {W1>3 ? 7 : 8}\n"
                        "{1+2*3} {(1+2)*3} {1<<2+1} {8>>1>>1} {6&3|8^1} {1<3==1} {2>=2&&0||1}\n"
                        "{0x10} {W2 != 0} {5-1-1} {-(2)} {+4} {7%4} {1 ? 2 : 0 ? 3 : 4}";
-    EXPECT_EQ(run(tmpl, {3, 6, 4, 12}),
-              "depack_t36o4o12:\ndepack_t36o4o12_loop: ld b,8 ; 12 36\n"
-              "  .byte 16, -2, -1, 0, 7\n"
-              "7 9 8 2 11 1 1\n"
-              "16 1 3 -2 4 3 2");
+    EXPECT_EQ(run(tmpl, {3, 6, 4, 12}), "depack_t36o4o12:\ndepack_t36o4o12_loop: ld b,8 ; 12 36\n"
+                                        "  .byte 16, -2, -1, 0, 7\n"
+                                        "7 9 8 2 11 1 1\n"
+                                        "16 1 3 -2 4 3 2");
     EXPECT_EQ(run("{W1} {W2}", {2, 5, 9, 0}), "9 0");
     EXPECT_EQ(run("{W1} {W2}", {2, 7, 0, 0}), "0 0");
 }
 
 TEST(routine_text, refuses_a_broken_template) {
     const char* broken[] = {
-        ";#if t3\nx\n",           // no endif
-        ";#endif\n",              // endif alone
-        ";#else\n",               // else alone
+        ";#if t3\nx\n", // no endif
+        ";#endif\n",    // endif alone
+        ";#else\n",     // else alone
         ";#if t3\n;#else\n;#else\n;#endif\n",
         ";#if t3\n;#else\n;#elif o4\n;#endif\n",
-        ";#if\n;#endif\n",        // empty condition
-        ";#if x3\n;#endif\n",     // unknown word
-        ";#if t\n;#endif\n",      // no number
-        ";#ifdef t3\n;#endif\n",  // unknown directive
-        ";#else t3\n",            // text after else (and no if)
-        "{W1\n",                  // unclosed
-        "{W3}\n",                 // unknown name
-        "{1/0}\n", "{5%(W2)}\n", "{1<<63}\n", "{(1+2}\n", "{1 2}\n", "{}\n", "{1?2}\n",
+        ";#if\n;#endif\n",       // empty condition
+        ";#if x3\n;#endif\n",    // unknown word
+        ";#if t\n;#endif\n",     // no number
+        ";#ifdef t3\n;#endif\n", // unknown directive
+        ";#else t3\n",           // text after else (and no if)
+        "{W1\n",                 // unclosed
+        "{W3}\n",                // unknown name
+        "{1/0}\n",
+        "{5%(W2)}\n",
+        "{1<<63}\n",
+        "{(1+2}\n",
+        "{1 2}\n",
+        "{}\n",
+        "{1?2}\n",
     };
-    for (const char* t : broken)
-        EXPECT_NE(fails(t), "") << t;
+    for (const char* t : broken) EXPECT_NE(fails(t), "") << t;
     EXPECT_NE(fails("ok\n;#if t3\n;#else junk\n;#endif\n").find("line 3"), std::string::npos);
     // Dropped lines are not read: a line for other models only may use what this one lacks.
     EXPECT_EQ(run(";#if t1\n{W3}\n;#endif\nk", {3, 4, 4, 0}), "k");
@@ -140,8 +142,7 @@ TEST(routine_size, holds_every_z80_model_of_the_search_set) {
 }
 
 TEST(routine_size, holds_every_6502_model_of_the_search_set) {
-    if (routine_template(target_cpu::m6502).empty())
-        GTEST_SKIP() << "no 6502 template in the tree";
+    if (routine_template(target_cpu::m6502).empty()) GTEST_SKIP() << "no 6502 template in the tree";
     expect_sizes_of_the_search_set(target_cpu::m6502);
 }
 

@@ -13,9 +13,7 @@
 #include "token_walk.h"
 #include "variant.h"
 
-std::string format_name(format f) {
-    return f == format::kta ? "KTA" : "KTB";
-}
+std::string format_name(format f) { return f == format::kta ? "KTA" : "KTB"; }
 
 bytes pack_with_packer(format f, const bytes& in) {
     auto t = std::make_unique<pack_tables>();
@@ -32,15 +30,12 @@ bytes pack_with_packer(format f, const bytes& in) {
 
 namespace {
 
-bytes to_bytes(const std::string& s) {
-    return bytes(s.begin(), s.end());
-}
+bytes to_bytes(const std::string& s) { return bytes(s.begin(), s.end()); }
 
 std::string random_text(size_t n, uint32_t seed) {
     std::mt19937 g(seed);
     std::string s(n, '\0');
-    for (char& c : s)
-        c = char(g() & 0xFF);
+    for (char& c : s) c = char(g() & 0xFF);
     return s;
 }
 
@@ -131,8 +126,7 @@ std::vector<test_stream> corpus_streams_unpacked(size_t cut) {
 
 std::vector<test_stream> corpus_streams(format f, size_t cut) {
     std::vector<test_stream> v = corpus_streams_unpacked(cut);
-    for (test_stream& t : v)
-        t.packed = pack_with_packer(f, t.original);
+    for (test_stream& t : v) t.packed = pack_with_packer(f, t.original);
     return v;
 }
 

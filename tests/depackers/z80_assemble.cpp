@@ -15,8 +15,8 @@ std::string assembler_path(z80_assembler a) {
     return a == z80_assembler::pasmo ? KT_PASMO_PATH : KT_Z80ASM_PATH;
 }
 
-bool assemble_z80(z80_assembler a, const std::string& text, uint16_t org,
-                  std::vector<uint8_t>& out, std::string& error) {
+bool assemble_z80(z80_assembler a, const std::string& text, uint16_t org, std::vector<uint8_t>& out,
+                  std::string& error) {
     out.clear();
     const std::string tool = assembler_path(a);
     if (tool.empty()) {

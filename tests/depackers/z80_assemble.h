@@ -12,5 +12,5 @@ std::string assembler_path(z80_assembler a);
 
 // Assembles text, with "org N" put before it when org is not 0. False with the assembler's
 // messages in error when it fails or is missing.
-bool assemble_z80(z80_assembler a, const std::string& text, uint16_t org,
-                  std::vector<uint8_t>& out, std::string& error);
+bool assemble_z80(z80_assembler a, const std::string& text, uint16_t org, std::vector<uint8_t>& out,
+                  std::string& error);

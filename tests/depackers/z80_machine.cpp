@@ -19,9 +19,7 @@ struct machine {
     z80_result* result = nullptr;
 };
 
-bool in_range(uint32_t a, uint32_t from, uint32_t len) {
-    return a >= from && a < from + len;
-}
+bool in_range(uint32_t a, uint32_t from, uint32_t len) { return a >= from && a < from + len; }
 
 Z80EX_BYTE mem_read(Z80EX_CONTEXT*, Z80EX_WORD addr, int, void* user) {
     auto* m = static_cast<machine*>(user);
@@ -45,13 +43,9 @@ void mem_write(Z80EX_CONTEXT*, Z80EX_WORD addr, Z80EX_BYTE value, void* user) {
     m->mem[addr] = value;
 }
 
-Z80EX_BYTE port_read(Z80EX_CONTEXT*, Z80EX_WORD, void*) {
-    return 0xFF;
-}
+Z80EX_BYTE port_read(Z80EX_CONTEXT*, Z80EX_WORD, void*) { return 0xFF; }
 void port_write(Z80EX_CONTEXT*, Z80EX_WORD, Z80EX_BYTE, void*) {}
-Z80EX_BYTE int_read(Z80EX_CONTEXT*, void*) {
-    return 0xFF;
-}
+Z80EX_BYTE int_read(Z80EX_CONTEXT*, void*) { return 0xFF; }
 
 // Known values for the registers the routine must keep, and for those it may change.
 struct reg_value {
@@ -85,8 +79,7 @@ z80_result run_z80(const z80_call& call) {
 
     Z80EX_CONTEXT* cpu = z80ex_create(mem_read, m.get(), mem_write, m.get(), port_read, nullptr,
                                       port_write, nullptr, int_read, nullptr);
-    for (const auto& v : reg_values)
-        z80ex_set_reg(cpu, v.reg, v.value);
+    for (const auto& v : reg_values) z80ex_set_reg(cpu, v.reg, v.value);
     z80ex_set_reg(cpu, regHL, call.stream_at);
     z80ex_set_reg(cpu, regDE, call.out_at);
     z80ex_set_reg(cpu, regSP, z80_stack_top - 2);
@@ -116,6 +109,4 @@ z80_result run_z80(const z80_call& call) {
     return r;
 }
 
-bool z80_emulator_available() {
-    return true;
-}
+bool z80_emulator_available() { return true; }

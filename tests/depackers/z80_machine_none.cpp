@@ -2,10 +2,6 @@
 // still built and report themselves skipped.
 #include "z80_machine.h"
 
-z80_result run_z80(const z80_call&) {
-    return {};
-}
+z80_result run_z80(const z80_call&) { return {}; }
 
-bool z80_emulator_available() {
-    return false;
-}
+bool z80_emulator_available() { return false; }

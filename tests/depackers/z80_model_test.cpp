@@ -28,8 +28,7 @@ struct combination {
 std::vector<combination> all_combinations() {
     std::vector<combination> v;
     for (int type = 1; type <= 5; ++type)
-        for (int coding : {1, 2, 4, 5, 6, 7})
-            v.push_back({type, coding});
+        for (int coding : {1, 2, 4, 5, 6, 7}) v.push_back({type, coding});
     return v;
 }
 
@@ -38,19 +37,16 @@ std::vector<pack_model> tested_models(const combination& c) {
     std::vector<pack_model> v;
     switch (c.coding) {
     case 4:
-        for (int w : {1, 4, 7})
-            v.push_back({c.type, 4, w, 0});
+        for (int w : {1, 4, 7}) v.push_back({c.type, 4, w, 0});
         break;
     case 5:
-        for (int w : {1, 8, 16})
-            v.push_back({c.type, 5, w, 0});
+        for (int w : {1, 8, 16}) v.push_back({c.type, 5, w, 0});
         break;
     case 6:
         for (auto [a, b] : {std::pair{1, 1}, {8, 8}, {15, 16}, {6, 14}})
             v.push_back({c.type, 6, a, b});
         break;
-    default:
-        v.push_back({c.type, c.coding, 0, 0});
+    default: v.push_back({c.type, c.coding, 0, 0});
     }
     return v;
 }
@@ -63,9 +59,7 @@ pack_model measured_model(const combination& c) {
     return {c.type, c.coding, w1, c.coding == 6 ? 14 : 0};
 }
 
-pack_model_desc desc(const pack_model& m) {
-    return {m.type, m.coding, m.offset1, m.offset2};
-}
+pack_model_desc desc(const pack_model& m) { return {m.type, m.coding, m.offset1, m.offset2}; }
 
 std::string routine_text(const pack_model& m) {
     std::string text, error;
@@ -139,14 +133,15 @@ void expect_contract(const built& b, const z80_call& c, const model_stream& t,
     EXPECT_LE(r.stack_bytes, b.stack_bytes);
 }
 
-std::string model_name(const pack_model& m) {
-    return routine_entry_name(desc(m));
-}
+std::string model_name(const pack_model& m) { return routine_entry_name(desc(m)); }
 
 bool tools_missing(std::string& why) {
-    if (!z80_emulator_available()) why = "the z80ex library was not found at build time";
-    else if (assembler_path(z80_assembler::pasmo).empty()) why = "pasmo not found";
-    else if (assembler_path(z80_assembler::z80asm).empty()) why = "z80asm not found";
+    if (!z80_emulator_available())
+        why = "the z80ex library was not found at build time";
+    else if (assembler_path(z80_assembler::pasmo).empty())
+        why = "pasmo not found";
+    else if (assembler_path(z80_assembler::z80asm).empty())
+        why = "z80asm not found";
     return !why.empty();
 }
 
@@ -225,18 +220,23 @@ struct goal {
 };
 
 bool has_goal(const combination& c, goal& g) {
-    if (c.type == type_kta && c.coding == 1) g = {27, 27.6};
-    else if (c.type == type_ktb && c.coding == 2) g = {51, 32.1};
-    else if (c.type <= type_ktb) g = {72, 90};
-    else if (c.coding == 4 || c.coding == 6) g = {80, 110};
-    else g = {64, 90};
+    if (c.type == type_kta && c.coding == 1)
+        g = {27, 27.6};
+    else if (c.type == type_ktb && c.coding == 2)
+        g = {51, 32.1};
+    else if (c.type <= type_ktb)
+        g = {72, 90};
+    else if (c.coding == 4 || c.coding == 6)
+        g = {80, 110};
+    else
+        g = {64, 90};
     return c.type > type_ktb || c.coding > 2 || c.type == c.coding;
 }
 
 // The README's last cell says whether the measured figures meet the goal.
 void expect_goal_stated(const combination& c, const std::string& entry, int size, double speed) {
-    const std::string cell = readme_table_cell(read_text(KT_SOURCE_DIR "/README.md"),
-                                               "Routine (Z80)", entry, 3);
+    const std::string cell =
+        readme_table_cell(read_text(KT_SOURCE_DIR "/README.md"), "Routine (Z80)", entry, 3);
     goal g;
     if (!has_goal(c, g)) {
         EXPECT_EQ(cell, "none (new)");
@@ -332,8 +332,8 @@ namespace fs = std::filesystem;
 TEST(z80_ktupack, the_written_routine_unpacks_the_written_stream) {
     std::string why;
     if (tools_missing(why)) GTEST_SKIP() << why;
-    const std::vector<std::vector<std::string>> runs = {{"-rz80"}, {"-rz80", "-t35o4"},
-                                                        {"-rz80", "-t56o4o12"}, {"-rz80", "-t22"}};
+    const std::vector<std::vector<std::string>> runs = {
+        {"-rz80"}, {"-rz80", "-t35o4"}, {"-rz80", "-t56o4o12"}, {"-rz80", "-t22"}};
     const std::vector<named_file> files = corpus_files(4000);
     ASSERT_FALSE(files.empty());
     int n = 0;

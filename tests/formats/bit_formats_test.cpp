@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "bit_reader.h"
+#include "bit_strings.h"
 #include "decode_token.h"
 #include "format_table.h"
-#include "bit_strings.h"
 
 namespace {
 

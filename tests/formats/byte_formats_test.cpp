@@ -56,10 +56,18 @@ struct stream_case {
 
 TEST(byte_formats, token_streams) {
     const stream_case cases[] = {
-        {"kta run, overlapping sequence, end", kta, {0x04, 0x41, 0x42, 0x0D, 0x02, 0x00},
-         {{2, 0}, {6, 2}, {0, 0}}, 6, 32},
-        {"ktb run, overlapping sequence, end", ktb, {0x02, 0x41, 0x42, 0x46, 0x02, 0x00},
-         {{2, 0}, {6, 2}, {0, 0}}, 6, 32},
+        {"kta run, overlapping sequence, end",
+         kta,
+         {0x04, 0x41, 0x42, 0x0D, 0x02, 0x00},
+         {{2, 0}, {6, 2}, {0, 0}},
+         6,
+         32},
+        {"ktb run, overlapping sequence, end",
+         ktb,
+         {0x02, 0x41, 0x42, 0x46, 0x02, 0x00},
+         {{2, 0}, {6, 2}, {0, 0}},
+         6,
+         32},
         {"kta largest sequence", kta, {0xFF, 0xFF}, {{127, 255}}, 2, 16},
         {"ktb largest sequence", ktb, {0xFF, 0xFF, 0xFF, 0xFF}, {{16383, 32767}}, 4, 32},
         {"ktb longest literal run control", ktb, {0xBF, 0xFF}, {{16383, 0}}, 16385, 16},
@@ -69,8 +77,12 @@ TEST(byte_formats, token_streams) {
         {"ktb two-byte forms of small values", ktb, {0xC0, 0x05, 0x80, 0x05}, {{5, 5}}, 4, 32},
         {"kta zero-count sequence ends the stream", kta, {0x01, 0x07, 0x02}, {{0, 7}}, 2, 16},
         {"ktb literal form 80 00 ends the stream", ktb, {0x80, 0x00, 0x41}, {{0, 0}}, 2, 16},
-        {"literal runs decode under any coding", pack_model{1, 3, 0, 0}, {0x02, 0x41, 0x00},
-         {{1, 0}, {0, 0}}, 3, 16},
+        {"literal runs decode under any coding",
+         pack_model{1, 3, 0, 0},
+         {0x02, 0x41, 0x00},
+         {{1, 0}, {0, 0}},
+         3,
+         16},
     };
     for (const stream_case& c : cases) {
         decoded d = decode_all(c.bytes, c.model);
@@ -96,9 +108,20 @@ TEST(byte_formats, failures) {
     const failure_case cases[] = {
         {"kta zero offset", kta, {0x02, 0x41, 0x05, 0x00}, e::zero_offset, 1, 2, 4},
         {"ktb zero offset in two bytes", ktb, {0x43, 0x80, 0x00}, e::zero_offset, 2, 3, 3},
-        {"zero-count sequence still reads its offset", ktb, {0xC0, 0x00, 0x00}, e::zero_offset, 2, 0, 3},
-        {"the coding names the format, not the type", pack_model{2, 1, 0, 0}, {0x42, 0x00},
-         e::zero_offset, 1, 2, 2},
+        {"zero-count sequence still reads its offset",
+         ktb,
+         {0xC0, 0x00, 0x00},
+         e::zero_offset,
+         2,
+         0,
+         3},
+        {"the coding names the format, not the type",
+         pack_model{2, 1, 0, 0},
+         {0x42, 0x00},
+         e::zero_offset,
+         1,
+         2,
+         2},
         // A stream cut short: the byte a token needs past the data fails the token, before a
         // zero offset read from there could.
         {"second control byte past the data", ktb, {0x80}, e::past_end, 0, 0, 2},
@@ -106,9 +129,20 @@ TEST(byte_formats, failures) {
         {"offset past the data, not a zero offset", ktb, {0x45}, e::past_end, 0, 0, 2},
         {"kta offset past the data", kta, {0x02, 0x41, 0x03}, e::past_end, 0, 0, 4},
         {"unknown type", pack_model{9, 1, 0, 0}, {0x02}, e::unknown_type, 9, 0, 0},
-        {"coding 3 on a sequence", pack_model{1, 3, 0, 0}, {0x05, 0x01}, e::unknown_coding, 3, 0, 1},
-        {"coding outside 1..7 on a sequence", pack_model{2, 8, 0, 0}, {0x42, 0x01},
-         e::unknown_coding, 8, 0, 1},
+        {"coding 3 on a sequence",
+         pack_model{1, 3, 0, 0},
+         {0x05, 0x01},
+         e::unknown_coding,
+         3,
+         0,
+         1},
+        {"coding outside 1..7 on a sequence",
+         pack_model{2, 8, 0, 0},
+         {0x42, 0x01},
+         e::unknown_coding,
+         8,
+         0,
+         1},
     };
     for (const failure_case& c : cases) {
         decoded d = decode_all(c.bytes, c.model);
@@ -120,8 +154,8 @@ TEST(byte_formats, failures) {
 }
 
 TEST(pack_model, lookups) {
-    const int first_bytes[] = {-1, 0, 0, 1, 0, 1, -1};      // types 0..6
-    const int params[] = {-1, 0, 0, -1, 1, 1, 2, 0, -1};      // codings 0..8
+    const int first_bytes[] = {-1, 0, 0, 1, 0, 1, -1};   // types 0..6
+    const int params[] = {-1, 0, 0, -1, 1, 1, 2, 0, -1}; // codings 0..8
     for (int t = 0; t <= 6; ++t) EXPECT_EQ(first_byte_flag(t), first_bytes[t]) << t;
     for (int c = 0; c <= 8; ++c) EXPECT_EQ(offset_param_count(c), params[c]) << c;
     EXPECT_EQ(first_byte_flag(-3), -1);

@@ -16,8 +16,7 @@ namespace {
 std::vector<pack_model> cut_models() {
     std::vector<pack_model> models;
     for (int type = 1; type <= 5; ++type) {
-        for (int coding : {1, 2, 7})
-            models.push_back({type, coding, 0, 0});
+        for (int coding : {1, 2, 7}) models.push_back({type, coding, 0, 0});
         models.push_back({type, 4, 2, 0});
         models.push_back({type, 5, 4, 0});
         models.push_back({type, 6, 3, 9});
@@ -88,7 +87,8 @@ TEST(cut_streams, fail_or_depack_to_a_prefix) {
                 const walk_status s = part.last.status;
                 const bool past_end = s == walk_status::decode_failed &&
                                       part.last.decode.error == decode_error::past_end;
-                ASSERT_TRUE(past_end || s == walk_status::past_data || s == walk_status::end_of_data)
+                ASSERT_TRUE(past_end || s == walk_status::past_data ||
+                            s == walk_status::end_of_data)
                     << "model " << m.type << m.coding << " cut at " << cut << " of "
                     << stream.size() << ": status " << static_cast<int>(s);
                 if (past_end) ++cut_tokens;

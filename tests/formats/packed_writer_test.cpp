@@ -19,12 +19,9 @@ std::vector<pack_model> models_with_widths() {
     std::vector<pack_model> models;
     for (const compression_type_row& row : compression_types) {
         const int type = row.type;
-        for (int coding : {1, 2, 7})
-            models.push_back({type, coding, 0, 0});
-        for (int w : {1, 3, 7})
-            models.push_back({type, 4, w, 0});
-        for (int w : {1, 4, 16, 30})
-            models.push_back({type, 5, w, 0});
+        for (int coding : {1, 2, 7}) models.push_back({type, coding, 0, 0});
+        for (int w : {1, 3, 7}) models.push_back({type, 4, w, 0});
+        for (int w : {1, 4, 16, 30}) models.push_back({type, 5, w, 0});
         for (auto [a, b] : {std::pair{1, 1}, {4, 12}, {15, 1}, {2, 16}, {30, 30}})
             models.push_back({type, 6, a, b});
     }
@@ -241,8 +238,7 @@ TEST(item_code, values_without_a_form) {
         {"coding 3", code_offset({1, 3, 0, 0}, 1, c)},
         {"type 6", code_end_mark(6, c)},
     };
-    for (const no_form& f : cases)
-        EXPECT_FALSE(f.coded) << f.what;
+    for (const no_form& f : cases) EXPECT_FALSE(f.coded) << f.what;
 }
 
 TEST(item_code, bits_of_items) {
@@ -297,8 +293,7 @@ TEST(item_code, bits_of_items) {
         {"coding 7 1", off({1, 7, 0, 0}, 1), 1},
         {"coding 7 65535", off({1, 7, 0, 0}, 65535), 31},
     };
-    for (const bits_case& b : cases)
-        EXPECT_EQ(b.bits, b.expected) << b.what;
+    for (const bits_case& b : cases) EXPECT_EQ(b.bits, b.expected) << b.what;
 }
 
 TEST(stream_writer, full_buffer_is_reported) {

@@ -64,6 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The data ends where the fuzzer's buffer ends (or is cut as a long file is).
     const uint8_t* stream = data + control_bytes;
     const stream_result r = list_or_depack(stream, static_cast<int32_t>(packed), job);
-    if (r.write_output && (r.stats.unpacked < 0 || r.stats.unpacked > kt_buf_size)) __builtin_trap();
+    if (r.write_output && (r.stats.unpacked < 0 || r.stats.unpacked > kt_buf_size))
+        __builtin_trap();
     return 0;
 }

@@ -15,14 +15,19 @@ namespace {
 struct written_stream {
     std::vector<uint8_t> packed;
     std::vector<uint8_t> expected;
-    int32_t end_pos;          // where the end mark ends
+    int32_t end_pos; // where the end mark ends
     uint32_t overhead_bits;
 };
 
 std::vector<pack_model> every_model() {
-    const std::vector<std::pair<int, int>> widths[8] = {
-        {}, {{0, 0}}, {{0, 0}}, {}, {{1, 0}, {3, 0}, {4, 0}, {7, 0}},
-        {{1, 0}, {4, 0}, {8, 0}, {16, 0}}, {{2, 5}, {4, 8}, {1, 15}, {7, 3}}, {{0, 0}}};
+    const std::vector<std::pair<int, int>> widths[8] = {{},
+                                                        {{0, 0}},
+                                                        {{0, 0}},
+                                                        {},
+                                                        {{1, 0}, {3, 0}, {4, 0}, {7, 0}},
+                                                        {{1, 0}, {4, 0}, {8, 0}, {16, 0}},
+                                                        {{2, 5}, {4, 8}, {1, 15}, {7, 3}},
+                                                        {{0, 0}}};
     std::vector<pack_model> models;
     for (int type = 1; type <= compression_type_count; ++type)
         for (int coding = 1; coding <= 7; ++coding)
@@ -60,20 +65,23 @@ written_stream write_random_stream(std::mt19937& rng, const pack_model& m) {
             put_literal_run(w, m, data.data(), len);
             s.expected.insert(s.expected.end(), data.begin(), data.end());
         } else {
-            uint32_t far = std::min<uint32_t>(static_cast<uint32_t>(s.expected.size()), max_offset(m));
+            uint32_t far =
+                std::min<uint32_t>(static_cast<uint32_t>(s.expected.size()), max_offset(m));
             uint32_t offset = pick(rng, 0, 3) == 0 ? far : pick(rng, 1, far);
             uint32_t least = (m.type == type_kta || m.type == type_ktb) ? 1 : 2;
             uint32_t len = pick(rng, 0, 9) == 0 ? pick(rng, least, 300) : pick(rng, least, 10);
             len = std::min(len, max_sequence_length(m));
             put_sequence(w, m, len, offset);
-            for (uint32_t k = 0; k < len; ++k) s.expected.push_back(s.expected[s.expected.size() - offset]);
+            for (uint32_t k = 0; k < len; ++k)
+                s.expected.push_back(s.expected[s.expected.size() - offset]);
         }
     }
     put_end_mark(w, m);
     s.end_pos = static_cast<int32_t>(w.bytes.size());
     s.overhead_bits = w.overhead_bits;
     // Whatever follows the end mark is never read.
-    for (uint32_t k = pick(rng, 0, 3); k > 0; --k) w.bytes.push_back(static_cast<uint8_t>(pick(rng, 0, 255)));
+    for (uint32_t k = pick(rng, 0, 3); k > 0; --k)
+        w.bytes.push_back(static_cast<uint8_t>(pick(rng, 0, 255)));
     s.packed = w.bytes;
     return s;
 }
@@ -85,11 +93,13 @@ TEST(bit_round_trip, every_type_and_coding) {
         for (int i = 0; i < 60; ++i, ++streams) {
             written_stream s = write_random_stream(rng, m);
             test_depack_result r = test_depack(s.packed, m);
-            ASSERT_FALSE(r.failed) << "type " << m.type << " coding " << m.coding << " #" << i
-                                   << r.printed;
-            ASSERT_EQ(r.out, s.expected) << "type " << m.type << " coding " << m.coding << " #" << i;
+            ASSERT_FALSE(r.failed)
+                << "type " << m.type << " coding " << m.coding << " #" << i << r.printed;
+            ASSERT_EQ(r.out, s.expected)
+                << "type " << m.type << " coding " << m.coding << " #" << i;
             ASSERT_EQ(r.pos, s.end_pos) << "type " << m.type << " coding " << m.coding;
-            ASSERT_EQ(r.overhead_bits, s.overhead_bits) << "type " << m.type << " coding " << m.coding;
+            ASSERT_EQ(r.overhead_bits, s.overhead_bits)
+                << "type " << m.type << " coding " << m.coding;
         }
     }
     EXPECT_GT(streams, 3000);

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "bit_strings.h"
 #include "decode_token.h"
 #include "test_depack.h"
-#include "bit_strings.h"
 
 namespace {
 
@@ -22,13 +22,24 @@ struct stream_case {
 
 TEST(bit_formats, streams) {
     const stream_case cases[] = {
-        {"zx7 with a gamma end mark across three bit bytes", {3, 1, 0, 0},
-         {0x41, 0x28, 0x01, 0x42, 0x00, 0x02}, {0x41, 0x41, 0x41, 0x41, 0x42}, 6, 31},
-        {"ts1 loses the token left in the last bit byte", {5, 5, 2, 0}, {0x41, 0x88},
-         {0x41, 0x41, 0x41}, 2, 4},
-        {"ts1 long literal run", {5, 7, 0, 0},
+        {"zx7 with a gamma end mark across three bit bytes",
+         {3, 1, 0, 0},
+         {0x41, 0x28, 0x01, 0x42, 0x00, 0x02},
+         {0x41, 0x41, 0x41, 0x41, 0x42},
+         6,
+         31},
+        {"ts1 loses the token left in the last bit byte",
+         {5, 5, 2, 0},
+         {0x41, 0x88},
+         {0x41, 0x41, 0x41},
+         2,
+         4},
+        {"ts1 long literal run",
+         {5, 7, 0, 0},
          {0x61, 0xF8, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08, 0xF0, 0x00, 0x40},
-         {0x61, 1, 2, 3, 4, 5, 6, 7, 8}, 13, 8 + 18},
+         {0x61, 1, 2, 3, 4, 5, 6, 7, 8},
+         13,
+         8 + 18},
     };
     for (const stream_case& c : cases) {
         test_depack_result r = test_depack(c.packed, c.model);

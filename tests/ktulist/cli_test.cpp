@@ -53,7 +53,8 @@ const std::string demo_stats_line =
     "Overhead: 5     (40 bits)\n";
 
 std::string demo_body(const std::string& name) {
-    return "\nList of file ... " + name + "  (9 bytes)\n"
+    return "\nList of file ... " + name +
+           "  (9 bytes)\n"
            "Compression .... KTA offset 1 byte ....... \n"
            "\n"
            "Pack:    +0   Unpack:    +0  ...  Unpacked ... Length: 3          Data:  41 42 43\n"
@@ -119,61 +120,125 @@ std::vector<cli_case> basic_cases() {
     const std::string ten = letters(10);
     const std::string thirty = ten + ten + ten;
     std::vector<cli_case> c;
-    c.push_back({"demo_listing", {{"demo.kta", demo}}, {"demo.kta"},
-                 demo_body("demo.kta") + demo_stats_line + "\n", "", 0, {}});
-    c.push_back({"demo_depack", {{"demo.kta", demo}}, {"-d", "demo.kta"}, demo_stats_line, "", 0,
+    c.push_back({"demo_listing",
+                 {{"demo.kta", demo}},
+                 {"demo.kta"},
+                 demo_body("demo.kta") + demo_stats_line + "\n",
+                 "",
+                 0,
+                 {}});
+    c.push_back({"demo_depack",
+                 {{"demo.kta", demo}},
+                 {"-d", "demo.kta"},
+                 demo_stats_line,
+                 "",
+                 0,
                  {{"demo.out", demo_out}}});
-    c.push_back({"strip_with_model_from_extension", {{"demo.kta", demo}}, {"-U", "demo.kta"},
-                 demo_stats_line, "", 0, {{"demo.out", demo_out}}});
+    c.push_back({"strip_with_model_from_extension",
+                 {{"demo.kta", demo}},
+                 {"-U", "demo.kta"},
+                 demo_stats_line,
+                 "",
+                 0,
+                 {{"demo.out", demo_out}}});
     c.push_back({"usage_without_arguments", {}, {}, usage_text, "", 1, {}});
     c.push_back({"options_only", {}, {"-d", "-ebin"}, "Error: No input files\n", "", 0, {}});
-    c.push_back({"invalid_options", {{"demo.kta", demo}}, {"-", "-x", "-dx", "demo.kta"},
-                 "Error: Invalid option -\nError: Invalid option -x\n" + demo_stats_line, "", 0,
+    c.push_back({"invalid_options",
+                 {{"demo.kta", demo}},
+                 {"-", "-x", "-dx", "demo.kta"},
+                 "Error: Invalid option -\nError: Invalid option -x\n" + demo_stats_line,
+                 "",
+                 0,
                  {{"demo.out", demo_out}}});
     c.push_back({"option_sequence",
                  {{"one.kta", demo}, {"two.kta", demo}, {"six.kta", demo}, {"ten.kta", demo}},
                  {"one.kta", "-d", "two.kta", "-ebin", "six.kta", "-l", "ten.kta"},
                  demo_listing("one.kta") + stats("two.kta", 9, 8, 1, 4, 4, 40) +
                      stats("six.kta", 9, 8, 1, 4, 4, 40) + demo_listing("ten.kta"),
-                 "", 0, {{"two.out", demo_out}, {"six.bin", demo_out}}});
+                 "",
+                 0,
+                 {{"two.out", demo_out}, {"six.bin", demo_out}}});
     // Windows drops a dot at the end of a file name, so the file there is "demo".
-    c.push_back({"empty_extension", {{"demo.kta", demo}}, {"-e", "-d", "demo.kta"},
-                 demo_stats_line, "", 0, {{tested_on_windows() ? "demo" : "demo.", demo_out}}});
-    c.push_back({"extension_with_dot", {{"demo.kta", demo}}, {"-E.bin", "-d", "demo.kta"},
-                 demo_stats_line, "", 0, {{"demo..bin", demo_out}}});
-    c.push_back({"end_mark_only_listing", {{"e.kta", hex_bytes("00")}}, {"e.kta"},
+    c.push_back({"empty_extension",
+                 {{"demo.kta", demo}},
+                 {"-e", "-d", "demo.kta"},
+                 demo_stats_line,
+                 "",
+                 0,
+                 {{tested_on_windows() ? "demo" : "demo.", demo_out}}});
+    c.push_back({"extension_with_dot",
+                 {{"demo.kta", demo}},
+                 {"-E.bin", "-d", "demo.kta"},
+                 demo_stats_line,
+                 "",
+                 0,
+                 {{"demo..bin", demo_out}}});
+    c.push_back({"end_mark_only_listing",
+                 {{"e.kta", hex_bytes("00")}},
+                 {"e.kta"},
                  header("e.kta", 1, "KTA offset 1 byte ....... ") +
-                     "Pack:    +0   Unpack:    +0  ...  End mark\n\n" + stats("e.kta", 1, 0, 0, 0, 0, 8) +
-                     "\n",
-                 "", 0, {}});
-    c.push_back({"end_mark_only_depack", {{"e.kta", hex_bytes("00")}}, {"-d", "e.kta"},
-                 stats("e.kta", 1, 0, 0, 0, 0, 8), "", 0, {{"e.kta.out", ""}}});
-    c.push_back({"empty_ktb_file", {{"e.ktb", ""}}, {"e.ktb", "-d", "e.ktb"},
+                     "Pack:    +0   Unpack:    +0  ...  End mark\n\n" +
+                     stats("e.kta", 1, 0, 0, 0, 0, 8) + "\n",
+                 "",
+                 0,
+                 {}});
+    c.push_back({"end_mark_only_depack",
+                 {{"e.kta", hex_bytes("00")}},
+                 {"-d", "e.kta"},
+                 stats("e.kta", 1, 0, 0, 0, 0, 8),
+                 "",
+                 0,
+                 {{"e.kta.out", ""}}});
+    c.push_back({"empty_ktb_file",
+                 {{"e.ktb", ""}},
+                 {"e.ktb", "-d", "e.ktb"},
                  header("e.ktb", 0, "KTB offset 2 bytes ...... ") + "\n" +
                      stats("e.ktb", 0, 0, 0, 0, 0, 0) + "\n" + stats("e.ktb", 0, 0, 0, 0, 0, 0),
-                 "", 0, {{"e.ktb.out", ""}}});
-    c.push_back({"no_end_mark_listing", {{"n.kta", hex_bytes("06 41 42 43 05 03")}}, {"n.kta"},
-                 header("n.kta", 6, "KTA offset 1 byte ....... ") +
-                     "Pack:    +0   Unpack:    +0  ...  Unpacked ... Length: 3          Data:  41 42 43\n"
-                     "Pack:    +4   Unpack:    +3  ...  Sekvence ... Length: 2      Offset: 3     \n"
-                     "\n" + stats("n.kta", 6, 5, 1, 2, 3, 24) + "\n",
-                 "", 0, {}});
-    c.push_back({"no_end_mark_ends_in_literal_run",
-                 {{"n.kta", hex_bytes("06 41 42 43 05 03 04 44 45")}}, {"n.kta"},
-                 header("n.kta", 9, "KTA offset 1 byte ....... ") +
-                     "Pack:    +0   Unpack:    +0  ...  Unpacked ... Length: 3          Data:  41 42 43\n"
-                     "Pack:    +4   Unpack:    +3  ...  Sekvence ... Length: 2      Offset: 3     \n"
-                     "Pack:    +6   Unpack:    +5  ...  Unpacked ... Length: 2          Data:  44 45\n"
-                     "\n" + stats("n.kta", 9, 7, 1, 2, 5, 32) + "\n",
-                 "", 0, {}});
-    c.push_back({"sequence_before_any_data", {{"n.kta", hex_bytes("05 03 06 41 42 43")}},
-                 {"n.kta"},
-                 header("n.kta", 6, "KTA offset 1 byte ....... ") +
-                     "Pack:    +0   Unpack:    +0  ...  Sekvence ... Length: 2      Offset: 3     \n"
-                     "\nError in n.kta at +2: Unpack 0 - offset 3 < 0\n",
-                 "", 0, {}});
-    c.push_back({"no_end_mark_depack", {{"n.ktb", hex_bytes("03 41 42 43 42 03")}}, {"-d", "n.ktb"},
-                 stats("n.ktb", 6, 5, 1, 2, 3, 24), "", 0, {{"n.ktb.out", "ABCAB"}}});
+                 "",
+                 0,
+                 {{"e.ktb.out", ""}}});
+    c.push_back(
+        {"no_end_mark_listing",
+         {{"n.kta", hex_bytes("06 41 42 43 05 03")}},
+         {"n.kta"},
+         header("n.kta", 6, "KTA offset 1 byte ....... ") +
+             "Pack:    +0   Unpack:    +0  ...  Unpacked ... Length: 3          Data:  41 42 43\n"
+             "Pack:    +4   Unpack:    +3  ...  Sekvence ... Length: 2      Offset: 3     \n"
+             "\n" +
+             stats("n.kta", 6, 5, 1, 2, 3, 24) + "\n",
+         "",
+         0,
+         {}});
+    c.push_back(
+        {"no_end_mark_ends_in_literal_run",
+         {{"n.kta", hex_bytes("06 41 42 43 05 03 04 44 45")}},
+         {"n.kta"},
+         header("n.kta", 9, "KTA offset 1 byte ....... ") +
+             "Pack:    +0   Unpack:    +0  ...  Unpacked ... Length: 3          Data:  41 42 43\n"
+             "Pack:    +4   Unpack:    +3  ...  Sekvence ... Length: 2      Offset: 3     \n"
+             "Pack:    +6   Unpack:    +5  ...  Unpacked ... Length: 2          Data:  44 45\n"
+             "\n" +
+             stats("n.kta", 9, 7, 1, 2, 5, 32) + "\n",
+         "",
+         0,
+         {}});
+    c.push_back(
+        {"sequence_before_any_data",
+         {{"n.kta", hex_bytes("05 03 06 41 42 43")}},
+         {"n.kta"},
+         header("n.kta", 6, "KTA offset 1 byte ....... ") +
+             "Pack:    +0   Unpack:    +0  ...  Sekvence ... Length: 2      Offset: 3     \n"
+             "\nError in n.kta at +2: Unpack 0 - offset 3 < 0\n",
+         "",
+         0,
+         {}});
+    c.push_back({"no_end_mark_depack",
+                 {{"n.ktb", hex_bytes("03 41 42 43 42 03")}},
+                 {"-d", "n.ktb"},
+                 stats("n.ktb", 6, 5, 1, 2, 3, 24),
+                 "",
+                 0,
+                 {{"n.ktb.out", "ABCAB"}}});
     c.push_back({"three_runs_of_ten_in_one_line",
                  {{"r.kta", write_kta({literal(ten), literal(ten), literal(ten), end_mark()})}},
                  {"r.kta"},
@@ -182,28 +247,35 @@ std::vector<cli_case> basic_cases() {
                      "61 62 63 64 65 66 67 68 69 6A 61 62 63 64 65 66 ...\n"
                      "Pack:   +33   Unpack:   +30  ...  End mark\n\n" +
                      stats("r.kta", 34, 30, 0, 0, 30, 32) + "\n",
-                 "", 0, {}});
-    c.push_back({"runs_after_sequence_start_a_new_line",
-                 {{"r.ktb", write_ktb({literal(ten), sequence(4, 10), literal("Z"), literal("Y"),
-                                       end_mark()})}},
-                 {"r.ktb", "-d", "r.ktb"},
-                 header("r.ktb", 18, "KTB offset 2 bytes ...... ") +
-                     "Pack:    +0   Unpack:    +0  ...  Unpacked ... Length: 10         Data:  "
-                     "61 62 63 64 65 66 67 68 69 6A\n"
-                     "Pack:   +11   Unpack:   +10  ...  Sekvence ... Length: 4      Offset: 10    \n"
-                     "Pack:   +13   Unpack:   +14  ...  Unpacked ... Length: 2          Data:  5A 59\n"
-                     "Pack:   +17   Unpack:   +16  ...  End mark\n\n" +
-                     stats("r.ktb", 18, 16, 1, 4, 12, 48) + "\n" +
-                     stats("r.ktb", 18, 16, 1, 4, 12, 48),
-                 "", 0, {{"r.ktb.out", ten + "abcdZY"}}});
+                 "",
+                 0,
+                 {}});
+    c.push_back(
+        {"runs_after_sequence_start_a_new_line",
+         {{"r.ktb",
+           write_ktb({literal(ten), sequence(4, 10), literal("Z"), literal("Y"), end_mark()})}},
+         {"r.ktb", "-d", "r.ktb"},
+         header("r.ktb", 18, "KTB offset 2 bytes ...... ") +
+             "Pack:    +0   Unpack:    +0  ...  Unpacked ... Length: 10         Data:  "
+             "61 62 63 64 65 66 67 68 69 6A\n"
+             "Pack:   +11   Unpack:   +10  ...  Sekvence ... Length: 4      Offset: 10    \n"
+             "Pack:   +13   Unpack:   +14  ...  Unpacked ... Length: 2          Data:  5A 59\n"
+             "Pack:   +17   Unpack:   +16  ...  End mark\n\n" +
+             stats("r.ktb", 18, 16, 1, 4, 12, 48) + "\n" + stats("r.ktb", 18, 16, 1, 4, 12, 48),
+         "",
+         0,
+         {{"r.ktb.out", ten + "abcdZY"}}});
     c.push_back({"pending_line_of_sixteen",
-                 {{"p.kta", write_kta({literal(letters(16)), end_mark()})}}, {"p.kta"},
+                 {{"p.kta", write_kta({literal(letters(16)), end_mark()})}},
+                 {"p.kta"},
                  header("p.kta", 18, "KTA offset 1 byte ....... ") +
                      "Pack:    +0   Unpack:    +0  ...  Unpacked ... Length: 16         Data:  "
                      "61 62 63 64 65 66 67 68 69 6A 6B 6C 6D 6E 6F 70\n"
                      "Pack:   +17   Unpack:   +16  ...  End mark\n\n" +
                      stats("p.kta", 18, 16, 0, 0, 16, 16) + "\n",
-                 "", 0, {}});
+                 "",
+                 0,
+                 {}});
     c.push_back({"pending_line_of_seventeen",
                  {{"p.kta", write_kta({literal(letters(15)), literal("XY"), end_mark()})}},
                  {"p.kta"},
@@ -212,85 +284,149 @@ std::vector<cli_case> basic_cases() {
                      "61 62 63 64 65 66 67 68 69 6A 6B 6C 6D 6E 6F 58 ...\n"
                      "Pack:   +19   Unpack:   +17  ...  End mark\n\n" +
                      stats("p.kta", 20, 17, 0, 0, 17, 24) + "\n",
-                 "", 0, {}});
+                 "",
+                 0,
+                 {}});
     return c;
 }
 
 std::vector<cli_case> bound_cases() {
     std::vector<cli_case> c;
-    c.push_back({"offset_equal_to_position",
-                 {{"o.kta", write_kta({literal("AB"), sequence(5, 2), sequence(1, 7), end_mark()})}},
-                 {"-d", "o.kta"}, stats("o.kta", 8, 8, 2, 6, 2, 48), "", 0,
-                 {{"o.kta.out", "ABABABAA"}}});
-    c.push_back({"offset_one_beyond_position_listing",
-                 {{"o.kta", write_kta({literal("AB"), sequence(2, 3), end_mark()})}}, {"o.kta"},
-                 header("o.kta", 6, "KTA offset 1 byte ....... ") +
-                     "Pack:    +0   Unpack:    +0  ...  Unpacked ... Length: 2          Data:  41 42\n"
-                     "Pack:    +3   Unpack:    +2  ...  Sekvence ... Length: 2      Offset: 3     \n"
-                     "\nError in o.kta at +5: Unpack 2 - offset 3 < 0\n",
-                 "", 0, {}});
+    c.push_back(
+        {"offset_equal_to_position",
+         {{"o.kta", write_kta({literal("AB"), sequence(5, 2), sequence(1, 7), end_mark()})}},
+         {"-d", "o.kta"},
+         stats("o.kta", 8, 8, 2, 6, 2, 48),
+         "",
+         0,
+         {{"o.kta.out", "ABABABAA"}}});
+    c.push_back(
+        {"offset_one_beyond_position_listing",
+         {{"o.kta", write_kta({literal("AB"), sequence(2, 3), end_mark()})}},
+         {"o.kta"},
+         header("o.kta", 6, "KTA offset 1 byte ....... ") +
+             "Pack:    +0   Unpack:    +0  ...  Unpacked ... Length: 2          Data:  41 42\n"
+             "Pack:    +3   Unpack:    +2  ...  Sekvence ... Length: 2      Offset: 3     \n"
+             "\nError in o.kta at +5: Unpack 2 - offset 3 < 0\n",
+         "",
+         0,
+         {}});
     c.push_back({"offset_one_beyond_position_depack",
                  {{"o.kta", write_kta({literal("AB"), sequence(2, 3), end_mark()})}},
-                 {"-d", "o.kta"}, "\nError in o.kta at +5: Unpack 2 - offset 3 < 0\n", "", 0, {}});
+                 {"-d", "o.kta"},
+                 "\nError in o.kta at +5: Unpack 2 - offset 3 < 0\n",
+                 "",
+                 0,
+                 {}});
     c.push_back({"offset_one_repeats_a_byte",
                  {{"o.ktb", write_ktb({literal("A"), sequence(5, 1), end_mark()})}},
-                 {"-d", "o.ktb"}, stats("o.ktb", 5, 6, 1, 5, 1, 32), "", 0, {{"o.ktb.out", "AAAAAA"}}});
-    c.push_back({"literal_run_past_the_data", {{"l.kta", hex_bytes("08 41 42 43")}},
+                 {"-d", "o.ktb"},
+                 stats("o.ktb", 5, 6, 1, 5, 1, 32),
+                 "",
+                 0,
+                 {{"o.ktb.out", "AAAAAA"}}});
+    c.push_back({"literal_run_past_the_data",
+                 {{"l.kta", hex_bytes("08 41 42 43")}},
                  {"l.kta", "-d", "l.kta"},
                  header("l.kta", 4, "KTA offset 1 byte ....... ") +
                      "\nError in l.kta at +1: Source index + length 4 > size 4\n"
                      "\nError in l.kta at +1: Source index + length 4 > size 4\n",
-                 "", 0, {}});
-    c.push_back({"literal_run_ending_at_the_data", {{"l.kta", hex_bytes("06 41 42 43")}},
-                 {"-d", "l.kta"}, stats("l.kta", 4, 3, 0, 0, 3, 8), "", 0, {{"l.kta.out", "ABC"}}});
+                 "",
+                 0,
+                 {}});
+    c.push_back({"literal_run_ending_at_the_data",
+                 {{"l.kta", hex_bytes("06 41 42 43")}},
+                 {"-d", "l.kta"},
+                 stats("l.kta", 4, 3, 0, 0, 3, 8),
+                 "",
+                 0,
+                 {{"l.kta.out", "ABC"}}});
     // A stream cut short: a token that needs a byte past the data ends the file at the token's
     // start, the tokens before it listed as with any error, nothing written.
-    c.push_back({"offset_byte_past_the_data", {{"z.kta", hex_bytes("06 41 42 43 03")}},
-                 {"-d", "z.kta"}, "\nError in z.kta at +4: Token reads past the end, size 5\n", "",
-                 0, {}});
-    c.push_back({"cut_short_after_a_sequence",
-                 {{"c.kta", hex_bytes("06 41 42 43 09 03 03")}}, {"c.kta", "-d", "c.kta"},
-                 header("c.kta", 7, "KTA offset 1 byte ....... ") +
-                     "Pack:    +0   Unpack:    +0  ...  Unpacked ... Length: 3          Data:  41 42 43\n"
-                     "Pack:    +4   Unpack:    +3  ...  Sekvence ... Length: 4      Offset: 3     \n"
-                     "\nError in c.kta at +6: Token reads past the end, size 7\n"
-                     "\nError in c.kta at +6: Token reads past the end, size 7\n",
-                 "", 0, {}});
-    c.push_back({"ktb_second_control_byte_past_the_data", {{"c.ktb", hex_bytes("01 41 80")}},
-                 {"-d", "c.ktb"}, "\nError in c.ktb at +2: Token reads past the end, size 3\n", "",
-                 0, {}});
-    c.push_back({"bit_stream_end_mark_cut_short", {{"z-t31.bin", hex_bytes("41 28 01 42 00")}},
-                 {"z-t31.bin", "-d", "z-t31.bin"},
-                 header("z-t31.bin", 5, "ZX7 offset 1 byte ....... ") +
-                     "Pack:    +0   Unpack:    +0  ...  First byte 0x41\n"
-                     "Pack:    +1   Unpack:    +1  ...  Sekvence ... Length: 3      Offset: 1     \n"
-                     "\nError in z-t31.bin at +4: Token reads past the end, size 5\n"
-                     "\nError in z-t31.bin at +4: Token reads past the end, size 5\n",
-                 "", 0, {}});
-    c.push_back({"bit_stream_cut_at_a_token_end", {{"y-t31.bin", hex_bytes("41 28 01")}},
-                 {"-d", "y-t31.bin"}, stats("y-t31.bin", 3, 4, 1, 3, 0, 12), "", 0,
+    c.push_back({"offset_byte_past_the_data",
+                 {{"z.kta", hex_bytes("06 41 42 43 03")}},
+                 {"-d", "z.kta"},
+                 "\nError in z.kta at +4: Token reads past the end, size 5\n",
+                 "",
+                 0,
+                 {}});
+    c.push_back(
+        {"cut_short_after_a_sequence",
+         {{"c.kta", hex_bytes("06 41 42 43 09 03 03")}},
+         {"c.kta", "-d", "c.kta"},
+         header("c.kta", 7, "KTA offset 1 byte ....... ") +
+             "Pack:    +0   Unpack:    +0  ...  Unpacked ... Length: 3          Data:  41 42 43\n"
+             "Pack:    +4   Unpack:    +3  ...  Sekvence ... Length: 4      Offset: 3     \n"
+             "\nError in c.kta at +6: Token reads past the end, size 7\n"
+             "\nError in c.kta at +6: Token reads past the end, size 7\n",
+         "",
+         0,
+         {}});
+    c.push_back({"ktb_second_control_byte_past_the_data",
+                 {{"c.ktb", hex_bytes("01 41 80")}},
+                 {"-d", "c.ktb"},
+                 "\nError in c.ktb at +2: Token reads past the end, size 3\n",
+                 "",
+                 0,
+                 {}});
+    c.push_back(
+        {"bit_stream_end_mark_cut_short",
+         {{"z-t31.bin", hex_bytes("41 28 01 42 00")}},
+         {"z-t31.bin", "-d", "z-t31.bin"},
+         header("z-t31.bin", 5, "ZX7 offset 1 byte ....... ") +
+             "Pack:    +0   Unpack:    +0  ...  First byte 0x41\n"
+             "Pack:    +1   Unpack:    +1  ...  Sekvence ... Length: 3      Offset: 1     \n"
+             "\nError in z-t31.bin at +4: Token reads past the end, size 5\n"
+             "\nError in z-t31.bin at +4: Token reads past the end, size 5\n",
+         "",
+         0,
+         {}});
+    c.push_back({"bit_stream_cut_at_a_token_end",
+                 {{"y-t31.bin", hex_bytes("41 28 01")}},
+                 {"-d", "y-t31.bin"},
+                 stats("y-t31.bin", 3, 4, 1, 3, 0, 12),
+                 "",
+                 0,
                  {{"y-t31.out", "AAAA"}}});
-    c.push_back({"output_of_exactly_80000_bytes", {{"big.ktb", ktb_run_of_x(80000, true)}},
-                 {"-d", "big.ktb"}, stats("big.ktb", 18, 80000, 5, 79999, 1, 136), "", 0,
-                 {{"big.out", repeat('x', 80000)}}});
-    c.push_back({"output_one_byte_beyond_80000", {{"big.ktb", ktb_run_of_x(80001, true)}},
+    c.push_back({"output_of_exactly_80000_bytes",
+                 {{"big.ktb", ktb_run_of_x(80000, true)}},
                  {"-d", "big.ktb"},
-                 "\nError in big.ktb at +17: Unpack 65533 + length 14468 > buffer 80000\n", "", 0,
+                 stats("big.ktb", 18, 80000, 5, 79999, 1, 136),
+                 "",
+                 0,
+                 {{"big.out", repeat('x', 80000)}}});
+    c.push_back({"output_one_byte_beyond_80000",
+                 {{"big.ktb", ktb_run_of_x(80001, true)}},
+                 {"-d", "big.ktb"},
+                 "\nError in big.ktb at +17: Unpack 65533 + length 14468 > buffer 80000\n",
+                 "",
+                 0,
                  {}});
     c.push_back({"file_longer_than_80000_listing",
-                 {{"cut.ktb", ktb_literals_to_80000() + hex_bytes("00 00")}}, {"cut.ktb"},
+                 {{"cut.ktb", ktb_literals_to_80000() + hex_bytes("00 00")}},
+                 {"cut.ktb"},
                  header("cut.ktb", 80000, "KTB offset 2 bytes ...... ") +
                      "Pack:    +0   Unpack:    +0  ...  Unpacked ... Length: 79990      Data:  "
                      "61 61 61 61 61 61 61 61 61 61 61 61 61 61 61 61 ...\n"
-                     "\n" + stats("cut.ktb", 80000, 79990, 0, 0, 79990, 80) + "\n",
-                 "", 0, {}});
+                     "\n" +
+                     stats("cut.ktb", 80000, 79990, 0, 0, 79990, 80) + "\n",
+                 "",
+                 0,
+                 {}});
     c.push_back({"file_longer_than_80000_without_end_mark_depack",
-                 {{"cut.ktb", ktb_literals_to_80000() + hex_bytes("00 00")}}, {"-d", "cut.ktb"},
-                 "\nError in cut.ktb: No end mark in the first 80000 bytes of the file\n", "", 0,
+                 {{"cut.ktb", ktb_literals_to_80000() + hex_bytes("00 00")}},
+                 {"-d", "cut.ktb"},
+                 "\nError in cut.ktb: No end mark in the first 80000 bytes of the file\n",
+                 "",
+                 0,
                  {}});
     c.push_back({"file_longer_than_80000_with_end_mark_depack",
-                 {{"end.ktb", ktb_run_of_x(5, true) + repeat('\xFF', 80000)}}, {"-u", "end.ktb"},
-                 stats("end.ktb", 5, 5, 1, 4, 1, 32), "", 0, {{"end.out", "xxxxx"}}});
+                 {{"end.ktb", ktb_run_of_x(5, true) + repeat('\xFF', 80000)}},
+                 {"-u", "end.ktb"},
+                 stats("end.ktb", 5, 5, 1, 4, 1, 32),
+                 "",
+                 0,
+                 {{"end.out", "xxxxx"}}});
     return c;
 }
 
@@ -330,11 +466,26 @@ std::vector<cli_case> name_cases() {
         for (char& ch : id)
             if (!isalnum(static_cast<unsigned char>(ch))) ch = '_';
         const std::string empty_stats = stats(arg, 0, 0, 0, 0, 0, 0);
-        c.push_back({"name_" + id + "_list", {{arg, ""}}, {arg},
-                     header(arg, 0, r.model_text) + "\n" + empty_stats + "\n", "", 0, {}});
-        c.push_back({"name_" + id + "_depack", {{arg, ""}}, {"-d", arg}, empty_stats, "", 0,
+        c.push_back({"name_" + id + "_list",
+                     {{arg, ""}},
+                     {arg},
+                     header(arg, 0, r.model_text) + "\n" + empty_stats + "\n",
+                     "",
+                     0,
+                     {}});
+        c.push_back({"name_" + id + "_depack",
+                     {{arg, ""}},
+                     {"-d", arg},
+                     empty_stats,
+                     "",
+                     0,
                      {{r.depack_name, ""}}});
-        c.push_back({"name_" + id + "_strip", {{arg, ""}}, {"-u", arg}, empty_stats, "", 0,
+        c.push_back({"name_" + id + "_strip",
+                     {{arg, ""}},
+                     {"-u", arg},
+                     empty_stats,
+                     "",
+                     0,
                      {{r.strip_name, ""}}});
     }
     const std::pair<const char*, const char*> errors[] = {
@@ -364,8 +515,13 @@ std::vector<cli_case> name_cases() {
     c.push_back({"name_errors_list", {}, list_args, list_out, "", 0, {}});
     c.push_back({"name_errors_depack", {}, depack_args, depack_out, "", 0, {}});
     // A byte above 127 where the coding digit belongs counts as a negative number.
-    c.push_back({"name_error_non_ascii_byte", {}, {"x-t1\xE9.bin"},
-                 "\nUnknown offset coding -71 for file x-t1\xE9.bin\n", "", 0, {}});
+    c.push_back({"name_error_non_ascii_byte",
+                 {},
+                 {"x-t1\xE9.bin"},
+                 "\nUnknown offset coding -71 for file x-t1\xE9.bin\n",
+                 "",
+                 0,
+                 {}});
     return c;
 }
 
@@ -373,64 +529,118 @@ const std::string zx7_demo = hex_bytes("41 28 01 42 00 02");
 
 std::vector<cli_case> first_byte_cases() {
     std::vector<cli_case> c;
-    c.push_back({"first_byte_only", {{"f-t31.bin", "A"}}, {"f-t31.bin", "-u", "f-t31.bin"},
+    c.push_back({"first_byte_only",
+                 {{"f-t31.bin", "A"}},
+                 {"f-t31.bin", "-u", "f-t31.bin"},
                  header("f-t31.bin", 1, "ZX7 offset 1 byte ....... ") +
                      "Pack:    +0   Unpack:    +0  ...  First byte 0x41\n\n" +
-                     stats("f-t31.bin", 1, 1, 0, 0, 0, 0) + "\n" + stats("f-t31.bin", 1, 1, 0, 0, 0, 0),
-                 "", 0, {{"f.out", "A"}}});
-    c.push_back({"first_byte_model_on_empty_file", {{"f-t51.bin", ""}}, {"f-t51.bin", "-d", "f-t51.bin"},
+                     stats("f-t31.bin", 1, 1, 0, 0, 0, 0) + "\n" +
+                     stats("f-t31.bin", 1, 1, 0, 0, 0, 0),
+                 "",
+                 0,
+                 {{"f.out", "A"}}});
+    c.push_back({"first_byte_model_on_empty_file",
+                 {{"f-t51.bin", ""}},
+                 {"f-t51.bin", "-d", "f-t51.bin"},
                  header("f-t51.bin", 0, "TS1 offset 1 byte ....... ") + "\n" +
-                     stats("f-t51.bin", 0, 0, 0, 0, 0, 0) + "\n" + stats("f-t51.bin", 0, 0, 0, 0, 0, 0),
-                 "", 0, {{"f-t51.out", ""}}});
+                     stats("f-t51.bin", 0, 0, 0, 0, 0, 0) + "\n" +
+                     stats("f-t51.bin", 0, 0, 0, 0, 0, 0),
+                 "",
+                 0,
+                 {{"f-t51.out", ""}}});
     return c;
 }
 
 std::vector<cli_case> file_cases() {
     const std::string deep = repeat('d', 200) + "/" + repeat('e', 200) + "/" + repeat('f', 200) +
-                             "/" + repeat('g', 200) + "/" + repeat('h', 200) + "/" + repeat('i', 200);
+                             "/" + repeat('g', 200) + "/" + repeat('h', 200) + "/" +
+                             repeat('i', 200);
     const std::string long_name = deep + "/" + repeat('n', 100) + "-t11.bin";
     const std::string wide = "a_rather_long_name_of_a_packed_file.kta";
     std::vector<cli_case> c;
-    c.push_back({"name_wider_than_the_column", {{wide, demo}}, {"-d", wide},
+    c.push_back({"name_wider_than_the_column",
+                 {{wide, demo}},
+                 {"-d", wide},
                  wide + "      9 => 8      NumSek: 1     Packed: 4      NoPack: 4      "
                         "Overhead: 5     (40 bits)\n",
-                 "", 0, {{"a_rather_long_name_of_a_packed_file.out", demo_out}}});
-    c.push_back({"name_longer_than_1024", {{long_name, demo}}, {"-u", long_name},
-                 stats(long_name, 9, 8, 1, 4, 4, 40), "", 0,
+                 "",
+                 0,
+                 {{"a_rather_long_name_of_a_packed_file.out", demo_out}}});
+    c.push_back({"name_longer_than_1024",
+                 {{long_name, demo}},
+                 {"-u", long_name},
+                 stats(long_name, 9, 8, 1, 4, 4, 40),
+                 "",
+                 0,
                  {{deep + "/" + repeat('n', 100) + ".out", demo_out}}});
-    c.push_back({"missing_file", {}, {"none.kta", "-d", "none.kta"}, "\n", 
-                 "none.kta: No such file or directory\nnone.kta: No such file or directory\n", 0, {}});
-    c.push_back({"input_is_a_directory", {}, {"dir.kta", "-d", "dir.kta"}, "\n",
-                 "dir.kta: " + folder_reason() + "\ndir.kta: " + folder_reason() + "\n", 0, {},
-                 [](const std::string& dir) { std::filesystem::create_directory(dir + "/dir.kta"); }});
-    c.push_back({"output_name_is_the_input", {{"x-t12.out", write_ktb({literal("A"), end_mark()})}},
+    c.push_back({"missing_file",
+                 {},
+                 {"none.kta", "-d", "none.kta"},
+                 "\n",
+                 "none.kta: No such file or directory\nnone.kta: No such file or directory\n",
+                 0,
+                 {}});
+    c.push_back(
+        {"input_is_a_directory",
+         {},
+         {"dir.kta", "-d", "dir.kta"},
+         "\n",
+         "dir.kta: " + folder_reason() + "\ndir.kta: " + folder_reason() + "\n",
+         0,
+         {},
+         [](const std::string& dir) { std::filesystem::create_directory(dir + "/dir.kta"); }});
+    c.push_back({"output_name_is_the_input",
+                 {{"x-t12.out", write_ktb({literal("A"), end_mark()})}},
                  {"-d", "x-t12.out"},
-                 "\nError in x-t12.out: Output file x-t12.out is the input file itself\n", "", 0, {}});
-    c.push_back({"output_is_a_hard_link_to_the_input", {{"demo.kta", demo}}, {"-d", "demo.kta"},
-                 "\nError in demo.kta: Output file demo.out is the input file itself\n", "", 0, {},
+                 "\nError in x-t12.out: Output file x-t12.out is the input file itself\n",
+                 "",
+                 0,
+                 {}});
+    c.push_back({"output_is_a_hard_link_to_the_input",
+                 {{"demo.kta", demo}},
+                 {"-d", "demo.kta"},
+                 "\nError in demo.kta: Output file demo.out is the input file itself\n",
+                 "",
+                 0,
+                 {},
                  [](const std::string& dir) {
                      std::filesystem::create_hard_link(dir + "/demo.kta", dir + "/demo.out");
                  }});
-    c.push_back({"strip_output_is_a_link_to_the_input", {{"x-t11.out", demo}},
+    c.push_back({"strip_output_is_a_link_to_the_input",
+                 {{"x-t11.out", demo}},
                  {"-u", "x-t11.out", "-d", "./x-t11.out"},
                  "\nError in x-t11.out: Output file x.out is the input file itself\n"
                  "\nError in ./x-t11.out: Output file ./x-t11.out is the input file itself\n",
-                 "", 0, {},
+                 "",
+                 0,
+                 {},
                  [](const std::string& dir) {
                      std::filesystem::create_symlink("x-t11.out", dir + "/x.out");
                  }});
-    c.push_back({"output_cannot_be_opened", {{"demo.kta", demo}}, {"-d", "demo.kta"}, demo_stats_line,
-                 "demo.out: " + folder_reason() + "\n", 0, {},
-                 [](const std::string& dir) { std::filesystem::create_directory(dir + "/demo.out"); }});
+    c.push_back(
+        {"output_cannot_be_opened",
+         {{"demo.kta", demo}},
+         {"-d", "demo.kta"},
+         demo_stats_line,
+         "demo.out: " + folder_reason() + "\n",
+         0,
+         {},
+         [](const std::string& dir) { std::filesystem::create_directory(dir + "/demo.out"); }});
     c.push_back({"wildcards_expanded_sorted",
                  {{"a2.kta", demo}, {"a1.kta", demo}, {"a[1].kta", demo}, {"b.kta", demo}},
                  {"-d", "a?.kta", "a[1].kta", "zz*.kta"},
                  stats("a1.kta", 9, 8, 1, 4, 4, 40) + stats("a2.kta", 9, 8, 1, 4, 4, 40) +
                      stats("a[1].kta", 9, 8, 1, 4, 4, 40),
-                 "zz*.kta: " + wildcard_name_reason() + "\n", 0,
+                 "zz*.kta: " + wildcard_name_reason() + "\n",
+                 0,
                  {{"a1.out", demo_out}, {"a2.out", demo_out}, {"a[1].out", demo_out}}});
-    c.push_back({"wildcard_match_counts_as_file_in_list_mode", {{"q1.kta", demo}},
-                 {"q*.kta"}, demo_listing("q1.kta"), "", 0, {}});
+    c.push_back({"wildcard_match_counts_as_file_in_list_mode",
+                 {{"q1.kta", demo}},
+                 {"q*.kta"},
+                 demo_listing("q1.kta"),
+                 "",
+                 0,
+                 {}});
     return c;
 }
 
@@ -476,7 +686,9 @@ TEST_P(ktulist_cli, leaves_exact_output_and_files) {
 }
 
 INSTANTIATE_TEST_SUITE_P(cases, ktulist_cli, testing::ValuesIn(all_cases()),
-                         [](const testing::TestParamInfo<cli_case>& info) { return info.param.name; });
+                         [](const testing::TestParamInfo<cli_case>& info) {
+                             return info.param.name;
+                         });
 
 // A short write is detected when the file is closed and reported; a link to a device is
 // written through and stays.
@@ -519,7 +731,8 @@ TEST(ktulist_cli_first_byte, first_token_follows_the_first_byte) {
                   "Pack:    +1   Unpack:    +1  ...  Sekvence ... Length: 3      Offset: 1     \n"
                   "Pack:    +3   Unpack:    +4  ...  Unpacked ... Length: 1          Data:  42\n"
                   "Pack:    +4   Unpack:    +5  ...  End mark\n\n" +
-                  stats("z-t31.bin", 6, 5, 1, 3, 1, 31) + "\n" + stats("z-t31.bin", 6, 5, 1, 3, 1, 31));
+                  stats("z-t31.bin", 6, 5, 1, 3, 1, 31) + "\n" +
+                  stats("z-t31.bin", 6, 5, 1, 3, 1, 31));
     EXPECT_EQ(read_file(dir.path / "z-t31.out"), "AAAAB");
 }
 

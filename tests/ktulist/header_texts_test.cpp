@@ -34,7 +34,8 @@ TEST(pack_model_texts, header_texts) {
         EXPECT_EQ(n, static_cast<int>(std::string(c.text).size()));
     }
     char small[8];
-    EXPECT_EQ(offset_coding_text(small, sizeof small, {1, 4, 1000, 0}), 27); // "4 offs: 1000 2000 3000 4000"
+    EXPECT_EQ(offset_coding_text(small, sizeof small, {1, 4, 1000, 0}),
+              27); // "4 offs: 1000 2000 3000 4000"
     EXPECT_STREQ(small, "4 offs:");
 }
 

@@ -60,8 +60,10 @@ TEST(stats_line, rounds_overhead_bits_up_to_bytes) {
         testing::internal::CaptureStdout();
         print_stats_line("f", s);
         const std::string line = testing::internal::GetCapturedStdout();
-        EXPECT_EQ(line, "f                                     0 => 0      NumSek: 0     Packed: 0      "
-                        "NoPack: 0      " + std::string(tail) + "\n");
+        EXPECT_EQ(line,
+                  "f                                     0 => 0      NumSek: 0     Packed: 0      "
+                  "NoPack: 0      " +
+                      std::string(tail) + "\n");
     }
 }
 

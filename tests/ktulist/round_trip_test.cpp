@@ -58,7 +58,8 @@ std::vector<stream_item> random_items(std::mt19937& rng, const format_limits& f,
 void check_round_trips(const format_limits& f, unsigned seed, int count) {
     std::mt19937 rng(seed);
     for (int i = 0; i < count; ++i) {
-        const uint32_t budget = std::uniform_int_distribution<uint32_t>(0, 3)(rng) == 0 ? 80000 : 3000;
+        const uint32_t budget =
+            std::uniform_int_distribution<uint32_t>(0, 3)(rng) == 0 ? 80000 : 3000;
         const std::vector<stream_item> items = random_items(rng, f, budget);
         const std::string stream = f.ktb ? write_ktb(items) : write_kta(items);
         const std::string expected = unpacked_data(items);
@@ -107,8 +108,9 @@ TEST(round_trip, list_mode_counts_as_depack_mode) {
         const stream_result listed = list_or_depack(reinterpret_cast<const uint8_t*>(stream.data()),
                                                     static_cast<int32_t>(stream.size()), job);
         job.mode = run_mode::depack;
-        const stream_result depacked = list_or_depack(
-            reinterpret_cast<const uint8_t*>(stream.data()), static_cast<int32_t>(stream.size()), job);
+        const stream_result depacked =
+            list_or_depack(reinterpret_cast<const uint8_t*>(stream.data()),
+                           static_cast<int32_t>(stream.size()), job);
         testing::internal::GetCapturedStdout();
         ASSERT_TRUE(listed.ok && depacked.ok);
         EXPECT_FALSE(listed.write_output);

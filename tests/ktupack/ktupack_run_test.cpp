@@ -17,9 +17,9 @@
 
 #include "ktu_driver.h"
 #include "ktu_options.h"
+#include "program_run.h"
 #include "routine_size.h"
 #include "routine_text.h"
-#include "program_run.h"
 
 namespace fs = std::filesystem;
 
@@ -68,8 +68,10 @@ struct run_case {
 void check(const run_case& c) {
     scratch_folder d;
     for (const auto& [name, bytes] : c.files) {
-        if (bytes == "(folder)") fs::create_directory(d.path / name);
-        else write_file(d.path / name, bytes);
+        if (bytes == "(folder)")
+            fs::create_directory(d.path / name);
+        else
+            write_file(d.path / name, bytes);
     }
     const run_result r = run_in(d, c.args);
     EXPECT_EQ(r.out, c.out) << c.what;
@@ -166,14 +168,34 @@ TEST(ktupack_run, double_dash_ends_the_options) {
 // The system's reasons carry the program's prefix like every other message.
 TEST(ktupack_run, system_reasons_carry_the_prefix) {
     const run_case cases[] = {
-        {"missing input", {"-t22", "nope.bin"}, {}, "", "KtuPack: nope.bin: No such file or directory\n",
-         1, {}},
-        {"input a folder", {"-t22", "dir.bin"}, {{"dir.bin", "(folder)"}}, "",
-         "KtuPack: dir.bin: Is a directory\n", 1, {}},
-        {"output a folder's name", {"-t22", "-o", "new/", "a.bin"}, {{"a.bin", abab}}, "",
-         "KtuPack: new/: Is a directory\n", 1, {}},
-        {"output in a missing folder", {"-t22", "-o", "no/x.ktb", "a.bin"}, {{"a.bin", abab}}, "",
-         "KtuPack: no/x.ktb: No such file or directory\n", 1, {}},
+        {"missing input",
+         {"-t22", "nope.bin"},
+         {},
+         "",
+         "KtuPack: nope.bin: No such file or directory\n",
+         1,
+         {}},
+        {"input a folder",
+         {"-t22", "dir.bin"},
+         {{"dir.bin", "(folder)"}},
+         "",
+         "KtuPack: dir.bin: Is a directory\n",
+         1,
+         {}},
+        {"output a folder's name",
+         {"-t22", "-o", "new/", "a.bin"},
+         {{"a.bin", abab}},
+         "",
+         "KtuPack: new/: Is a directory\n",
+         1,
+         {}},
+        {"output in a missing folder",
+         {"-t22", "-o", "no/x.ktb", "a.bin"},
+         {{"a.bin", abab}},
+         "",
+         "KtuPack: no/x.ktb: No such file or directory\n",
+         1,
+         {}},
     };
     for (const run_case& c : cases) check(c);
 }
@@ -299,28 +321,78 @@ TEST(KtuPackRun, RoutinesAreWrittenBesideTheStream) {
     const std::string old = "an older file";
     const pack_model t35o4{3, 5, 4, 0};
     const routine_case cases[] = {
-        {"Z80: the extension replaced", {"-rz80", "-t35o4", "game.bin"}, {{"game.bin", abab}},
-         "", 0, "game-t35o4.bin", "game-t35o4.asm", target_cpu::z80, t35o4},
-        {"6502: appended to a name without extension", {"-r6502", "-t35o4", "screen"},
-         {{"screen", abab}}, "", 0, "screen-t35o4", "screen-t35o4.s", target_cpu::m6502, t35o4},
-        {"an existing routine refuses the file before anything is written",
-         {"-rz80", "-t35o4", "game.bin"}, {{"game.bin", abab}, {"game-t35o4.asm", old}},
-         "KtuPack: game-t35o4.asm: exists (-f replaces it)\n", 1, "", "", target_cpu::z80, t35o4},
-        {"-f replaces it", {"-f", "-rz80", "-t35o4", "game.bin"},
-         {{"game.bin", abab}, {"game-t35o4.asm", old}}, "", 0, "game-t35o4.bin",
-         "game-t35o4.asm", target_cpu::z80, t35o4},
-        {"-b: an existing routine of any model of the set", {"-r6502", "game.bin"},
-         {{"game.bin", abab}, {"game-t27.s", old}}, "KtuPack: game-t27.s: exists (-f replaces it)\n",
-         1, "", "", target_cpu::m6502, t35o4},
-        {"the routine may not replace the stream", {"-rz80", "-t35o4", "-o", "level.asm", "game.bin"},
-         {{"game.bin", abab}}, "KtuPack: level.asm: the routine would replace the packed file\n", 1, "",
-         "", target_cpu::z80, t35o4},
-        {"nor the input", {"-rz80", "-t35o4", "-o", "game.bin", "game.asm"}, {{"game.asm", abab}},
-         "KtuPack: game.asm: the routine would replace the input\n", 1, "", "", target_cpu::z80,
+        {"Z80: the extension replaced",
+         {"-rz80", "-t35o4", "game.bin"},
+         {{"game.bin", abab}},
+         "",
+         0,
+         "game-t35o4.bin",
+         "game-t35o4.asm",
+         target_cpu::z80,
          t35o4},
-        {"widths outside the search set have no routine", {"-rz80", "-t35o20", "game.bin"},
-         {{"game.bin", abab}}, "KtuPack: game.bin: no Z80 routine for -t35o20\n", 1, "", "",
-         target_cpu::z80, t35o4},
+        {"6502: appended to a name without extension",
+         {"-r6502", "-t35o4", "screen"},
+         {{"screen", abab}},
+         "",
+         0,
+         "screen-t35o4",
+         "screen-t35o4.s",
+         target_cpu::m6502,
+         t35o4},
+        {"an existing routine refuses the file before anything is written",
+         {"-rz80", "-t35o4", "game.bin"},
+         {{"game.bin", abab}, {"game-t35o4.asm", old}},
+         "KtuPack: game-t35o4.asm: exists (-f replaces it)\n",
+         1,
+         "",
+         "",
+         target_cpu::z80,
+         t35o4},
+        {"-f replaces it",
+         {"-f", "-rz80", "-t35o4", "game.bin"},
+         {{"game.bin", abab}, {"game-t35o4.asm", old}},
+         "",
+         0,
+         "game-t35o4.bin",
+         "game-t35o4.asm",
+         target_cpu::z80,
+         t35o4},
+        {"-b: an existing routine of any model of the set",
+         {"-r6502", "game.bin"},
+         {{"game.bin", abab}, {"game-t27.s", old}},
+         "KtuPack: game-t27.s: exists (-f replaces it)\n",
+         1,
+         "",
+         "",
+         target_cpu::m6502,
+         t35o4},
+        {"the routine may not replace the stream",
+         {"-rz80", "-t35o4", "-o", "level.asm", "game.bin"},
+         {{"game.bin", abab}},
+         "KtuPack: level.asm: the routine would replace the packed file\n",
+         1,
+         "",
+         "",
+         target_cpu::z80,
+         t35o4},
+        {"nor the input",
+         {"-rz80", "-t35o4", "-o", "game.bin", "game.asm"},
+         {{"game.asm", abab}},
+         "KtuPack: game.asm: the routine would replace the input\n",
+         1,
+         "",
+         "",
+         target_cpu::z80,
+         t35o4},
+        {"widths outside the search set have no routine",
+         {"-rz80", "-t35o20", "game.bin"},
+         {{"game.bin", abab}},
+         "KtuPack: game.bin: no Z80 routine for -t35o20\n",
+         1,
+         "",
+         "",
+         target_cpu::z80,
+         t35o4},
     };
     for (const routine_case& c : cases) {
         scratch_folder d;
@@ -331,8 +403,8 @@ TEST(KtuPackRun, RoutinesAreWrittenBesideTheStream) {
         std::map<std::string, std::string> after = folder_files(d.path);
         if (!c.stream.empty()) {
             ASSERT_TRUE(after.count(c.stream) && after.count(c.routine)) << c.what;
-            const int size = routine_size(c.cpu, {c.model.type, c.model.coding, c.model.offset1,
-                                                  c.model.offset2});
+            const int size = routine_size(
+                c.cpu, {c.model.type, c.model.coding, c.model.offset1, c.model.offset2});
             ASSERT_GT(size, 0) << c.what;
             EXPECT_EQ(after[c.routine], routine_of(c.cpu, c.model)) << c.what;
             EXPECT_NE(r.out.find(routine_fields(size, after[c.stream].size())), std::string::npos)
@@ -382,8 +454,10 @@ TEST(KtuPackRun, TheSearchWeighsTheRoutine) {
         ASSERT_EQ(lines.size(), 1u) << with.out; // the -v lines carry no "=>"
         std::smatch m;
         long least = -1;
-        const std::regex type_line("best: (-t[0-9o]+) +Packed: +([0-9]+) +Routine: +([0-9]+) +Total: ([0-9]+)");
-        for (std::sregex_iterator i(with.out.begin(), with.out.end(), type_line), end; i != end; ++i) {
+        const std::regex type_line(
+            "best: (-t[0-9o]+) +Packed: +([0-9]+) +Routine: +([0-9]+) +Total: ([0-9]+)");
+        for (std::sregex_iterator i(with.out.begin(), with.out.end(), type_line), end; i != end;
+             ++i) {
             const long total = std::stol((*i)[4]);
             EXPECT_EQ(total, std::stol((*i)[2]) + std::stol((*i)[3]));
             if (least < 0 || total < least) least = total;
@@ -392,14 +466,14 @@ TEST(KtuPackRun, TheSearchWeighsTheRoutine) {
         const pack_model plain_model = [&] {
             pack_model pm;
             const size_t dash = smallest.find("-t");
-            EXPECT_EQ(read_model_tag(smallest.substr(dash + 2, smallest.size() - dash - 6), pm), "");
+            EXPECT_EQ(read_model_tag(smallest.substr(dash + 2, smallest.size() - dash - 6), pm),
+                      "");
             return pm;
         }();
         const target_cpu t = cpu == std::string("-rz80") ? target_cpu::z80 : target_cpu::m6502;
-        const long plain_total =
-            static_cast<long>(folder_files(d.path)[smallest].size()) +
-            routine_size(t, {plain_model.type, plain_model.coding, plain_model.offset1,
-                             plain_model.offset2});
+        const long plain_total = static_cast<long>(folder_files(d.path)[smallest].size()) +
+                                 routine_size(t, {plain_model.type, plain_model.coding,
+                                                  plain_model.offset1, plain_model.offset2});
         EXPECT_LE(lines[0].total, plain_total) << cpu;
         EXPECT_GE(lines[0].packed, static_cast<long>(folder_files(d.path)[smallest].size())) << cpu;
     }
@@ -411,7 +485,8 @@ TEST(KtuPackRun, OneModelForAGroupOfFiles) {
     scratch_folder d;
     const std::vector<std::string> names = {"a.bin", "b.bin", "c.bin"};
     for (size_t i = 0; i < names.size(); ++i)
-        write_file(d.path / names[i], sample_text(800 + 300 * static_cast<int>(i), 11 + unsigned(i)));
+        write_file(d.path / names[i],
+                   sample_text(800 + 300 * static_cast<int>(i), 11 + unsigned(i)));
     std::vector<std::string> args = {"-rz80", "-B"};
     args.insert(args.end(), names.begin(), names.end());
     const run_result group = run_in(d, args);
@@ -437,7 +512,6 @@ TEST(KtuPackRun, OneModelForAGroupOfFiles) {
         ASSERT_EQ(under.size(), names.size());
         long total = under[0].total - under[0].packed;
         for (const reported& u : under) total += u.packed;
-        EXPECT_LE(group_total, total)
-            << own[0].model << " over the group";
+        EXPECT_LE(group_total, total) << own[0].model << " over the group";
     }
 }

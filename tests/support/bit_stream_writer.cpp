@@ -105,7 +105,10 @@ void put_literal_run(bit_stream_writer& w, const pack_model& m, const uint8_t* d
     case type_kta: put_byte(w, static_cast<uint8_t>(length << 1)); break;
     case type_ktb: put_ktb_control(w, length, 0); break;
     case type_zx7: put_bit(w, 1); break;
-    case type_blk: put_gamma(w, length, 0); put_bit(w, 1); break;
+    case type_blk:
+        put_gamma(w, length, 0);
+        put_bit(w, 1);
+        break;
     case type_ts1:
         if (length == 1) {
             put_bit(w, 0);
@@ -156,8 +159,14 @@ void put_sequence(bit_stream_writer& w, const pack_model& m, uint32_t length, ui
     switch (m.type) {
     case type_kta: put_byte(w, static_cast<uint8_t>((length << 1) | 1)); break;
     case type_ktb: put_ktb_control(w, length, 0x40); break;
-    case type_zx7: put_bit(w, 0); put_gamma(w, length - 1, 0); break;
-    case type_blk: put_gamma(w, length - 1, 0); put_bit(w, 0); break;
+    case type_zx7:
+        put_bit(w, 0);
+        put_gamma(w, length - 1, 0);
+        break;
+    case type_blk:
+        put_gamma(w, length - 1, 0);
+        put_bit(w, 0);
+        break;
     case type_ts1:
         if (length == 2) {
             put_bits(w, 0b10, 2);
@@ -176,8 +185,14 @@ void put_end_mark(bit_stream_writer& w, const pack_model& m) {
     switch (m.type) {
     case type_kta:
     case type_ktb: put_byte(w, 0); break;
-    case type_zx7: put_bit(w, 0); put_gamma(w, 0, 0); break;
+    case type_zx7:
+        put_bit(w, 0);
+        put_gamma(w, 0, 0);
+        break;
     case type_blk: put_gamma(w, 0, 0); break;
-    case type_ts1: put_bits(w, 0xF, 4); put_gamma(w, 0, 3); break;
+    case type_ts1:
+        put_bits(w, 0xF, 4);
+        put_gamma(w, 0, 3);
+        break;
     }
 }

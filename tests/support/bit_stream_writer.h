@@ -12,13 +12,13 @@
 
 struct bit_stream_writer {
     std::vector<uint8_t> bytes;
-    size_t bit_byte = 0;  // index of the open bit byte
-    int bits_used = 8;    // bits filled in it; 8 = none open
+    size_t bit_byte = 0;        // index of the open bit byte
+    int bits_used = 8;          // bits filled in it; 8 = none open
     uint32_t overhead_bits = 0; // what the reader will count: 8 a control byte, 1 a bit
 };
 
-void put_byte(bit_stream_writer& w, uint8_t b);      // a control or offset byte
-void put_raw_byte(bit_stream_writer& w, uint8_t b);  // a literal or first raw byte
+void put_byte(bit_stream_writer& w, uint8_t b);     // a control or offset byte
+void put_raw_byte(bit_stream_writer& w, uint8_t b); // a literal or first raw byte
 void put_bit(bit_stream_writer& w, int bit);
 void put_bits(bit_stream_writer& w, uint32_t value, int n);
 // value >= 1 with at least extra value bits; value 0 writes the shortest overlong code.

@@ -25,7 +25,7 @@ struct run_options {
     std::filesystem::path stdin_path = "/dev/null"; // standard input
     std::filesystem::path stdout_path;              // standard output to this file, uncaptured
     bool err_to_out = false;                        // standard error into standard output
-    long file_size_limit = -1; // bytes
+    long file_size_limit = -1;                      // bytes
     bool xfsz_ignored = false; // with the limit: SIGXFSZ ignored, else at its default action
     bool unprivileged = false; // as user nobody when the test runs as root
     bool console = false;      // captured text is console text (see console_text)

@@ -10,10 +10,10 @@ enum class item_kind { literal_run, sequence, end_mark };
 
 struct stream_item {
     item_kind kind = item_kind::end_mark;
-    std::string bytes;       // literal run: its raw bytes
-    uint32_t length = 0;     // sequence
-    uint32_t offset = 0;     // sequence
-    bool long_count = false; // KTB: two control bytes even for a count below 64
+    std::string bytes;        // literal run: its raw bytes
+    uint32_t length = 0;      // sequence
+    uint32_t offset = 0;      // sequence
+    bool long_count = false;  // KTB: two control bytes even for a count below 64
     bool long_offset = false; // KTB: two offset bytes even for an offset below 128
 };
 

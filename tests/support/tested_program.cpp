@@ -21,7 +21,8 @@ std::vector<std::string> tested_command(const std::string& built_path) {
     std::vector<std::string> command;
     std::istringstream runner(env("KT_RUNNER"));
     for (std::string word; runner >> word;) command.push_back(word);
-    const std::filesystem::path program = std::filesystem::path(env("KT_PROGRAM_DIR")) /
+    const std::filesystem::path program =
+        std::filesystem::path(env("KT_PROGRAM_DIR")) /
         (std::filesystem::path(built_path).filename().string() + env("KT_PROGRAM_SUFFIX"));
     if (!std::filesystem::is_regular_file(program))
         throw std::runtime_error("no program " + program.string() + " to test");

@@ -31,7 +31,8 @@ TEST(universal_corpus, never_larger_than_ktapack_and_ktbpack) {
             const std::filesystem::path theirs = dir.path / (file.name + c.ext);
             const packed ours = pack_prepared(fm, c.model);
             ASSERT_EQ(ours.status, universal_status::ok);
-            EXPECT_LE(ours.stream.size(), std::filesystem::file_size(theirs)) << model_text(c.model);
+            EXPECT_LE(ours.stream.size(), std::filesystem::file_size(theirs))
+                << model_text(c.model);
             EXPECT_EQ(depack(ours.stream, c.model).out, in) << model_text(c.model);
         }
         ++files;

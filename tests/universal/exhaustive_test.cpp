@@ -96,8 +96,7 @@ size_t least_by_writing(const std::vector<uint8_t>& in, const pack_model& m) {
 
 std::vector<uint8_t> random_input(std::mt19937& rng, size_t n, int letters) {
     std::vector<uint8_t> in(n);
-    for (uint8_t& b : in)
-        b = static_cast<uint8_t>('a' + rng() % static_cast<unsigned>(letters));
+    for (uint8_t& b : in) b = static_cast<uint8_t>('a' + rng() % static_cast<unsigned>(letters));
     return in;
 }
 
@@ -142,8 +141,7 @@ TEST(exhaustive, limits_of_runs_and_lengths) {
     for (const pack_model& m : models) {
         for (size_t n : {7, 8, 9, 15, 16, 17}) {
             std::vector<uint8_t> in(n);
-            for (uint8_t& b : in)
-                b = static_cast<uint8_t>(rng());
+            for (uint8_t& b : in) b = static_cast<uint8_t>(rng());
             expect_least(in, m, least_by_bits(in, m));
         }
         std::vector<uint8_t> in = random_input(rng, 40, 4);

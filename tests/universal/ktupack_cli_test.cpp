@@ -61,8 +61,7 @@ std::string depack_named(const std::filesystem::path& path, const pack_model& m)
 void run_case(const cli_case& c,
               const std::map<std::string, std::pair<std::string, pack_model>>& inputs_of) {
     scratch_folder dir;
-    for (const auto& [name, bytes] : c.files)
-        write_file(dir.path / name, bytes);
+    for (const auto& [name, bytes] : c.files) write_file(dir.path / name, bytes);
     const run_result r = run_ktupack_in(dir, c.args);
     EXPECT_EQ(r.out, c.out) << c.what;
     EXPECT_EQ(r.err, c.err) << c.what;
@@ -72,8 +71,7 @@ void run_case(const cli_case& c,
     for (const std::string& w : c.written) {
         ASSERT_TRUE(after.count(w)) << c.what << ": " << w << " not written";
         const auto& [input, model] = inputs_of.at(w);
-        EXPECT_EQ(depack_named(dir.path / w, model), c.files.at(input))
-            << c.what << ": " << w;
+        EXPECT_EQ(depack_named(dir.path / w, model), c.files.at(input)) << c.what << ": " << w;
         expected[w] = after.at(w);
     }
     EXPECT_EQ(after, expected) << c.what << ": files left";
@@ -93,8 +91,7 @@ TEST(ktupack_cli, usage_version_and_refusals) {
                 "-t63: compression type 6 is not one of 1 to 5"),
         refused("no files", {"-t22"}, "no input files"),
     };
-    for (const cli_case& c : cases)
-        run_case(c, {});
+    for (const cli_case& c : cases) run_case(c, {});
 }
 
 TEST(ktupack_cli, names_reports_and_files) {
@@ -231,8 +228,7 @@ TEST(ktupack_cli, names_reports_and_files) {
          1,
          {"game-t22.bin"}},
     };
-    for (const cli_case& c : cases)
-        run_case(c, inputs_of);
+    for (const cli_case& c : cases) run_case(c, inputs_of);
 }
 
 TEST(ktupack_cli, force_replaces_an_existing_output) {
@@ -245,8 +241,7 @@ TEST(ktupack_cli, force_replaces_an_existing_output) {
         0,
         {}};
     scratch_folder dir;
-    for (const auto& [name, bytes] : c.files)
-        write_file(dir.path / name, bytes);
+    for (const auto& [name, bytes] : c.files) write_file(dir.path / name, bytes);
     const run_result r = run_ktupack_in(dir, c.args);
     EXPECT_EQ(r.out, c.out);
     EXPECT_EQ(r.err, c.err);

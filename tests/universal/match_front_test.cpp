@@ -11,8 +11,7 @@ namespace {
 
 int32_t lcp(const std::vector<uint8_t>& in, int32_t p, int32_t s) {
     int32_t len = 0;
-    while (p + len < static_cast<int32_t>(in.size()) && in[p + len] == in[s + len])
-        ++len;
+    while (p + len < static_cast<int32_t>(in.size()) && in[p + len] == in[s + len]) ++len;
     return len;
 }
 
@@ -22,14 +21,12 @@ std::vector<std::vector<uint8_t>> samples() {
     for (unsigned letters : {1u, 2u, 3u, 26u, 256u}) {
         for (size_t n : {1u, 2u, 17u, 600u, 1200u}) {
             std::vector<uint8_t> in(n);
-            for (uint8_t& b : in)
-                b = static_cast<uint8_t>(rng() % letters);
+            for (uint8_t& b : in) b = static_cast<uint8_t>(rng() % letters);
             v.push_back(in);
         }
     }
     std::vector<uint8_t> periods;
-    for (int i = 0; i < 1500; ++i)
-        periods.push_back(static_cast<uint8_t>(i % (i < 700 ? 7 : 5)));
+    for (int i = 0; i < 1500; ++i) periods.push_back(static_cast<uint8_t>(i % (i < 700 ? 7 : 5)));
     v.push_back(periods);
     return v;
 }

@@ -63,8 +63,7 @@ TEST(model_search, sizes_and_choice_equal_packing_each_model) {
     for (int i = 0; i < 3000; ++i) {
         if (in.size() > 600 && rng() % 10 == 0) {
             const size_t from = rng() % (in.size() - 30);
-            for (int k = 0; k < 12; ++k)
-                in.push_back(in[from + k]);
+            for (int k = 0; k < 12; ++k) in.push_back(in[from + k]);
         } else {
             in.push_back(static_cast<uint8_t>('a' + rng() % 12));
         }
@@ -74,8 +73,7 @@ TEST(model_search, sizes_and_choice_equal_packing_each_model) {
     static search_result found;
     search_models(fm, 2, found);
     int32_t least = INT32_MAX;
-    for (int i = 0; i < search_model_count; ++i)
-        least = std::min(least, found.size[i]);
+    for (int i = 0; i < search_model_count; ++i) least = std::min(least, found.size[i]);
     EXPECT_EQ(found.size[found.best], least);
     for (int i = 0; i < search_model_count; i += 7) {
         const pack_model m = search_model(i);

@@ -17,8 +17,7 @@ struct named_input {
 
 std::vector<uint8_t> random_bytes(std::mt19937& rng, size_t n, unsigned letters) {
     std::vector<uint8_t> v(n);
-    for (uint8_t& b : v)
-        b = static_cast<uint8_t>(letters ? 'a' + rng() % letters : rng());
+    for (uint8_t& b : v) b = static_cast<uint8_t>(letters ? 'a' + rng() % letters : rng());
     return v;
 }
 
@@ -97,8 +96,7 @@ TEST(universal_round_trip, known_margins) {
         int32_t margin;
     };
     std::vector<uint8_t> alpha(100);
-    for (size_t i = 0; i < alpha.size(); ++i)
-        alpha[i] = static_cast<uint8_t>(i * 7 + 1);
+    for (size_t i = 0; i < alpha.size(); ++i) alpha[i] = static_cast<uint8_t>(i * 7 + 1);
     std::vector<uint8_t> run(1000, 9);
     const margin_case cases[] = {
         // 100 literals in one run: each byte read before it is written, the end mark after

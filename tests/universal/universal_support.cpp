@@ -10,12 +10,9 @@ std::vector<pack_model> covered_models() {
     std::vector<pack_model> models;
     for (const compression_type_row& row : compression_types) {
         const int type = row.type;
-        for (int coding : {1, 2, 7})
-            models.push_back({type, coding, 0, 0});
-        for (int w : {1, 2, 3, 7})
-            models.push_back({type, 4, w, 0});
-        for (int w : {1, 2, 3, 9, 16})
-            models.push_back({type, 5, w, 0});
+        for (int coding : {1, 2, 7}) models.push_back({type, coding, 0, 0});
+        for (int w : {1, 2, 3, 7}) models.push_back({type, 4, w, 0});
+        for (int w : {1, 2, 3, 9, 16}) models.push_back({type, 5, w, 0});
         for (auto [a, b] : {std::pair{1, 1}, {1, 2}, {2, 1}, {3, 1}, {3, 2}, {4, 12}, {15, 1}})
             models.push_back({type, 6, a, b});
     }

@@ -108,7 +108,8 @@ std::vector<item> family() {
             items.push_back({"fam_period_" + std::to_string(q) + "_noise_" + std::to_string(one_in),
                              noisy_period(65536, q, one_in)});
     for (uint32_t percent : {50u, 25u, 10u, 3u})
-        items.push_back({"fam_two_symbols_" + std::to_string(percent), two_symbol_mix(65536, percent)});
+        items.push_back(
+            {"fam_two_symbols_" + std::to_string(percent), two_symbol_mix(65536, percent)});
     for (size_t every : {256u, 32767u})
         items.push_back({"fam_run_broken_" + std::to_string(every), broken_run(65536, every)});
     return items;

@@ -33,9 +33,12 @@ int main(int argc, char** argv) {
     }
     if (argc != 6) return usage();
     target_cpu cpu;
-    if (std::strcmp(argv[1], "z80") == 0) cpu = target_cpu::z80;
-    else if (std::strcmp(argv[1], "6502") == 0) cpu = target_cpu::m6502;
-    else return usage();
+    if (std::strcmp(argv[1], "z80") == 0)
+        cpu = target_cpu::z80;
+    else if (std::strcmp(argv[1], "6502") == 0)
+        cpu = target_cpu::m6502;
+    else
+        return usage();
     const pack_model_desc m{std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]),
                             std::atoi(argv[5])};
     std::string text, error;
