@@ -13,6 +13,7 @@
 #include "ktupack_written.h"
 #include "m6502_runner.h"
 #include "m6502_streams.h"
+#include "program_run.h"
 #include "published_figures.h"
 #include "routine_size.h"
 #include "routine_text.h"
@@ -94,15 +95,14 @@ m6502_routine write_routine(const fs::path& dir, const pack_model& m, std::strin
     return {p.string(), routine_entry_name(desc_of(m)), stated_zero_page(text)};
 }
 
-int run_tool(const std::string& cmd) { return std::system(cmd.c_str()); }
+int run_tool(const std::vector<std::string>& argv) { return run_program(argv).status; }
 
 // Bytes of the routine assembled and linked alone; -1 when the tools fail.
 int assembled_size(const fs::path& dir, const std::string& source) {
     const fs::path obj = dir / "size.o", bin = dir / "size.bin";
     const std::string cfg = KT_SOURCE_DIR "/depackers/6502/size.cfg";
-    if (run_tool(std::string(CA65_PATH) + " '" + source + "' -o '" + obj.string() + "'") != 0 ||
-        run_tool(std::string(LD65_PATH) + " -C '" + cfg + "' '" + obj.string() + "' -o '" +
-                 bin.string() + "'") != 0)
+    if (run_tool({CA65_PATH, source, "-o", obj.string()}) != 0 ||
+        run_tool({LD65_PATH, "-C", cfg, obj.string(), "-o", bin.string()}) != 0)
         return -1;
     return int(fs::file_size(bin));
 }
@@ -261,20 +261,19 @@ TEST(m6502_routines, several_models_link_into_one_program) {
     scratch_folder dir;
     const pack_model models[] = {{1, 1, 0, 0}, {2, 2, 0, 0}, {3, 4, 4, 0}, {5, 6, 4, 12},
                                  {4, 7, 0, 0}, {1, 5, 9, 0}, {3, 4, 7, 0}};
-    std::string objs;
+    std::vector<std::string> link = {LD65_PATH, "-C", KT_SOURCE_DIR "/depackers/6502/size.cfg"};
     int sum = 0;
     for (const pack_model& m : models) {
         std::string text;
         const m6502_routine r = write_routine(dir.path, m, text);
         const std::string obj = r.source + ".o";
-        ASSERT_EQ(run_tool(std::string(CA65_PATH) + " '" + r.source + "' -o '" + obj + "'"), 0);
-        objs += " '" + obj + "'";
+        ASSERT_EQ(run_tool({CA65_PATH, r.source, "-o", obj}), 0);
+        link.push_back(obj);
         sum += routine_size(target_cpu::m6502, desc_of(m));
     }
     const fs::path bin = dir.path / "all.bin";
-    ASSERT_EQ(run_tool(std::string(LD65_PATH) + " -C '" KT_SOURCE_DIR "/depackers/6502/size.cfg'" +
-                       objs + " -o '" + bin.string() + "'"),
-              0);
+    link.insert(link.end(), {"-o", bin.string()});
+    ASSERT_EQ(run_tool(link), 0);
     EXPECT_EQ(int(fs::file_size(bin)), sum);
 }
 

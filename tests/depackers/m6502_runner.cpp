@@ -1,15 +1,13 @@
-// Each tool runs as a child with its standard streams on files in the scratch folder, so that
-// nothing can fill a pipe; sim65 -c prints "N cycles" as its last line.
+// Each tool runs as a child through the tests' shared runner; sim65 -c prints "N cycles" as its
+// last line.
 #include "m6502_runner.h"
-
-#include <fcntl.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
+
+#include "program_run.h"
 
 namespace fs = std::filesystem;
 
@@ -18,39 +16,17 @@ namespace {
 // Far more than any run here takes: a routine that never returns is stopped by sim65.
 const char* const cycle_limit = "400000000";
 
-void write_bytes(const fs::path& p, const std::vector<uint8_t>& b) {
-    std::ofstream out(p, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
-}
-
-std::string read_all(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-// Runs argv in dir with stdin from in_file (or /dev/null); the exit status, or -1.
+// Runs argv in dir with stdin from in_file (or /dev/null), both output streams into out; the
+// exit status, or 128 + the signal that ended it.
 int run_tool(const fs::path& dir, const std::vector<std::string>& argv, const fs::path& in_file,
              std::string& out) {
-    const fs::path out_path = dir / "tool.out";
-    const pid_t pid = fork();
-    if (pid == 0) {
-        if (chdir(dir.c_str()) != 0) _exit(127);
-        const int i = open(in_file.empty() ? "/dev/null" : in_file.c_str(), O_RDONLY);
-        const int o = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (i < 0 || o < 0) _exit(127);
-        dup2(i, 0);
-        dup2(o, 1);
-        dup2(o, 2);
-        std::vector<char*> args;
-        for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        execv(args[0], args.data());
-        _exit(127);
-    }
-    int st = 0;
-    waitpid(pid, &st, 0);
-    out = read_all(out_path);
-    return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    run_options o;
+    o.folder = dir;
+    if (!in_file.empty()) o.stdin_path = in_file;
+    o.err_to_out = true;
+    const run_result r = run_program(argv, o);
+    out = r.out;
+    return r.status;
 }
 
 long long cycles_of(m6502_bench& b, const std::vector<std::string>& extra) {
@@ -85,7 +61,7 @@ int stated_zero_page(const std::string& source_text) {
 
 bool build_driver(m6502_bench& b, const m6502_routine& r, const std::vector<uint8_t>& stream,
                   const m6502_layout& at) {
-    write_bytes(b.dir / "packed.bin", stream);
+    write_file(b.dir / "packed.bin", stream);
     // Copies, so that cl65 leaves its object files in the scratch folder.
     fs::copy_file(SIM6502_DRIVER, b.dir / "driver.s", fs::copy_options::overwrite_existing);
     fs::copy_file(r.source, b.dir / "depack.s", fs::copy_options::overwrite_existing);
@@ -128,7 +104,7 @@ bool build_driver(m6502_bench& b, const m6502_routine& r, const std::vector<uint
 }
 
 int run_check(m6502_bench& b, const std::vector<uint8_t>& original) {
-    write_bytes(b.dir / "original.bin", original);
+    write_file(b.dir / "original.bin", original);
     std::string out;
     const int status =
         run_tool(b.dir, {SIM65_PATH, "-x", cycle_limit, "driver"}, b.dir / "original.bin", out);
