@@ -7,12 +7,10 @@
 #include <string>
 #include <string_view>
 
-struct pack_model_desc {
-    int type = 0;   // compression type 1..5
-    int coding = 0; // offset coding 1, 2, 4..7
-    int offset1 = 0;
-    int offset2 = 0;
-};
+#include "pack_model.h"
+
+// The routines name a model by the formats' own pack model.
+using pack_model_desc = pack_model;
 
 enum class target_cpu { z80, m6502 };
 
