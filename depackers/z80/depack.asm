@@ -68,7 +68,7 @@
 ;#elif o6
 ; Size: 68 bytes. Speed: 58.4 T-states per output byte on the test corpus (-t16o6o14).
 ;#else
-; Size: 60 bytes. Speed: 56.6 T-states per output byte on the test corpus (-t17).
+; Size: 58 bytes. Speed: 56.2 T-states per output byte on the test corpus (-t17).
 ;#endif
 ;#elif t2
 ;#if o1
@@ -82,7 +82,7 @@
 ;#elif o6
 ; Size: 87 bytes. Speed: 59.2 T-states per output byte on the test corpus (-t26o6o14).
 ;#else
-; Size: 79 bytes. Speed: 57.5 T-states per output byte on the test corpus (-t27).
+; Size: 77 bytes. Speed: 57.2 T-states per output byte on the test corpus (-t27).
 ;#endif
 ;#elif t3
 ;#if o1
@@ -96,7 +96,7 @@
 ;#elif o6
 ; Size: 92 bytes. Speed: 103.9 T-states per output byte on the test corpus (-t36o6o14).
 ;#else
-; Size: 66 bytes. Speed: 84.3 T-states per output byte on the test corpus (-t37).
+; Size: 64 bytes. Speed: 83.8 T-states per output byte on the test corpus (-t37).
 ;#endif
 ;#elif t4
 ;#if o1
@@ -305,10 +305,15 @@
 ;#else
         jr nz,@_value
 ;#endif
+;#elif o7
+        call @_gamma
+        inc de                  ; the length is the gamma value + 1
 ;#else
         call @_gamma
 ;#endif
+;#if ! o7
         inc bc                  ; the length is the gamma value + 1
+;#endif
 ;#elif t4
 ;; ---------------------------------------------------------------- BLK: gamma, then 1 or 0
 @:
@@ -477,11 +482,21 @@
 @_offset_bit:
         call @_offset_bits
 ;#elif o7
+;#if t1 t2 t3
+;#if t3
+        push de                 ; the length
+;#else
+        push bc                 ; the count
+;#endif
+        call @_gamma            ; the offset, read straight into DE
+        pop bc
+;#else
         push bc
         call @_gamma
         ld e,c
         ld d,b
         pop bc
+;#endif
 ;#endif
 ;#if ! t1 t2 o1 o2
 @_copy:
@@ -499,6 +514,29 @@
 ;; ---------------------------------------------------------------- gamma codes and bit fields
 ;#if t1 t2 o1 o2 o4 o5 o6
 ;#elif t3 t4 o1 o2 o5 o6
+;#elif t1 t2 t3 o7
+;; Out: DE = the value, carry clear, B = 0. Every gamma of the model is a length or offset
+;; that ends up in DE or waits on the stack, so BC is the one pair free for the count.
+@_gamma:
+        ld de,0
+        ld b,d                  ; minus the value bits, counted down from no extra bits
+@_gamma_zero:
+        dec b
+        add a,a                 ; the reader inlined in the loops, where offsets need speed
+        call z,@_reload
+        jr nc,@_gamma_zero
+;#if t3
+        bit 4,b                 ; clear at 16 value bits: the overlong code of the end mark
+        jr z,@_end
+;#endif
+@_value:
+        rl e                    ; a gamma's leading 1 from carry, then each value bit
+        rl d
+        inc b
+        ret z
+        add a,a
+        call z,@_reload
+        jr @_value
 ;#else
 ;; In at @_gamma_d: D = minus the extra value bits. Out: BC = the value, carry clear, D = 0.
 @_gamma:
@@ -528,6 +566,7 @@
 ;#endif
 ;#if t1 t2 o1 o2 o5 o6
 ;#elif t3 t4 o1 o2 o5 o6
+;#elif t1 t2 t3 o7
 ;#else
 @_value:
         rl c                    ; a gamma's leading 1 from carry, then each value bit
