@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,9 @@ struct combo {
     int type;
     int coding;
 };
+
+// ctest's names show the model, not the parameter's bytes.
+void PrintTo(const combo& c, std::ostream* os) { *os << "-t" << c.type << c.coding; }
 
 std::vector<combo> all_combos() {
     std::vector<combo> v;

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <ostream>
 #include <string>
 
 #include "ktupack_written.h"
@@ -24,6 +25,9 @@ constexpr uint16_t guard = 16;
 struct combination {
     int type, coding;
 };
+
+// ctest's names show the model, not the parameter's bytes.
+void PrintTo(const combination& c, std::ostream* os) { *os << "-t" << c.type << c.coding; }
 
 std::vector<combination> all_combinations() {
     std::vector<combination> v;
