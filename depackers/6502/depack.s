@@ -85,17 +85,17 @@
 ; Size: 136 bytes. Speed: 56.9 cycles per output byte on the test corpus.
 ; Goal: at most 128 bytes and 90 cycles per output byte: size over.
 ;#elif t3 o4
-; Size: 157 bytes. Speed: 96.0 cycles per output byte on the test corpus.
+; Size: 156 bytes. Speed: 96.0 cycles per output byte on the test corpus.
 ; Goal: at most 150 bytes and 110 cycles per output byte: size over.
 ;#elif t3 o5
-; Size: 135 bytes. Speed: 86.3 cycles per output byte on the test corpus.
+; Size: 134 bytes. Speed: 86.3 cycles per output byte on the test corpus.
 ; Goal: at most 128 bytes and 90 cycles per output byte: size over.
 ;#elif t3 o6
-; Size: 158 bytes. Speed: 93.3 cycles per output byte on the test corpus.
+; Size: 157 bytes. Speed: 94.7 cycles per output byte on the test corpus.
 ; Goal: at most 150 bytes and 110 cycles per output byte: size over.
 ;#elif t3 o7
-; Size: 131 bytes. Speed: 83.4 cycles per output byte on the test corpus.
-; Goal: at most 128 bytes and 90 cycles per output byte: size over.
+; Size: 128 bytes. Speed: 82.9 cycles per output byte on the test corpus.
+; Goal: at most 128 bytes and 90 cycles per output byte: met.
 ;#elif t4 o1
 ; Size: 151 bytes. Speed: 46.4 cycles per output byte on the test corpus.
 ; Goal: at most 128 bytes and 90 cycles per output byte: size over.
@@ -103,16 +103,16 @@
 ; Size: 163 bytes. Speed: 45.6 cycles per output byte on the test corpus.
 ; Goal: at most 128 bytes and 90 cycles per output byte: size over.
 ;#elif t4 o4
-; Size: 180 bytes. Speed: 74.7 cycles per output byte on the test corpus.
+; Size: 179 bytes. Speed: 74.7 cycles per output byte on the test corpus.
 ; Goal: at most 150 bytes and 110 cycles per output byte: size over.
 ;#elif t4 o5
-; Size: 157 bytes. Speed: 72.4 cycles per output byte on the test corpus.
+; Size: 156 bytes. Speed: 72.4 cycles per output byte on the test corpus.
 ; Goal: at most 128 bytes and 90 cycles per output byte: size over.
 ;#elif t4 o6
-; Size: 181 bytes. Speed: 71.2 cycles per output byte on the test corpus.
+; Size: 180 bytes. Speed: 71.3 cycles per output byte on the test corpus.
 ; Goal: at most 150 bytes and 110 cycles per output byte: size over.
 ;#elif t4 o7
-; Size: 154 bytes. Speed: 69.7 cycles per output byte on the test corpus.
+; Size: 151 bytes. Speed: 70.7 cycles per output byte on the test corpus.
 ; Goal: at most 128 bytes and 90 cycles per output byte: size over.
 ;#elif t5 o1
 ; Size: 180 bytes. Speed: 44.5 cycles per output byte on the test corpus.
@@ -207,10 +207,12 @@
 ;#endif
 ;#else
 ;; ---------------------------------------------------------------- ZX7, BLK, TS1
-;; X = 0 at each token: the copies end with it, the single literal keeps it.
+;; TS1: X = 0 at each token: the copies end with it, the single literal keeps it.
 @:
         cld
+;#if t5
         ldx #0
+;#endif
         ldy #0
         sty @_bits
 ;#if t3 t5
@@ -245,10 +247,11 @@
         ldx @_from+1            ; pages: high + 1, the low count + 1 (0 = 256)
         inx
         stx @_hi
+;#if o1 o2
         ldx @_from
         inx
-;#if o4 o5 o6 o7
-        txa
+;#else
+        lda @_from              ; the low count less one: one is added after the offset
 ;#endif
 ;#elif t4
         jsr @_gamma             ; gamma g, or an overlong code that ends
@@ -258,10 +261,11 @@
         ldx @_from+1            ; pages: high + 1, the low count + 1 (0 = 256)
         inx
         stx @_hi
+;#if o1 o2
         ldx @_from
         inx
-;#if o4 o5 o6 o7
-        txa
+;#else
+        lda @_from              ; the low count less one: one is added after the offset
 ;#endif
 ;#else
 @_prefix:                       ; X = the 1 bits before the first 0, up to 4
@@ -303,7 +307,7 @@
         tax
 ;#endif
 ;#endif
-@_sequence:                     ; the low count (0 = 256) in X, or in A for the bit codings
+@_sequence:                     ; the low count in X, or in A for the bit codings
 ;#if o4 o5 o6 o7
         pha                     ; the bit reads count with X
 ;#endif
@@ -409,7 +413,9 @@
         sbc @_from+1
         sta @_from+1
 ;#else
+;#if t5
         ldx #0
+;#endif
         jsr @_gamma
         sec
         lda @_dst
@@ -522,6 +528,9 @@
 ;#if o4 o5 o6 o7
         pla
         tax
+;#if t3 t4
+        inx
+;#endif
 ;#endif
 @_copy:                         ; X = the low count (0 = 256), @_hi = pages
         lda (@_from),y          ; front to back one byte at a time, so an offset below
@@ -575,9 +584,12 @@
 ;#if ! t1 t2 o1 o2
 ;#if t1 t2 o1 o2 o4 o5 o6
 ;#else
-; A gamma code with X extra bits: @_from = its value and carry clear; an overlong code leaves
-; carry as its last bit, set. Destroys A and X.
+; A gamma code with X extra bits (TS1; none in the others): @_from = its value and carry
+; clear; an overlong code leaves carry as its last bit, set. Destroys A and X.
 @_gamma:
+;#if ! t5
+        ldx #0                  ; no extra bits but in TS1
+;#endif
         sty @_from
         sty @_from+1
 @_gamma_zero:
