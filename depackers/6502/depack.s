@@ -49,10 +49,10 @@
 ; Size: 94 bytes. Speed: 24.9 cycles per output byte on the test corpus.
 ; Goal: at most 119 bytes and 30.42 cycles per output byte: met.
 ;#elif t1 o4
-; Size: 137 bytes. Speed: 51.0 cycles per output byte on the test corpus.
+; Size: 133 bytes. Speed: 43.8 cycles per output byte on the test corpus.
 ; Goal: at most 140 bytes and 90 cycles per output byte: met.
 ;#elif t1 o5
-; Size: 114 bytes. Speed: 46.7 cycles per output byte on the test corpus.
+; Size: 106 bytes. Speed: 38.4 cycles per output byte on the test corpus.
 ; Goal: at most 140 bytes and 90 cycles per output byte: met.
 ;#elif t1 o6
 ; Size: 138 bytes. Speed: 49.5 cycles per output byte on the test corpus.
@@ -67,11 +67,11 @@
 ; Size: 119 bytes. Speed: 28.9 cycles per output byte on the test corpus (page copy: 16).
 ; Goal: no larger or slower than before the template (119 bytes, 28.9 cycles): met.
 ;#elif t2 o4
-; Size: 169 bytes. Speed: 55.9 cycles per output byte on the test corpus.
+; Size: 165 bytes. Speed: 48.9 cycles per output byte on the test corpus.
 ; Goal: at most 140 bytes and 90 cycles per output byte: size over.
 ;#elif t2 o5
-; Size: 146 bytes. Speed: 52.2 cycles per output byte on the test corpus.
-; Goal: at most 140 bytes and 90 cycles per output byte: size over.
+; Size: 138 bytes. Speed: 43.6 cycles per output byte on the test corpus.
+; Goal: at most 140 bytes and 90 cycles per output byte: met.
 ;#elif t2 o6
 ; Size: 170 bytes. Speed: 54.5 cycles per output byte on the test corpus.
 ; Goal: at most 140 bytes and 90 cycles per output byte: size over.
@@ -85,17 +85,17 @@
 ; Size: 136 bytes. Speed: 56.9 cycles per output byte on the test corpus.
 ; Goal: at most 128 bytes and 90 cycles per output byte: size over.
 ;#elif t3 o4
-; Size: 157 bytes. Speed: 96.0 cycles per output byte on the test corpus.
+; Size: 156 bytes. Speed: 96.0 cycles per output byte on the test corpus.
 ; Goal: at most 150 bytes and 110 cycles per output byte: size over.
 ;#elif t3 o5
-; Size: 135 bytes. Speed: 86.3 cycles per output byte on the test corpus.
+; Size: 134 bytes. Speed: 86.3 cycles per output byte on the test corpus.
 ; Goal: at most 128 bytes and 90 cycles per output byte: size over.
 ;#elif t3 o6
-; Size: 158 bytes. Speed: 93.3 cycles per output byte on the test corpus.
+; Size: 157 bytes. Speed: 94.7 cycles per output byte on the test corpus.
 ; Goal: at most 150 bytes and 110 cycles per output byte: size over.
 ;#elif t3 o7
-; Size: 131 bytes. Speed: 83.4 cycles per output byte on the test corpus.
-; Goal: at most 128 bytes and 90 cycles per output byte: size over.
+; Size: 128 bytes. Speed: 82.9 cycles per output byte on the test corpus.
+; Goal: at most 128 bytes and 90 cycles per output byte: met.
 ;#elif t4 o1
 ; Size: 151 bytes. Speed: 46.4 cycles per output byte on the test corpus.
 ; Goal: at most 128 bytes and 90 cycles per output byte: size over.
@@ -103,16 +103,16 @@
 ; Size: 163 bytes. Speed: 45.6 cycles per output byte on the test corpus.
 ; Goal: at most 128 bytes and 90 cycles per output byte: size over.
 ;#elif t4 o4
-; Size: 180 bytes. Speed: 74.7 cycles per output byte on the test corpus.
+; Size: 179 bytes. Speed: 74.7 cycles per output byte on the test corpus.
 ; Goal: at most 150 bytes and 110 cycles per output byte: size over.
 ;#elif t4 o5
-; Size: 157 bytes. Speed: 72.4 cycles per output byte on the test corpus.
+; Size: 156 bytes. Speed: 72.4 cycles per output byte on the test corpus.
 ; Goal: at most 128 bytes and 90 cycles per output byte: size over.
 ;#elif t4 o6
-; Size: 181 bytes. Speed: 71.2 cycles per output byte on the test corpus.
+; Size: 180 bytes. Speed: 71.3 cycles per output byte on the test corpus.
 ; Goal: at most 150 bytes and 110 cycles per output byte: size over.
 ;#elif t4 o7
-; Size: 154 bytes. Speed: 69.7 cycles per output byte on the test corpus.
+; Size: 151 bytes. Speed: 70.7 cycles per output byte on the test corpus.
 ; Goal: at most 128 bytes and 90 cycles per output byte: size over.
 ;#elif t5 o1
 ; Size: 180 bytes. Speed: 44.5 cycles per output byte on the test corpus.
@@ -207,10 +207,12 @@
 ;#endif
 ;#else
 ;; ---------------------------------------------------------------- ZX7, BLK, TS1
-;; X = 0 at each token: the copies end with it, the single literal keeps it.
+;; TS1: X = 0 at each token: the copies end with it, the single literal keeps it.
 @:
         cld
+;#if t5
         ldx #0
+;#endif
         ldy #0
         sty @_bits
 ;#if t3 t5
@@ -245,10 +247,11 @@
         ldx @_from+1            ; pages: high + 1, the low count + 1 (0 = 256)
         inx
         stx @_hi
+;#if o1 o2
         ldx @_from
         inx
-;#if o4 o5 o6 o7
-        txa
+;#else
+        lda @_from              ; the low count less one: one is added after the offset
 ;#endif
 ;#elif t4
         jsr @_gamma             ; gamma g, or an overlong code that ends
@@ -258,10 +261,11 @@
         ldx @_from+1            ; pages: high + 1, the low count + 1 (0 = 256)
         inx
         stx @_hi
+;#if o1 o2
         ldx @_from
         inx
-;#if o4 o5 o6 o7
-        txa
+;#else
+        lda @_from              ; the low count less one: one is added after the offset
 ;#endif
 ;#else
 @_prefix:                       ; X = the 1 bits before the first 0, up to 4
@@ -303,7 +307,7 @@
         tax
 ;#endif
 ;#endif
-@_sequence:                     ; the low count (0 = 256) in X, or in A for the bit codings
+@_sequence:                     ; the low count in X, or in A for the bit codings
 ;#if o4 o5 o6 o7
         pha                     ; the bit reads count with X
 ;#endif
@@ -378,7 +382,30 @@
         sty @_from
         sty @_from+1
         ldx #{W1}
+;#if t1 t2
+@_read_next:                    ; the only bit read: inline, {W1} bits into @_from
+        asl @_bits
+        bne @_read_bit
+;#if t1
+        lda (@_src),y
+        inc @_src
+        bne @_bit_load
+        inc @_src+1
+@_bit_load:
+        sec                     ; the marker
+;#else
+        jsr @_byte              ; leaves carry set: the marker
+;#endif
+        rol a
+        sta @_bits
+@_read_bit:
+        rol @_from
+        rol @_from+1            ; at most 16 bits: carry ends clear
+        dex
+        bne @_read_next
+;#else
         jsr @_read
+;#endif
         lda @_dst               ; carry is clear: from = dst - value - 1
         sbc @_from
         sta @_from
@@ -409,7 +436,9 @@
         sbc @_from+1
         sta @_from+1
 ;#else
+;#if t5
         ldx #0
+;#endif
         jsr @_gamma
         sec
         lda @_dst
@@ -522,6 +551,9 @@
 ;#if o4 o5 o6 o7
         pla
         tax
+;#if t3 t4
+        inx
+;#endif
 ;#endif
 @_copy:                         ; X = the low count (0 = 256), @_hi = pages
         lda (@_from),y          ; front to back one byte at a time, so an offset below
@@ -572,12 +604,15 @@
 ;#endif
 ;#endif
 ;; ---------------------------------------------------------------- the readers
-;#if ! t1 t2 o1 o2
+;#if ! t1 t2 o1 o2 o5
 ;#if t1 t2 o1 o2 o4 o5 o6
 ;#else
-; A gamma code with X extra bits: @_from = its value and carry clear; an overlong code leaves
-; carry as its last bit, set. Destroys A and X.
+; A gamma code with X extra bits (TS1; none in the others): @_from = its value and carry
+; clear; an overlong code leaves carry as its last bit, set. Destroys A and X.
 @_gamma:
+;#if ! t5
+        ldx #0                  ; no extra bits but in TS1
+;#endif
         sty @_from
         sty @_from+1
 @_gamma_zero:
@@ -588,8 +623,14 @@
         bne @_gamma_zero
         ; then the bit after the zeros, below
 ;#endif
+;#if t1 t2 o4
+; @_from = @_from * 2 ^ X + the next X bits, carry clear. Destroys A and X. The bit read
+; is inline, as the offset makes no other.
+@_read_next:
+;#else
 ; Carry = the next bit. Destroys A.
 @_bit:
+;#endif
         asl @_bits
         bne @_bit_read
 ;#if t2
@@ -617,10 +658,12 @@
         rol a
         sta @_bits
 @_bit_read:
+;#if ! t1 t2 o4
         rts
 ; @_from = @_from * 2 ^ X + the next X bits, carry clear. Destroys A and X.
 @_read_next:
         jsr @_bit
+;#endif
 @_read_bit:
         rol @_from
         rol @_from+1
