@@ -62,7 +62,7 @@
 ;#elif o2
 ; Size: 41 bytes. Speed: 31.2 T-states per output byte on the test corpus (-t12).
 ;#elif o4
-; Size: 69 bytes. Speed: 68.9 T-states per output byte on the test corpus (-t14o4).
+; Size: 67 bytes. Speed: 68.5 T-states per output byte on the test corpus (-t14o4).
 ;#elif o5
 ; Size: 43 bytes. Speed: 53.9 T-states per output byte on the test corpus (-t15o12).
 ;#elif o6
@@ -76,7 +76,7 @@
 ;#elif o2
 ; Size: 51 bytes. Speed: 32.1 T-states per output byte on the test corpus (LDIR: 21).
 ;#elif o4
-; Size: 88 bytes. Speed: 69.4 T-states per output byte on the test corpus (-t24o4).
+; Size: 86 bytes. Speed: 69.0 T-states per output byte on the test corpus (-t24o4).
 ;#elif o5
 ; Size: 62 bytes. Speed: 54.4 T-states per output byte on the test corpus (-t25o12).
 ;#elif o6
@@ -90,7 +90,7 @@
 ;#elif o2
 ; Size: 64 bytes. Speed: 58.4 T-states per output byte on the test corpus (-t32).
 ;#elif o4
-; Size: 86 bytes. Speed: 108.4 T-states per output byte on the test corpus (-t34o4).
+; Size: 84 bytes. Speed: 107.9 T-states per output byte on the test corpus (-t34o4).
 ;#elif o5
 ; Size: 67 bytes. Speed: 88.1 T-states per output byte on the test corpus (-t35o12).
 ;#elif o6
@@ -305,13 +305,13 @@
 ;#else
         jr nz,@_value
 ;#endif
-;#elif o7
+;#elif o4 o7
         call @_gamma
         inc de                  ; the length is the gamma value + 1
 ;#else
         call @_gamma
 ;#endif
-;#if ! o7
+;#if ! o4 o7
         inc bc                  ; the length is the gamma value + 1
 ;#endif
 ;#elif t4
@@ -430,6 +430,26 @@
 ;#if o4
         ; The class n, then n + 1 groups of {W1} bits read as ((g0 + 1) << {W1} | g1) + 1 ...:
         ; each +1 adds the base of the next class, the last one comes from carry.
+;#if t1 t2 t3
+;#if t3
+        push de                 ; the length
+;#else
+        push bc                 ; the count
+;#endif
+        ld de,0
+        ld b,253                ; minus bits - 1: two bits of class
+        call @_bits
+        ld c,e
+        ld e,d
+        dec de                  ; -1, made 0 by the first group's inc
+@_group:
+        inc de
+        ld b,{255-W1}                ; {W1} bits
+        call @_bits
+        dec c
+        jp p,@_group
+        pop bc
+;#else
         push bc
         ld bc,0
         ld d,253                ; minus bits - 1: two bits of class
@@ -446,6 +466,7 @@
         ld e,c
         ld d,b
         pop bc
+;#endif
         scf
 ;#elif o5
         ; DE = a marker bit that carry takes after the last of the {W1} bits: offset - 1.
@@ -516,9 +537,9 @@
 ;; ---------------------------------------------------------------- gamma codes and bit fields
 ;#if t1 t2 o1 o2 o4 o5 o6
 ;#elif t3 t4 o1 o2 o5 o6
-;#elif t1 t2 t3 o7
-;; Out: DE = the value, carry clear, B = 0. Every gamma of the model is a length or offset
-;; that ends up in DE or waits on the stack, so BC is the one pair free for the count.
+;#elif t1 t2 t3 o4 o7
+;; Out: DE = the value, carry clear, B = 0. Every gamma and bit field of the model is a
+;; length or offset that ends up in DE or waits on the stack, so BC is the one pair free.
 @_gamma:
         ld de,0
         ld b,d                  ; minus the value bits, counted down from no extra bits
@@ -531,14 +552,6 @@
         bit 4,b                 ; clear at 16 value bits: the overlong code of the end mark
         jr z,@_end
 ;#endif
-@_value:
-        rl e                    ; a gamma's leading 1 from carry, then each value bit
-        rl d
-        inc b
-        ret z
-        add a,a
-        call z,@_reload
-        jr @_value
 ;#else
 ;; In at @_gamma_d: D = minus the extra value bits. Out: BC = the value, carry clear, D = 0.
 @_gamma:
@@ -568,7 +581,22 @@
 ;#endif
 ;#if t1 t2 o1 o2 o5 o6
 ;#elif t3 t4 o1 o2 o5 o6
-;#elif t1 t2 t3 o7
+;#elif t1 t2 t3 o4 o7
+;; In at @_bits: B = minus bits - 1. Out: DE = DE shifted left by the bits read.
+@_value:
+        rl e                    ; a gamma's leading 1 from carry, then each value bit
+        rl d
+@_bits:
+        inc b
+        ret z
+        add a,a
+        call z,@_reload
+;#if o4
+        ; jp: two T-states less than jr on every offset bit
+        jp @_value
+;#else
+        jr @_value
+;#endif
 ;#else
 @_value:
         rl c                    ; a gamma's leading 1 from carry, then each value bit
