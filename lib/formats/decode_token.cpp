@@ -32,11 +32,18 @@ decode_status decode_token(stream_cursor& cur, const pack_model& model, token& o
     if (read_past_end(cur)) return {decode_error::past_end, 0, 0};
     if (head.kind == token_kind::end_mark) return {};
     out.length = head.length;
+    cur.after_run = head.kind == token_kind::literal_run;
     if (head.kind == token_kind::literal_run) return {};
+    if (head.kind == token_kind::repeat) {
+        out.offset = cur.last_offset;
+        out.repeat = true;
+        return {};
+    }
     uint32_t offset = 0;
     const decode_status s = read_offset(cur, model, head.length, offset);
     if (read_past_end(cur)) return {decode_error::past_end, 0, 0};
     if (s.error != decode_error::none) return s;
     out.offset = offset;
+    cur.last_offset = offset;
     return {};
 }

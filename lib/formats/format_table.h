@@ -9,6 +9,7 @@
 #include "bit_formats.h"
 #include "byte_formats.h"
 #include "item_code.h"
+#include "ktr_format.h"
 #include "offset_codings.h"
 #include "pack_model.h"
 
@@ -19,12 +20,18 @@ struct token_grammar {
     bool (*code_literal_head)(uint32_t length, item_code& code);
     bool (*code_sequence_head)(uint32_t length, item_code& code);
     bool (*code_end_mark)(item_code& code);
+    // A repeat sequence (the last offset again); code_no_repeat for the types without one.
+    bool (*code_repeat_head)(uint32_t length, item_code& code);
 };
+
+constexpr bool code_no_repeat(uint32_t, item_code&) { return false; }
 
 struct compression_type_row {
     int type;          // the number models and name tags give it
     const char* label; // as the listing's header and KtuPack's -v lines print it
     bool first_byte;   // the stream starts with one raw byte, the first of the output
+    // Two literal runs never follow each other: a writer joins them into one.
+    bool joined_runs;
     token_grammar grammar;
 };
 
@@ -33,23 +40,33 @@ inline constexpr compression_type_row compression_types[] = {
     {type_kta,
      "KTA",
      false,
-     {read_kta_token, code_kta_literal, code_kta_sequence, code_byte_end_mark}},
+     false,
+     {read_kta_token, code_kta_literal, code_kta_sequence, code_byte_end_mark, code_no_repeat}},
     {type_ktb,
      "KTB",
      false,
-     {read_ktb_token, code_ktb_literal, code_ktb_sequence, code_byte_end_mark}},
+     false,
+     {read_ktb_token, code_ktb_literal, code_ktb_sequence, code_byte_end_mark, code_no_repeat}},
     {type_zx7,
      "ZX7",
      true,
-     {read_zx7_token, code_zx7_literal, code_zx7_sequence, code_zx7_end_mark}},
+     false,
+     {read_zx7_token, code_zx7_literal, code_zx7_sequence, code_zx7_end_mark, code_no_repeat}},
     {type_blk,
      "BLK",
      false,
-     {read_blk_token, code_blk_literal, code_blk_sequence, code_blk_end_mark}},
+     false,
+     {read_blk_token, code_blk_literal, code_blk_sequence, code_blk_end_mark, code_no_repeat}},
     {type_ts1,
      "TS1",
      true,
-     {read_ts1_token, code_ts1_literal, code_ts1_sequence, code_ts1_end_mark}},
+     false,
+     {read_ts1_token, code_ts1_literal, code_ts1_sequence, code_ts1_end_mark, code_no_repeat}},
+    {type_ktr,
+     "KTR",
+     true,
+     true,
+     {read_ktr_token, code_ktr_literal, code_ktr_sequence, code_ktr_end_mark, code_ktr_repeat}},
 };
 inline constexpr int compression_type_count =
     static_cast<int>(sizeof compression_types / sizeof compression_types[0]);
@@ -161,7 +178,7 @@ constexpr int count_search_codings() {
 }
 
 // The search set of -b: every type with every coding at every width up to its search_max
-// (1,330 models today).
+// (1,596 models).
 inline constexpr int search_coding_count = count_search_codings();
 inline constexpr int search_model_count = compression_type_count * search_coding_count;
 

@@ -61,6 +61,11 @@ bool code_end_mark(int type, item_code& code) {
     return row != nullptr && row->grammar.code_end_mark(code);
 }
 
+bool code_repeat_head(int type, uint32_t length, item_code& code) {
+    const compression_type_row* row = find_type(type);
+    return row != nullptr && row->grammar.code_repeat_head(length, code);
+}
+
 bool model_is_packable(const pack_model& m) {
     const offset_coding_row* row = find_coding(m.coding);
     if (find_type(m.type) == nullptr || row == nullptr) return false;

@@ -36,6 +36,8 @@ bool code_sequence_head(int type, uint32_t length, item_code& code);
 // A sequence's offset under the model's coding and widths.
 bool code_offset(const pack_model& model, uint32_t offset, item_code& code);
 bool code_end_mark(int type, item_code& code);
+// The head of a repeat sequence (the last offset, none coded); KTR only.
+bool code_repeat_head(int type, uint32_t length, item_code& code);
 
 // The fields the grammars and codings are made of; false when the item has no room left.
 bool add_bits(item_code& code, uint32_t value, int bits);

@@ -3,7 +3,7 @@
 #pragma once
 
 struct pack_model {
-    int type = 0;   // compression type: a row of format_table.h, KTA, KTB, ZX7, BLK or TS1
+    int type = 0;   // compression type: a row of format_table.h, KTA, KTB, ZX7, BLK, TS1 or KTR
     int coding = 0; // offset coding: a row of format_table.h, 1, 2 or 4 to 7
     int offset1 = 0;
     int offset2 = 0;
@@ -14,6 +14,7 @@ inline constexpr int type_ktb = 2;
 inline constexpr int type_zx7 = 3;
 inline constexpr int type_blk = 4;
 inline constexpr int type_ts1 = 5;
+inline constexpr int type_ktr = 6;
 
 // The offset codings by their numbers; 3 is none.
 inline constexpr int coding_one_byte = 1;  // one byte

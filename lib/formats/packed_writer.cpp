@@ -77,6 +77,14 @@ bool put_sequence(stream_writer& w, const pack_model& m, uint32_t length, uint32
     return true;
 }
 
+bool put_repeat(stream_writer& w, const pack_model& m, uint32_t length) {
+    item_code code;
+    if (!code_repeat_head(m.type, length, code)) return false;
+    put_code(w, code);
+    note_writes(w, length);
+    return true;
+}
+
 bool put_end_mark(stream_writer& w, const pack_model& m) {
     item_code code;
     if (!code_end_mark(m.type, code)) return false;

@@ -32,6 +32,8 @@ void put_first_byte(stream_writer& w, uint8_t b);
 bool put_literal_run(stream_writer& w, const pack_model& m, const uint8_t* bytes, uint32_t length);
 bool put_sequence(stream_writer& w, const pack_model& m, uint32_t length, uint32_t offset);
 bool put_end_mark(stream_writer& w, const pack_model& m);
+// A repeat sequence (KTR, right after a literal run): the last offset again, none coded.
+bool put_repeat(stream_writer& w, const pack_model& m, uint32_t length);
 
 // The least number of bytes by which the stream must end after the end of its output so that a
 // depacker working in one buffer never overwrites a stream byte it has not read yet. Bit bytes

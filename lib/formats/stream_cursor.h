@@ -13,6 +13,10 @@ struct stream_cursor {
     int32_t pos = 0;                  // index of the next unread byte
     uint32_t bit_buf = bit_buf_empty; // current bit byte << 1 with a marker bit below it
     uint32_t overhead_bits = 0;       // bits consumed by token decoding
+    // KTR's reading state: the offset a repeat sequence reuses, and whether the last token was
+    // a literal run (only then can a repeat follow, and never another run).
+    uint32_t last_offset = 1;
+    bool after_run = false;
 };
 
 inline void reset_cursor(stream_cursor& cur, const uint8_t* data, int32_t size) {
@@ -21,6 +25,8 @@ inline void reset_cursor(stream_cursor& cur, const uint8_t* data, int32_t size) 
     cur.pos = 0;
     cur.bit_buf = bit_buf_empty;
     cur.overhead_bits = 0;
+    cur.last_offset = 1;
+    cur.after_run = false;
 }
 
 // The byte at the stream position, or 0 past the loaded data; the position always advances.

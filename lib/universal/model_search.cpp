@@ -1,5 +1,6 @@
 #include "model_search.h"
 
+#include <algorithm>
 #include <atomic>
 #include <thread>
 #include <vector>
@@ -29,15 +30,53 @@ void run_codings(const file_matches& fm, std::atomic<int>& next, search_result& 
     }
 }
 
+// The models whose parse with repeats is run: those of the types with repeats that the parse
+// without them ranks first, in set order at equal sizes.
+int pick_repeat_models(const search_result& result, int* picked) {
+    std::vector<int> cands;
+    for (int i = 0; i < search_model_count; ++i)
+        if (find_type(search_model(i).type)->grammar.code_repeat_head != code_no_repeat &&
+            result.size[i] != INT32_MAX)
+            cands.push_back(i);
+    const int count = std::min<int>(repeat_parse_models, static_cast<int>(cands.size()));
+    std::partial_sort(cands.begin(), cands.begin() + count, cands.end(), [&result](int a, int b) {
+        return result.size[a] != result.size[b] ? result.size[a] < result.size[b] : a < b;
+    });
+    std::copy(cands.begin(), cands.begin() + count, picked);
+    return count;
+}
+
+void run_repeats(const file_matches& fm, const int* picked, int count, std::atomic<int>& next,
+                 search_result& result) {
+    parse_space space;
+    size_parse_space(fm.size, space);
+    ktr_space repeats;
+    for (int k = next++; k < count; k = next++) {
+        model_plan plan;
+        if (!plan_model(search_model(picked[k]), fm.size, plan)) continue;
+        result.size[picked[k]] = repeat_stream_size(fm, plan, space, repeats);
+    }
+}
+
+// Runs work(next) on threads workers, the caller being one of them.
+template <typename fn>
+void on_threads(int threads, fn work) {
+    std::atomic<int> next{0};
+    std::vector<std::thread> workers;
+    for (int i = 1; i < threads; ++i) workers.emplace_back([&next, &work] { work(next); });
+    work(next);
+    for (std::thread& w : workers) w.join();
+}
+
 } // namespace
 
 void search_models(const file_matches& fm, int threads, search_result& result) {
-    std::atomic<int> next{0};
-    std::vector<std::thread> workers;
-    for (int i = 1; i < threads; ++i)
-        workers.emplace_back([&fm, &next, &result] { run_codings(fm, next, result); });
-    run_codings(fm, next, result);
-    for (std::thread& w : workers) w.join();
+    on_threads(threads, [&](std::atomic<int>& next) { run_codings(fm, next, result); });
+    int picked[repeat_parse_models];
+    const int count = pick_repeat_models(result, picked);
+    on_threads(std::min(threads, std::max(count, 1)), [&](std::atomic<int>& next) {
+        run_repeats(fm, picked, count, next, result);
+    });
     result.best = 0;
     for (int i = 1; i < search_model_count; ++i)
         if (result.size[i] < result.size[result.best]) result.best = i;

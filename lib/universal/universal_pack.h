@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "ktr_parse.h"
 #include "optimal_parse.h"
 #include "pack_model.h"
 
@@ -24,8 +25,12 @@ struct model_plan {
 // False for a model outside the formats (see model_is_packable).
 bool plan_model(const pack_model& model, int32_t size, model_plan& plan);
 
-// The stream size of the least parse, in bytes, without writing it.
+// The stream size of the least parse, in bytes, without writing it. For KTR the parse leaves
+// out repeats: an upper bound of what packing gives.
 int32_t least_stream_size(const file_matches& fm, const model_plan& plan, parse_space& space);
+// KTR's size as packing gives it: the smaller of the parse with repeats and the one without.
+int32_t repeat_stream_size(const file_matches& fm, const model_plan& plan, parse_space& space,
+                           ktr_space& repeats);
 
 enum class universal_status { ok, bad_model, internal_error };
 

@@ -52,6 +52,11 @@ void print_sequence_line(int32_t pack, int32_t unpack, uint32_t length, uint32_t
            length, offset);
 }
 
+void print_repeat_line(int32_t pack, int32_t unpack, uint32_t length, uint32_t offset) {
+    printf("Pack:%+6d   Unpack:%+6d  ...  Repeated ... Length: %-5u  Offset: %-5u \n", pack, unpack,
+           length, offset);
+}
+
 void print_end_mark_line(int32_t pack, int32_t unpack) {
     printf("Pack:%+6d   Unpack:%+6d  ...  End mark\n", pack, unpack);
 }
