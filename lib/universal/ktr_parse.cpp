@@ -15,6 +15,9 @@ constexpr int32_t length_span = 32;
 // sequences, and an unbounded compare at every run state would be quadratic on long repeats.
 constexpr int32_t repeat_compare_limit = 256;
 
+// Earlier sources of a position's first two bytes tried besides the match front, nearest first.
+constexpr int chain_visits = 16;
+
 constexpr uint32_t no_cost = UINT32_MAX;
 
 ktr_state* states_at(ktr_space& sp, int32_t p) {
@@ -62,6 +65,17 @@ void fill_tables(const type_costs& tc, const coding_costs& cc, int32_t n, ktr_sp
             if (sp.offset_bits[static_cast<size_t>(o)] == no_cost)
                 sp.offset_bits[static_cast<size_t>(o)] = static_cast<uint32_t>(cc.reach[r].bits);
     sp.states.assign(static_cast<size_t>(n + 1) * 2 * ktr_keep, ktr_state{});
+}
+
+// For each position, the one before it that starts with the same two bytes, or -1.
+void link_pairs(const uint8_t* data, int32_t n, ktr_space& sp) {
+    sp.pair_last.assign(static_cast<size_t>(n) + 1, -1);
+    std::vector<int32_t> last(65536, -1);
+    for (int32_t p = 0; p + 1 < n; ++p) {
+        const int key = data[p] << 8 | data[p + 1];
+        sp.pair_last[static_cast<size_t>(p)] = last[static_cast<size_t>(key)];
+        last[static_cast<size_t>(key)] = p;
+    }
 }
 
 // Calls try_length(L) for the lengths of lo..hi the parse tries.
@@ -135,7 +149,8 @@ void take_sequences(ktr_space& sp, const parse_input& in, int32_t p) {
     if (from_slot < 0) return;
     const uint32_t base = here[from_slot].cost;
     const front_pair* pair = in.front->pairs.data() + in.front->start[static_cast<size_t>(p)];
-    const front_pair* pair_end = in.front->pairs.data() + in.front->start[static_cast<size_t>(p) + 1];
+    const front_pair* pair_end =
+        in.front->pairs.data() + in.front->start[static_cast<size_t>(p) + 1];
     int32_t done = 1;
     for (; pair != pair_end; ++pair) {
         const int32_t len = std::min<int32_t>(pair->length, sp.size - p);
@@ -155,6 +170,27 @@ void take_sequences(ktr_space& sp, const parse_input& in, int32_t p) {
         });
         done = std::max(done, len);
     }
+    // Farther sources of the same pair, each at its longest: a longer match nearer may hide
+    // the offset that a later repeat wants.
+    int visits = chain_visits;
+    for (int32_t c = sp.pair_last[static_cast<size_t>(p)]; c >= 0 && visits > 0;
+         c = sp.pair_last[static_cast<size_t>(c)], --visits) {
+        const int32_t d = p - c;
+        const uint32_t ob = sp.offset_bits[static_cast<size_t>(d)];
+        if (ob == no_cost) continue;
+        const int32_t left = std::min(sp.size - p, repeat_compare_limit);
+        int32_t m = 2;
+        while (m < left && in.data[p + m] == in.data[c + m]) ++m;
+        const uint32_t head = sp.length_bits[static_cast<size_t>(m)];
+        if (head == no_cost) continue;
+        ktr_state s;
+        s.cost = base + head + ob;
+        s.offset = static_cast<uint16_t>(d);
+        s.from_slot = static_cast<uint16_t>(from_slot);
+        s.from = p;
+        s.length = static_cast<uint32_t>(m);
+        offer(states_at(sp, p + m), s);
+    }
 }
 
 } // namespace
@@ -163,6 +199,7 @@ uint32_t ktr_parse(const parse_input& in, const type_costs& tc, const coding_cos
                    ktr_space& sp) {
     const int32_t n = in.size;
     fill_tables(tc, cc, n, sp);
+    link_pairs(in.data, n, sp);
     const int32_t start = tc.first_bits > 0 ? 1 : 0;
     ktr_state& first = states_at(sp, start)[0];
     first.cost = static_cast<uint32_t>(tc.first_bits);

@@ -33,6 +33,7 @@ struct ktr_space {
     std::vector<uint32_t> offset_bits; // each offset's cost under the model, UINT32_MAX: no form
     std::vector<uint32_t> literal_bits;
     std::vector<uint32_t> length_bits;
+    std::vector<int32_t> pair_last; // the last earlier position with the same two bytes, or -1
     int32_t end_slot = -1; // the cheapest state at the end
 };
 

@@ -74,9 +74,8 @@ void search_models(const file_matches& fm, int threads, search_result& result) {
     on_threads(threads, [&](std::atomic<int>& next) { run_codings(fm, next, result); });
     int picked[repeat_parse_models];
     const int count = pick_repeat_models(result, picked);
-    on_threads(std::min(threads, std::max(count, 1)), [&](std::atomic<int>& next) {
-        run_repeats(fm, picked, count, next, result);
-    });
+    on_threads(std::min(threads, std::max(count, 1)),
+               [&](std::atomic<int>& next) { run_repeats(fm, picked, count, next, result); });
     result.best = 0;
     for (int i = 1; i < search_model_count; ++i)
         if (result.size[i] < result.size[result.best]) result.best = i;

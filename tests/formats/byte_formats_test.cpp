@@ -154,9 +154,9 @@ TEST(byte_formats, failures) {
 }
 
 TEST(pack_model, lookups) {
-    const int first_bytes[] = {-1, 0, 0, 1, 0, 1, -1};   // types 0..6
-    const int params[] = {-1, 0, 0, -1, 1, 1, 2, 0, -1}; // codings 0..8
-    for (int t = 0; t <= 6; ++t) EXPECT_EQ(first_byte_flag(t), first_bytes[t]) << t;
+    const int first_bytes[] = {-1, 0, 0, 1, 0, 1, 1, -1}; // types 0..7
+    const int params[] = {-1, 0, 0, -1, 1, 1, 2, 0, -1};  // codings 0..8
+    for (int t = 0; t <= 7; ++t) EXPECT_EQ(first_byte_flag(t), first_bytes[t]) << t;
     for (int c = 0; c <= 8; ++c) EXPECT_EQ(offset_param_count(c), params[c]) << c;
     EXPECT_EQ(first_byte_flag(-3), -1);
     EXPECT_EQ(offset_param_count(-1), -1);

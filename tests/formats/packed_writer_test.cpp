@@ -60,15 +60,29 @@ TEST(stream_writer, every_item_reads_back_with_its_bits_and_end_position) {
                 out = 1;
             }
             const int32_t first_end = w.size;
+            // KTR: never a run after a run; a repeat only right after one.
+            const bool joined = find_type(m.type)->joined_runs;
+            bool after_run = false;
+            uint32_t last_offset = 1;
             for (uint32_t t = pick(rng, 1, 30); t > 0; --t) {
                 item_code c;
-                if (out == 0 || pick(rng, 0, 2) == 0) {
+                if ((out == 0 || pick(rng, 0, 2) == 0) && !(joined && after_run)) {
                     uint32_t len = pick(rng, 0, 3) == 0 ? pick(rng, 1, 400) : pick(rng, 1, 9);
                     if (!code_literal_head(m.type, len, c)) continue;
                     ASSERT_TRUE(put_literal_run(w, m, bytes, len));
                     written.push_back({len, 0});
                     bits.push_back(item_bits(c));
                     out += len;
+                    after_run = true;
+                } else if (joined && after_run && pick(rng, 0, 1) == 0) {
+                    const uint32_t len =
+                        pick(rng, 0, 5) == 0 ? pick(rng, 1, 65535) : pick(rng, 1, 9);
+                    if (!code_repeat_head(m.type, len, c)) continue;
+                    ASSERT_TRUE(put_repeat(w, m, len));
+                    written.push_back({len, last_offset, true});
+                    bits.push_back(item_bits(c));
+                    out += len;
+                    after_run = false;
                 } else {
                     const uint32_t far = std::min(out, reach_of(m));
                     const uint32_t d = pick(rng, 0, 3) == 0 ? far : pick(rng, 1, far);
@@ -79,6 +93,8 @@ TEST(stream_writer, every_item_reads_back_with_its_bits_and_end_position) {
                     written.push_back({len, d});
                     bits.push_back(item_bits(c));
                     out += len;
+                    after_run = false;
+                    last_offset = d;
                 }
                 ends.push_back(w.size);
             }
@@ -96,6 +112,7 @@ TEST(stream_writer, every_item_reads_back_with_its_bits_and_end_position) {
                 ASSERT_EQ(decode_token(cur, m, t).error, decode_error::none);
                 ASSERT_EQ(t.length, written[i].length) << m.type << m.coding << " item " << i;
                 ASSERT_EQ(t.offset, written[i].offset) << m.type << m.coding << " item " << i;
+                ASSERT_EQ(t.repeat, written[i].repeat) << m.type << m.coding << " item " << i;
                 ASSERT_EQ(static_cast<int>(cur.overhead_bits - before), bits[i]);
                 ASSERT_EQ(cur.pos, ends[i] - (t.offset == 0 ? static_cast<int32_t>(t.length) : 0))
                     << "the reader took a byte the writer had not yet laid down, or the reverse";
@@ -169,6 +186,13 @@ TEST(stream_writer, hand_laid_streams) {
          {5, 1, 0, 0},
          {{8, 0}},
          "[61] 1111 1000 [62][63][64][65][66][67][68][69] 1111 0000000000000 1"},
+        {"KTR: flag 0 and interlaced gamma for a run; after it flag 0 is a repeat (offset 1 "
+         "before any sequence); flag 1, gamma of length - 1, then the offset; end: flag 1 and "
+         "sixteen pairs 10",
+         {6, 1, 0, 0},
+         {{2, 0}, {3, 1, true}, {5, 2}, {1, 0}, {2, 2, true}},
+         "[61] 0 100 [62][63] 0 110 1 10100 [02] 0 0 [64] 0 100 "
+         "1 10101010101010101010101010101010"},
         {"coding 4: class bits then (class + 1) * width bits above the class base",
          {1, 4, 2, 0},
          {{6, 0}, {1, 6}},
@@ -193,6 +217,8 @@ TEST(stream_writer, hand_laid_streams) {
             if (t.offset == 0) {
                 ASSERT_TRUE(put_literal_run(w, c.model, letters + next, t.length)) << c.what;
                 next += static_cast<int>(t.length);
+            } else if (t.repeat) {
+                ASSERT_TRUE(put_repeat(w, c.model, t.length)) << c.what;
             } else {
                 ASSERT_TRUE(put_sequence(w, c.model, t.length, t.offset)) << c.what;
             }
@@ -236,7 +262,14 @@ TEST(item_code, values_without_a_form) {
         {"coding 5 width 0", code_offset({1, 5, 0, 0}, 1, c)},
         {"coding 6 width 31", code_offset({1, 6, 31, 1}, 1, c)},
         {"coding 3", code_offset({1, 3, 0, 0}, 1, c)},
-        {"type 6", code_end_mark(6, c)},
+        {"KTR literal run of 0", code_literal_head(type_ktr, 0, c)},
+        {"KTR literal run of 65536", code_literal_head(type_ktr, 65536, c)},
+        {"KTR sequence of 1", code_sequence_head(type_ktr, 1, c)},
+        {"KTR sequence of 65537", code_sequence_head(type_ktr, 65537, c)},
+        {"KTR repeat of 0", code_repeat_head(type_ktr, 0, c)},
+        {"KTR repeat of 65536", code_repeat_head(type_ktr, 65536, c)},
+        {"a repeat under BLK", code_repeat_head(type_blk, 3, c)},
+        {"type 7", code_end_mark(7, c)},
     };
     for (const no_form& f : cases) EXPECT_FALSE(f.coded) << f.what;
 }

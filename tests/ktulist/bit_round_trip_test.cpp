@@ -56,8 +56,19 @@ written_stream write_random_stream(std::mt19937& rng, const pack_model& m) {
         s.expected.push_back(b);
     }
     uint32_t tokens = pick(rng, 0, 40);
+    // KTR: no run right after a run, and a repeat of the last offset only there.
+    const bool joined = find_type(m.type)->joined_runs;
+    bool after_run = false;
+    uint32_t last_offset = 1;
     for (uint32_t t = 0; t < tokens; ++t) {
-        if (s.expected.empty() || pick(rng, 0, 2) == 0) {
+        if (joined && after_run && pick(rng, 0, 1) == 0) {
+            const uint32_t len = pick(rng, 0, 9) == 0 ? pick(rng, 1, 300) : pick(rng, 1, 10);
+            put_repeat(w, m, len);
+            for (uint32_t k = 0; k < len; ++k)
+                s.expected.push_back(s.expected[s.expected.size() - last_offset]);
+            after_run = false;
+        } else if ((s.expected.empty() || pick(rng, 0, 2) == 0) && !(joined && after_run)) {
+            after_run = true;
             uint32_t len = literal_length(rng, m);
             std::vector<uint8_t> data(len);
             // Few distinct values, so that sequences find repeats worth checking.
@@ -72,6 +83,8 @@ written_stream write_random_stream(std::mt19937& rng, const pack_model& m) {
             uint32_t len = pick(rng, 0, 9) == 0 ? pick(rng, least, 300) : pick(rng, least, 10);
             len = std::min(len, max_sequence_length(m));
             put_sequence(w, m, len, offset);
+            after_run = false;
+            last_offset = offset;
             for (uint32_t k = 0; k < len; ++k)
                 s.expected.push_back(s.expected[s.expected.size() - offset]);
         }

@@ -24,7 +24,8 @@ TEST(pack_model_texts, header_texts) {
         {{1, 7, 0, 0}, "KTA", "elias-gama offset"},
         {{1, 5, -1, 0}, "KTA", "fixed offset 4294967295"},
         {{0, 3, 0, 0}, "???", "(unknown)"},
-        {{6, 8, 0, 0}, "???", "(unknown)"},
+        {{6, 1, 0, 0}, "KTR", "offset 1 byte"},
+        {{7, 8, 0, 0}, "???", "(unknown)"},
     };
     for (const text_case& c : cases) {
         char buf[64];

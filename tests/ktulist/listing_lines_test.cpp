@@ -23,7 +23,8 @@ const describe_row descriptions[] = {
     {{5, 6, 4, 12}, "TS1 two offsets  4 12 ... "},
     {{1, 7, 0, 0}, "KTA elias-gama offset ... "},
     {{0, 3, 0, 0}, "??? (unknown) ........... "},
-    {{6, 9, 0, 0}, "??? (unknown) ........... "},
+    {{6, 4, 2, 0}, "KTR 4 offs: 2 4 6 8 ..... "},
+    {{7, 9, 0, 0}, "??? (unknown) ........... "},
     // 19, 20 and 21 characters: one dot, none, and still none.
     {{2, 4, 10, 0}, "KTB 4 offs: 10 20 30 40 . "},
     {{2, 6, 10, 12345}, "KTB two offsets 10 12345  "},

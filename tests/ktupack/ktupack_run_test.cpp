@@ -91,8 +91,10 @@ TEST(ktupack_run, model_refusals) {
         return run_case{what, args, one, "", std::string("KtuPack: ") + err + "\n", 1, {}};
     };
     const run_case cases[] = {
-        refused("type 6", {"-t63", "a.bin"}, "-t63: compression type 6 is not one of 1 to 5"),
-        refused("type 0", {"-t01", "a.bin"}, "-t01: compression type 0 is not one of 1 to 5"),
+        refused("type 7", {"-t73", "a.bin"}, "-t73: compression type 7 is not one of 1 to 6"),
+        refused("coding 3", {"-t63", "a.bin"},
+                "-t63: offset coding 3 is not one of 1, 2, 4, 5, 6, 7"),
+        refused("type 0", {"-t01", "a.bin"}, "-t01: compression type 0 is not one of 1 to 6"),
         refused("coding 3", {"-t13", "a.bin"},
                 "-t13: offset coding 3 is not one of 1, 2, 4, 5, 6, 7"),
         refused("coding 8", {"-t28", "a.bin"},

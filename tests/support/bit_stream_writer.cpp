@@ -63,6 +63,7 @@ uint32_t max_sequence_length(const pack_model& m) {
     case type_zx7: return 65536;
     case type_blk: return 65536;
     case type_ts1: return 65535;
+    case type_ktr: return 65536;
     default: return 0;
     }
 }
@@ -74,6 +75,7 @@ bool can_write_literal_run(const pack_model& m, uint32_t length) {
     case type_zx7: return length == 1;
     case type_blk: return length >= 1 && length <= 65535;
     case type_ts1: return length == 1 || (length >= 8 && length <= 65535);
+    case type_ktr: return length >= 1 && length <= 65535;
     default: return false;
     }
 }
@@ -96,7 +98,29 @@ void put_ktb_control(bit_stream_writer& w, uint32_t count, uint8_t sequence_flag
     }
 }
 
+// value 1..65535: a 1 and a value bit per bit after the leading 1, then a 0; value 0: sixteen
+// pairs of 1 and 0, the shortest overlong code.
+void put_interlaced_gamma(bit_stream_writer& w, uint32_t value) {
+    if (value == 0) {
+        for (int i = 0; i < 16; ++i) put_bits(w, 0b10, 2);
+        return;
+    }
+    int b = 0;
+    while ((value >> (b + 1)) != 0) ++b;
+    for (int i = b - 1; i >= 0; --i) {
+        put_bit(w, 1);
+        put_bit(w, static_cast<int>(value >> i & 1));
+    }
+    put_bit(w, 0);
+}
+
 } // namespace
+
+void put_repeat(bit_stream_writer& w, [[maybe_unused]] const pack_model& m, uint32_t length) {
+    assert(m.type == type_ktr && length >= 1 && length <= 65535);
+    put_bit(w, 0);
+    put_interlaced_gamma(w, length);
+}
 
 void put_literal_run(bit_stream_writer& w, const pack_model& m, const uint8_t* data,
                      uint32_t length) {
@@ -116,6 +140,10 @@ void put_literal_run(bit_stream_writer& w, const pack_model& m, const uint8_t* d
             put_bits(w, 0xF, 4);
             put_gamma(w, length, 3);
         }
+        break;
+    case type_ktr:
+        put_bit(w, 0);
+        put_interlaced_gamma(w, length);
         break;
     }
     for (uint32_t i = 0; i < length; ++i) put_raw_byte(w, data[i]);
@@ -177,6 +205,10 @@ void put_sequence(bit_stream_writer& w, const pack_model& m, uint32_t length, ui
             put_gamma(w, length, 2);
         }
         break;
+    case type_ktr:
+        put_bit(w, 1);
+        put_interlaced_gamma(w, length - 1);
+        break;
     }
     put_offset(w, m, offset);
 }
@@ -193,6 +225,10 @@ void put_end_mark(bit_stream_writer& w, const pack_model& m) {
     case type_ts1:
         put_bits(w, 0xF, 4);
         put_gamma(w, 0, 3);
+        break;
+    case type_ktr:
+        put_bit(w, 1);
+        put_interlaced_gamma(w, 0);
         break;
     }
 }

@@ -25,7 +25,7 @@ void put_bits(bit_stream_writer& w, uint32_t value, int n);
 void put_gamma(bit_stream_writer& w, uint32_t value, int extra);
 
 // Whether the model's grammar has a token for these; TS1 has no literal run of 2..7 bytes,
-// ZX7 none longer than 1, and so on.
+// ZX7 none longer than 1, and so on. KTR's runs must also not follow a run.
 bool can_write_literal_run(const pack_model& m, uint32_t length);
 bool can_write_sequence(const pack_model& m, uint32_t length, uint32_t offset);
 uint32_t max_offset(const pack_model& m);
@@ -34,5 +34,7 @@ uint32_t max_sequence_length(const pack_model& m);
 void put_literal_run(bit_stream_writer& w, const pack_model& m, const uint8_t* data,
                      uint32_t length);
 void put_sequence(bit_stream_writer& w, const pack_model& m, uint32_t length, uint32_t offset);
+// KTR's repeat: the caller keeps it right after a literal run, and runs never two in a row.
+void put_repeat(bit_stream_writer& w, const pack_model& m, uint32_t length);
 void put_offset(bit_stream_writer& w, const pack_model& m, uint32_t offset);
 void put_end_mark(bit_stream_writer& w, const pack_model& m);

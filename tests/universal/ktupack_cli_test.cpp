@@ -24,7 +24,7 @@ const std::string usage =
     "Usage: KtuPack <options> file1 file2 ...\n"
     "  -t<T><C>[o<W1>[o<W2>]]  pack under this model, written as a name tag:\n"
     "                          -t35o4, -t56o4o12, -t17, -t22\n"
-    "  -b        pack under the model of 1,330 that gives the smallest stream (default)\n"
+    "  -b        pack under the model of 1,596 that gives the smallest stream (default)\n"
     "  -v        also print the smallest stream of each compression type\n"
     "  -o NAME   name the output of the one file that follows\n"
     "  -f        replace output files that exist\n"
@@ -87,8 +87,8 @@ TEST(ktupack_cli, usage_version_and_refusals) {
         {"-h", {"-h", "a.bin"}, one, usage, "", 0, {}},
         {"-V", {"-V"}, one, "KtuPack 1.0.0\n", "", 0, {}},
         refused("unknown option, even after a file", {"a.bin", "-x"}, "unknown option -x"),
-        refused("a model outside the formats", {"-t63", "a.bin"},
-                "-t63: compression type 6 is not one of 1 to 5"),
+        refused("a model outside the formats", {"-t73", "a.bin"},
+                "-t73: compression type 7 is not one of 1 to 6"),
         refused("no files", {"-t22"}, "no input files"),
     };
     for (const cli_case& c : cases) run_case(c, {});
@@ -141,7 +141,8 @@ TEST(ktupack_cli, names_reports_and_files) {
          "  KTB best: -t21       Packed:     6  Margin: 1\n"
          "  ZX7 best: -t37       Packed:     6  Margin: 2\n"
          "  BLK best: -t47       Packed:     6  Margin: 2\n"
-         "  TS1 best: -t57       Packed:     6  Margin: 2\n",
+         "  TS1 best: -t57       Packed:     6  Margin: 2\n"
+         "  KTR best: -t67       Packed:     8  Margin: 4\n",
          "",
          0,
          {"game-t17.bin"}},
