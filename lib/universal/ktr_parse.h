@@ -34,7 +34,7 @@ struct ktr_space {
     std::vector<uint32_t> literal_bits;
     std::vector<uint32_t> length_bits;
     std::vector<int32_t> pair_last; // the last earlier position with the same two bytes, or -1
-    int32_t end_slot = -1; // the cheapest state at the end
+    int32_t end_slot = -1;          // the cheapest state at the end
 };
 
 // The stream's size in bits by the least parse found. tc is KTR's (repeats cost as literal
