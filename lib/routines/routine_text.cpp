@@ -147,7 +147,8 @@ bool directive(std::string_view text, const pack_model_desc& m, open_if* stack, 
 } // namespace
 
 bool routine_model_known(const pack_model_desc& m) {
-    return in_search_set({m.type, m.coding, m.offset1, m.offset2});
+    // KTR (type 6) has no routines yet.
+    return m.type <= type_ts1 && in_search_set({m.type, m.coding, m.offset1, m.offset2});
 }
 
 std::string routine_entry_name(const pack_model_desc& m) {

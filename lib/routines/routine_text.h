@@ -19,7 +19,7 @@ enum class target_cpu { z80, m6502 };
 std::string routine_entry_name(const pack_model_desc& m);
 
 // Whether the routines cover the model: the models of the search set (format_table.h), which
-// are every type and coding at the widths of the table's search columns.
+// are every type and coding at the widths of the table's search columns, but KTR's.
 bool routine_model_known(const pack_model_desc& m);
 
 // Resolves the template's notation for the model into out. False with a reason in error on a

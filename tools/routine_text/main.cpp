@@ -1,6 +1,7 @@
 // kt_routine_text: the specialiser from the command line, for the size-table script and for
 // reading a model's routine. "CPU TYPE CODING OFFSET1 OFFSET2" prints the routine;
-// "--models" prints the search set, one "TYPE CODING OFFSET1 OFFSET2" line per model.
+// "--models" prints the models of the search set that have routines, one "TYPE CODING OFFSET1
+// OFFSET2" line per model.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -14,6 +15,7 @@ namespace {
 void print_models() {
     for (int i = 0; i < search_model_count; ++i) {
         const pack_model m = search_model(i);
+        if (!routine_model_known({m.type, m.coding, m.offset1, m.offset2})) continue;
         std::printf("%d %d %d %d\n", m.type, m.coding, m.offset1, m.offset2);
     }
 }
