@@ -16,7 +16,7 @@ constexpr int32_t length_span = 32;
 constexpr int32_t repeat_compare_limit = 256;
 
 // Earlier sources of a position's first two bytes tried besides the match front, nearest first.
-constexpr int chain_visits = 16;
+constexpr int chain_visits = 64;
 
 constexpr uint32_t no_cost = UINT32_MAX;
 

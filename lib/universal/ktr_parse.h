@@ -12,7 +12,7 @@
 #include "optimal_parse.h"
 #include "token.h"
 
-inline constexpr int ktr_keep = 8;
+inline constexpr int ktr_keep = 16;
 
 // One state: the cheapest way found to reach a position with this offset to repeat, and the
 // token that reached it.

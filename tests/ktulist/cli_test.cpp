@@ -141,6 +141,33 @@ std::vector<cli_case> basic_cases() {
                  "",
                  0,
                  {{"demo.out", demo_out}}});
+    // KTR: first byte A, run BC, repeat 2 at the first offset (1), sequence 3 at offset 4, and
+    // the end mark (flag 1, sixteen pairs 10), laid out by hand.
+    const std::string ktr = hex_bytes("41 44 42 43 CD 04 55 55 55 50");
+    const std::string ktr_stats = stats("demo-t61.bin", 10, 8, 2, 5, 2, 53);
+    c.push_back({"ktr_listing_shows_the_repeat",
+                 {{"demo-t61.bin", ktr}},
+                 {"demo-t61.bin"},
+                 "\nList of file ... demo-t61.bin  (10 bytes)\n"
+                 "Compression .... KTR offset 1 byte ....... \n"
+                 "\n"
+                 "Pack:    +0   Unpack:    +0  ...  First byte 0x41\n"
+                 "Pack:    +1   Unpack:    +1  ...  Unpacked ... Length: 2          Data:  42 43\n"
+                 "Pack:    +4   Unpack:    +3  ...  Repeated ... Length: 2      Offset: 1     \n"
+                 "Pack:    +4   Unpack:    +5  ...  Sekvence ... Length: 3      Offset: 4     \n"
+                 "Pack:    +6   Unpack:    +8  ...  End mark\n"
+                 "\n" +
+                     ktr_stats + "\n",
+                 "",
+                 0,
+                 {}});
+    c.push_back({"ktr_depack",
+                 {{"demo-t61.bin", ktr}},
+                 {"-u", "demo-t61.bin"},
+                 ktr_stats,
+                 "",
+                 0,
+                 {{"demo.out", "ABCCCBCC"}}});
     c.push_back({"usage_without_arguments", {}, {}, usage_text, "", 1, {}});
     c.push_back({"options_only", {}, {"-d", "-ebin"}, "Error: No input files\n", "", 0, {}});
     c.push_back({"invalid_options",
