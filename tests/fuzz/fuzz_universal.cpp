@@ -1,7 +1,8 @@
 // libFuzzer target for the universal packer: the first bytes choose a model (type, coding,
 // widths), the rest is packed under it; the stream must depack through the readers' token
 // walk to the input, end with its end mark, and keep its in-place margin. Small inputs with
-// the top bit of the first byte set run the whole model search too.
+// the top bit of the first byte set run the whole model search too (KTR, compression type 6,
+// included: compression_type_count covers it).
 #include <cstdint>
 #include <cstring>
 
@@ -31,7 +32,9 @@ void check(const file_matches& fm, const pack_model& m, parse_space& space, int3
     pack_outcome o;
     if (pack_stream(fm, m, space, tokens, stream, sizeof stream, o) != universal_status::ok)
         __builtin_trap();
-    if (expect_size >= 0 && o.size != expect_size) __builtin_trap();
+    // The search's size of a KTR model it did not run with repeats is a bound packing may beat.
+    if (expect_size >= 0 && (m.type == type_ktr ? o.size > expect_size : o.size != expect_size))
+        __builtin_trap();
     const depack_outcome d = depack_stream(stream, o.size, m, back, sizeof back);
     if (d.status != walk_status::end_mark || d.packed_pos != o.size) __builtin_trap();
     if (d.out_size != fm.size || memcmp(back, fm.data, size_t(fm.size)) != 0) __builtin_trap();
