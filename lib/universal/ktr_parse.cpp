@@ -13,7 +13,10 @@ namespace {
 constexpr int32_t length_span = 32;
 // A repeat's match is compared up to this many bytes: long copies cost little more as new
 // sequences, and an unbounded compare at every run state would be quadratic on long repeats.
-constexpr int32_t repeat_compare_limit = 256;
+constexpr int32_t repeat_compare_limit = 64;
+// The farther sources are compared up to this many bytes, and not looked for at all where the
+// nearest match is this long: there the data repeats and nearly every source matches.
+constexpr int32_t chain_compare_limit = 32;
 
 // Earlier sources of a position's first two bytes tried besides the match front, nearest first.
 constexpr int chain_visits = 64;
@@ -100,8 +103,7 @@ void take_runs(ktr_space& sp, int32_t p) {
         ktr_state s;
         s.cost = before[k].cost + sp.literal_bits[1] + 8;
         s.offset = before[k].offset;
-        s.from_slot = static_cast<uint16_t>(k);
-        s.from = p - 1;
+        s.from_slot = static_cast<uint8_t>(k);
         s.length = 1;
         offer(runs, s);
     }
@@ -129,8 +131,7 @@ void take_repeats(ktr_space& sp, const uint8_t* data, int32_t p) {
             ktr_state s;
             s.cost = runs[k].cost + sp.literal_bits[static_cast<size_t>(l)];
             s.offset = static_cast<uint16_t>(o);
-            s.from_slot = static_cast<uint16_t>(ktr_keep + k);
-            s.from = p;
+            s.from_slot = static_cast<uint8_t>(ktr_keep + k);
             s.length = static_cast<uint32_t>(l);
             s.repeat = true;
             offer(states_at(sp, p + l), s);
@@ -163,8 +164,7 @@ void take_sequences(ktr_space& sp, const parse_input& in, int32_t p) {
             ktr_state s;
             s.cost = base + head + ob;
             s.offset = pair->offset;
-            s.from_slot = static_cast<uint16_t>(from_slot);
-            s.from = p;
+            s.from_slot = static_cast<uint8_t>(from_slot);
             s.length = static_cast<uint32_t>(l);
             offer(states_at(sp, p + l), s);
         });
@@ -172,13 +172,14 @@ void take_sequences(ktr_space& sp, const parse_input& in, int32_t p) {
     }
     // Farther sources of the same pair, each at its longest: a longer match nearer may hide
     // the offset that a later repeat wants.
+    if (done >= chain_compare_limit) return;
     int visits = chain_visits;
     for (int32_t c = sp.pair_last[static_cast<size_t>(p)]; c >= 0 && visits > 0;
          c = sp.pair_last[static_cast<size_t>(c)], --visits) {
         const int32_t d = p - c;
         const uint32_t ob = sp.offset_bits[static_cast<size_t>(d)];
         if (ob == no_cost) continue;
-        const int32_t left = std::min(sp.size - p, repeat_compare_limit);
+        const int32_t left = std::min(sp.size - p, chain_compare_limit);
         int32_t m = 2;
         while (m < left && in.data[p + m] == in.data[c + m]) ++m;
         const uint32_t head = sp.length_bits[static_cast<size_t>(m)];
@@ -186,8 +187,7 @@ void take_sequences(ktr_space& sp, const parse_input& in, int32_t p) {
         ktr_state s;
         s.cost = base + head + ob;
         s.offset = static_cast<uint16_t>(d);
-        s.from_slot = static_cast<uint16_t>(from_slot);
-        s.from = p;
+        s.from_slot = static_cast<uint8_t>(from_slot);
         s.length = static_cast<uint32_t>(m);
         offer(states_at(sp, p + m), s);
     }
@@ -231,7 +231,7 @@ int32_t ktr_recover(const ktr_space& sp, token* tokens) {
             tokens[count++] = {s.length, 0, false};
         else
             tokens[count++] = {s.length, s.offset, s.repeat};
-        p = s.from;
+        p -= static_cast<int32_t>(s.length);
         slot = s.from_slot;
     }
     std::reverse(tokens, tokens + count);

@@ -19,10 +19,10 @@ inline constexpr int ktr_keep = 16;
 struct ktr_state {
     uint32_t cost = UINT32_MAX; // bits from the stream's start
     uint16_t offset = 0;        // the offset a repeat would take (1 before any sequence)
-    uint16_t from_slot = 0;     // the state the token left from: slot, + ktr_keep for a run state
-    int32_t from = 0;           // its position
-    uint32_t length = 0;        // the token's length; a run state: the run's
+    uint8_t from_slot = 0;      // the state the token left from, length bytes back: its slot,
+                                // + ktr_keep for a run state
     bool repeat = false;        // the token was a repeat
+    uint32_t length = 0;        // the token's length; a run state: the run's
 };
 
 struct ktr_space {
