@@ -100,15 +100,15 @@
 ;#endif
 ;#elif t4
 ;#if o1
-; Size: 58 bytes. Speed: 58.0 T-states per output byte on the test corpus (-t41).
+; Size: 55 bytes. Speed: 56.9 T-states per output byte on the test corpus (-t41).
 ;#elif o2
-; Size: 67 bytes. Speed: 52.7 T-states per output byte on the test corpus (-t42).
+; Size: 64 bytes. Speed: 51.9 T-states per output byte on the test corpus (-t42).
 ;#elif o4
 ; Size: 89 bytes. Speed: 92.4 T-states per output byte on the test corpus (-t44o4).
 ;#elif o5
-; Size: 70 bytes. Speed: 77.1 T-states per output byte on the test corpus (-t45o12).
+; Size: 66 bytes. Speed: 77.1 T-states per output byte on the test corpus (-t45o12).
 ;#elif o6
-; Size: 95 bytes. Speed: 77.1 T-states per output byte on the test corpus (-t46o6o14).
+; Size: 91 bytes. Speed: 77.1 T-states per output byte on the test corpus (-t46o6o14).
 ;#else
 ; Size: 69 bytes. Speed: 81.6 T-states per output byte on the test corpus (-t47).
 ;#endif
@@ -321,7 +321,8 @@
 @_token:
         push de
 ;#if o1 o2 o5 o6
-;; This model reads no other gamma code: the reading is inlined.
+;; This model reads no other gamma code: the reading is inlined, and its value loop reads one
+;; bit past the value, the token's kind, which it leaves in carry.
         ld bc,0
         ld d,b                  ; minus the value bits, counted down from no extra bits
 @_gamma_zero:
@@ -338,31 +339,22 @@
         jr nz,@_value
         pop de                  ; the end mark: the output position
         ret
-@_value_bit:
-        add a,a
-        call z,@_reload
-@_value:
 ;#else
         jr z,@_end
-@_value:
-        ; carry is set only by the leading 1, which needs no read; after each rl b it is
-        ; clear again, since the value stays below 65536
-        call nc,@_bit
 ;#endif
+@_value:
         rl c                    ; the leading 1 from carry, then each value bit
         rl b
-        inc d
 ;#if o5 o6
-        jr nz,@_value_bit
+        add a,a
+        call z,@_reload
 ;#else
-        jr nz,@_value
+        call @_bit
 ;#endif
+        inc d                   ; keeps carry: after the last value bit it holds the kind
+        jr nz,@_value
 ;#else
         call @_gamma
-;#endif
-;#if o1 o2
-        call @_bit
-;#else
         add a,a                 ; inlined: this model has no other bit to call a reader for
         call z,@_reload
 ;#endif
