@@ -71,6 +71,11 @@ inline constexpr compression_type_row compression_types[] = {
 inline constexpr int compression_type_count =
     static_cast<int>(sizeof compression_types / sizeof compression_types[0]);
 
+// Whether the type has repeat sequences, whose cost depends on the tokens before them.
+constexpr bool has_repeats(const compression_type_row& row) {
+    return row.grammar.code_repeat_head != code_no_repeat;
+}
+
 // What the listing's header gives the label's conversions: nothing, the widths (offset1, then
 // offset2), or the value widths of coding 4's four classes (offset1 times 1 to 4).
 enum class label_values : uint8_t { none, widths, class_widths };

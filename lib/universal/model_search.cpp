@@ -35,8 +35,7 @@ void run_codings(const file_matches& fm, std::atomic<int>& next, search_result& 
 int pick_repeat_models(const search_result& result, int* picked) {
     std::vector<int> cands;
     for (int i = 0; i < search_model_count; ++i)
-        if (find_type(search_model(i).type)->grammar.code_repeat_head != code_no_repeat &&
-            result.size[i] != INT32_MAX)
+        if (has_repeats(*find_type(search_model(i).type)) && result.size[i] != INT32_MAX)
             cands.push_back(i);
     const int count = std::min<int>(repeat_parse_models, static_cast<int>(cands.size()));
     std::partial_sort(cands.begin(), cands.begin() + count, cands.end(), [&result](int a, int b) {
@@ -46,15 +45,15 @@ int pick_repeat_models(const search_result& result, int* picked) {
     return count;
 }
 
+// The sizes without repeats are in result already: the parse with them can only lower them.
 void run_repeats(const file_matches& fm, const int* picked, int count, std::atomic<int>& next,
                  search_result& result) {
-    parse_space space;
-    size_parse_space(fm.size, space);
     ktr_space repeats;
     for (int k = next++; k < count; k = next++) {
         model_plan plan;
         if (!plan_model(search_model(picked[k]), fm.size, plan)) continue;
-        result.size[picked[k]] = repeat_stream_size(fm, plan, space, repeats);
+        int32_t& size = result.size[picked[k]];
+        size = std::min(size, repeat_parse_size(fm, plan, repeats));
     }
 }
 

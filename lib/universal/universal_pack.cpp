@@ -1,7 +1,5 @@
 #include "universal_pack.h"
 
-#include <algorithm>
-
 #include "format_table.h"
 #include "packed_writer.h"
 
@@ -39,11 +37,8 @@ int32_t least_stream_size(const file_matches& fm, const model_plan& plan, parse_
     return bytes_of(parse_cost(input_of(fm), plan.tc, plan.cc, space));
 }
 
-int32_t repeat_stream_size(const file_matches& fm, const model_plan& plan, parse_space& space,
-                           ktr_space& repeats) {
-    const parse_input in = input_of(fm);
-    return bytes_of(std::min(parse_cost(in, plan.tc, plan.cc, space),
-                             ktr_parse(in, plan.tc, plan.cc, repeats)));
+int32_t repeat_parse_size(const file_matches& fm, const model_plan& plan, ktr_space& repeats) {
+    return bytes_of(ktr_parse(input_of(fm), plan.tc, plan.cc, repeats));
 }
 
 universal_status pack_stream(const file_matches& fm, const pack_model& model, parse_space& space,
@@ -54,8 +49,9 @@ universal_status pack_stream(const file_matches& fm, const pack_model& model, pa
     uint32_t bits = parse_cost(in, plan.tc, plan.cc, space);
     outcome.tokens = recover_parse(in, plan.tc, plan.cc, space, tokens);
     if (outcome.tokens < 0) return universal_status::internal_error;
-    if (find_type(model.type)->joined_runs) outcome.tokens = join_runs(tokens, outcome.tokens);
-    if (find_type(model.type)->grammar.code_repeat_head != code_no_repeat) {
+    const compression_type_row& row = *find_type(model.type);
+    if (row.joined_runs) outcome.tokens = join_runs(tokens, outcome.tokens);
+    if (has_repeats(row)) {
         // The parse with repeats, where it gives less.
         ktr_space repeats;
         const uint32_t repeat_bits = ktr_parse(in, plan.tc, plan.cc, repeats);

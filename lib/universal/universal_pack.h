@@ -28,9 +28,9 @@ bool plan_model(const pack_model& model, int32_t size, model_plan& plan);
 // The stream size of the least parse, in bytes, without writing it. For KTR the parse leaves
 // out repeats: an upper bound of what packing gives.
 int32_t least_stream_size(const file_matches& fm, const model_plan& plan, parse_space& space);
-// KTR's size as packing gives it: the smaller of the parse with repeats and the one without.
-int32_t repeat_stream_size(const file_matches& fm, const model_plan& plan, parse_space& space,
-                           ktr_space& repeats);
+// KTR's size by the parse with repeats; packing writes the smaller of this and the size
+// without them.
+int32_t repeat_parse_size(const file_matches& fm, const model_plan& plan, ktr_space& repeats);
 
 enum class universal_status { ok, bad_model, internal_error };
 

@@ -47,14 +47,10 @@ void print_first_byte_line(uint8_t first) {
     printf("Pack:%+6d   Unpack:%+6d  ...  First byte 0x%02X\n", 0, 0, first);
 }
 
-void print_sequence_line(int32_t pack, int32_t unpack, uint32_t length, uint32_t offset) {
-    printf("Pack:%+6d   Unpack:%+6d  ...  Sekvence ... Length: %-5u  Offset: %-5u \n", pack, unpack,
-           length, offset);
-}
-
-void print_repeat_line(int32_t pack, int32_t unpack, uint32_t length, uint32_t offset) {
-    printf("Pack:%+6d   Unpack:%+6d  ...  Repeated ... Length: %-5u  Offset: %-5u \n", pack, unpack,
-           length, offset);
+void print_sequence_line(int32_t pack, int32_t unpack, uint32_t length, uint32_t offset,
+                         bool repeat) {
+    printf("Pack:%+6d   Unpack:%+6d  ...  %s ... Length: %-5u  Offset: %-5u \n", pack, unpack,
+           repeat ? "Repeated" : "Sekvence", length, offset);
 }
 
 void print_end_mark_line(int32_t pack, int32_t unpack) {

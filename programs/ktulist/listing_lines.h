@@ -34,9 +34,9 @@ int offset_coding_text(char* buf, unsigned size, const pack_model& model);
 void describe_model(const pack_model& model);
 void print_header(const char* name, int32_t size, const pack_model& model);
 void print_first_byte_line(uint8_t first);
-void print_sequence_line(int32_t pack, int32_t unpack, uint32_t length, uint32_t offset);
-// A KTR repeat: the sequence line's layout, showing the offset it reuses.
-void print_repeat_line(int32_t pack, int32_t unpack, uint32_t length, uint32_t offset);
+// A KTR repeat has the same line, "Repeated" for "Sekvence", showing the offset it reuses.
+void print_sequence_line(int32_t pack, int32_t unpack, uint32_t length, uint32_t offset,
+                         bool repeat);
 void print_end_mark_line(int32_t pack, int32_t unpack);
 // Prints the pending line, if any, from the bytes at its Unpack in out, and clears it.
 void print_pending_line(pending_line& line, const uint8_t* out);

@@ -72,10 +72,7 @@ bool take_step(loop_state& s, const stream_job& job, const walk_step& step) {
         // A sequence's line stands before the check of its offset.
         if (list) {
             print_pending_line(s.pending, out_buf);
-            if (t.repeat)
-                print_repeat_line(step.pack, step.unpack, t.length, t.offset);
-            else
-                print_sequence_line(step.pack, step.unpack, t.length, t.offset);
+            print_sequence_line(step.pack, step.unpack, t.length, t.offset, t.repeat);
         }
         if (step.status != walk_status::token_taken) return false;
         s.stats.packed += t.length;
