@@ -10,6 +10,11 @@ void prepare_jump_tables(pack_tables& t, const uint8_t* b, int n) {
             t.rare_pair[k][j] = uint16_t(pair_count(t, b, x, n) <= pair_count(t, b, y, n) ? x : y);
         }
     }
+    for (int q = 1; q <= max_jump_period; ++q) {
+        uint16_t* run = t.period_run[q - 1];
+        for (int j = 0; j < n; ++j)
+            run[j] = j >= q && b[j] == b[j - q] ? uint16_t(run[j - 1] + 1) : 0;
+    }
     t.jump_ready = 1;
 }
 
@@ -24,4 +29,10 @@ void fill_cost_minima(pack_tables& t, int upto) {
         }
     }
     if (upto > t.cost_filled) t.cost_filled = upto;
+}
+
+int repeat_period(const pack_tables& t, int p, int l0) {
+    for (int q = 1; q <= max_jump_period && 2 * q <= l0; ++q)
+        if (t.period_run[q - 1][p] >= l0 - q) return q;
+    return 0;
 }

@@ -15,6 +15,10 @@
 // tables ready; the cost minima are filled later, as far as the parse has gone.
 void prepare_jump_tables(pack_tables& t, const uint8_t* b, int n);
 
+// The shortest period q, at most max_jump_period and at most l0 / 2, of the l0 bytes ending at
+// p, or 0 if they have none (tables prepared).
+int repeat_period(const pack_tables& t, int p, int l0);
+
 // Extends the cost minima to cover positions 0..upto-1.
 void fill_cost_minima(pack_tables& t, int upto);
 

@@ -10,6 +10,7 @@
 #include "forward_pass.h"
 #include "pair_lists.h"
 #include "parse_steps.h"
+#include "period_jump.h"
 #include "variant.h"
 
 namespace {
@@ -405,13 +406,15 @@ int useful_for_stretch(const uint8_t* b, int p, int x) {
 
 // The shortest length from which a candidate can change the best or the inherited stretch
 // (at least 3), or 0 when that is 2. A shorter one has a cost that the cost minima show not
-// to beat the best (the offset part taken at its least).
+// to beat the best (the offset part taken at its least). stretch_len becomes the shortest
+// length that may change the stretch.
 template <class V>
-int useful_length(pack_tables& t, const uint8_t* b, const walk_state& w) {
+int useful_length(pack_tables& t, const uint8_t* b, const walk_state& w, int& stretch_len) {
     const int p = w.p;
     const int best_cost = int(w.best_key >> 16);
     const int best_len = int(0xFFFF - (w.best_key & 0xFFFF));
     const int l0 = useful_for_stretch(b, p, w.rep_len - w.rep_period);
+    stretch_len = l0;
     fill_cost_minima(t, p);
     const int first =
         std::min(first_useful_length<V>(t, p, 2, std::min(best_len, l0 - 1), best_cost, false),
@@ -472,9 +475,13 @@ int nearest_long(const pack_tables& t, const uint8_t* b, int n, int p, int l0, i
 // those of at least the useful length (found through the rarest pair of the bytes before p)
 // and way A's candidate are visited, in the walk's order, with its stops; the useful length
 // is worked out again after each. The others count as examined: way B would have settled
-// them at p + 1, so the walk there compares them instead (jump_lo, jump_hi). Where way C can
-// apply at p (period_end), candidates that the walk at p - 1 did not reach are left to the
-// usual walk, as their visit could pass over others.
+// them at p + 1, so the walk there compares them instead (jump_lo, jump_hi).
+//
+// Where way C can apply at p (period_end), a candidate whose c - 1 the walk at p - 1 did not
+// examine (below where it ended, or anywhere once it passed over some) takes way C, whose
+// skip_above can pass over later candidates, but only when its length exceeds its offset + 2.
+// Such candidates are passed over only while the useful length keeps them that short, and the
+// jump stops at one it would visit, leaving it to the full visit.
 template <class V>
 jump_outcome try_jump(pack_tables& t, const uint8_t* b, int n, walk_state& w, int i, int lo) {
     jump_outcome out;
@@ -482,14 +489,11 @@ jump_outcome try_jump(pack_tables& t, const uint8_t* b, int n, walk_state& w, in
     if (w.best_key == UINT64_MAX) return out;
     const int c_next = entry_pos(t.pair_pos[i]);
     if (c_next > w.skip_above) return out;
-    int fresh_c = 0;
-    if (t.period_end[p]) {
-        if (t.walk_skip[p - 1]) return out;
-        fresh_c = p - t.walk_end[p - 1];
-    }
     const int reach_c = std::max(1, p - V::max_offset);
-    const int low_c = std::max(fresh_c, reach_c);
-    if (c_next < std::max(low_c, w.bound)) return out;
+    // Candidates from fresh_c up had c - 1 examined at p - 1.
+    int fresh_c = reach_c;
+    if (t.period_end[p]) fresh_c = t.walk_skip[p - 1] ? max_input : p - t.walk_end[p - 1];
+    if (c_next < std::max(reach_c, w.bound)) return out;
     // One range of offsets records what the jumps at p passed over; it may span the usual
     // walk's visits between two jumps, but not a candidate passed over above skip_above.
     if (w.had_skip && w.jump_hi >= w.jump_lo) return out;
@@ -499,24 +503,43 @@ jump_outcome try_jump(pack_tables& t, const uint8_t* b, int n, walk_state& w, in
     if (t.jump_cost > jump_cost_limit * t.jump_saved + (int64_t(1) << 22)) return out;
     if (!t.jump_ready) prepare_jump_tables(t, b, n);
     const int a = w.a_cand;
-    const bool a_in = a >= low_c && a <= c_next && b[a - 1] == b[p - 1] && b[a] == b[p];
+    const bool a_in = a >= reach_c && a <= c_next && b[a - 1] == b[p - 1] && b[a] == b[p];
     int budget = jump_budget;
     int idle = 4;
     int hi_c = c_next; // every candidate above hi_c is settled
-    while (hi_c >= std::max(low_c, w.bound)) {
-        const int l0 = useful_length<V>(t, b, w);
+    bool cleared_all = false;
+    for (;;) {
+        if (hi_c < std::max(reach_c, w.bound)) {
+            cleared_all = true;
+            break;
+        }
+        int stretch_len = 0;
+        const int l0 = useful_length<V>(t, b, w, stretch_len);
         if (l0 == 0) break;
+        // Below fresh_c, only where every candidate passed over is at most offset + 2 long.
+        const int low_c = l0 <= p - hi_c + 3 ? reach_c : fresh_c;
+        if (hi_c < low_c) break;
         int cleared = hi_c; // the scan clears the candidates above it
         int c = 0;
-        if (l0 <= V::max_seq_len)
+        int known_len = 0;
+        const int q = l0 <= V::max_seq_len ? repeat_period(t, p, l0) : 0;
+        if (q != 0) {
+            const period_query k{p,       l0,          q,         std::max(low_c, l0 - 1),
+                                 fresh_c, stretch_len, w.best_key};
+            c = nearest_in_period<V>(t, b, k, cleared, budget, known_len);
+            if (cleared == k.low_c - 1) cleared = low_c - 1;
+        } else if (l0 <= V::max_seq_len) {
             c = nearest_long(t, b, n, p, l0, low_c, cleared, budget);
-        else
+        } else {
             cleared = low_c - 1;
+        }
         // Way A's candidate comes first when nearer; it ends the walk.
         const bool a_first = a_in && a <= hi_c && a > cleared;
         if (a_first) c = a;
         if (c == 0) {
+            const bool to_low = cleared < low_c;
             hi_c = cleared;
+            if (to_low) continue;
             break;
         }
         if (c < w.bound) {
@@ -527,13 +550,23 @@ jump_outcome try_jump(pack_tables& t, const uint8_t* b, int n, walk_state& w, in
         const int off = p - c;
         const int max_len = std::min(c + 1, V::max_seq_len);
         int len;
+        bool fresh = false;
         if (const memo_rec m = t.memo[c - 1]; m.memo_pos == p - 1) {
             len = std::min(m.memo_len + 1, max_len); // way B
         } else if (a_first) {
             len = std::min(t.step_len[p - 1] + 1, max_len);
         } else {
-            len = l0;
-            while (len < max_len && b[c - len] == b[p - len]) ++len;
+            fresh = off < w.prev_jump_lo || off > w.prev_jump_hi;
+            len = known_len;
+            if (len == 0) {
+                len = l0;
+                while (len < max_len && b[c - len] == b[p - len]) ++len;
+            }
+        }
+        if (fresh && len > off + 2 && t.stretch[c].period != 0 &&
+            t.stretch[p - t.stretch[c].period].period == t.stretch[c].period) {
+            hi_c = c; // way C may pass over later candidates: the full visit takes it
+            break;
         }
         const int seq = t.cost[p - len] + V::seq_cost(len, off);
         const uint64_t key_before = w.best_key;
@@ -547,18 +580,18 @@ jump_outcome try_jump(pack_tables& t, const uint8_t* b, int n, walk_state& w, in
         hi_c = c - 1;
         // A visit that changed nothing leaves the useful length as it was: where such
         // candidates are many (the bytes before p repeat), the usual walk is cheaper.
-        if (w.best_key == key_before && w.rep_len - w.rep_period == rep_before && --idle == 0)
+        if (q == 0 && w.best_key == key_before && w.rep_len - w.rep_period == rep_before &&
+            --idle == 0)
             break;
     }
     if (!out.done) {
-        if (hi_c == c_next) return out; // nothing passed over: the usual walk goes on from i
-        const int end = std::max(low_c, w.bound);
-        if (hi_c < end && (w.bound >= low_c || fresh_c <= reach_c)) {
+        if (cleared_all) {
             out.done = true;
-            out.end_c = end;
+            out.end_c = std::max(reach_c, w.bound);
         } else {
+            if (hi_c == c_next) return out; // nothing passed over: the usual walk goes on from i
             // The usual walk takes over at the highest candidate the jump did not settle.
-            out.end_c = std::max(hi_c, end - 1) + 1;
+            out.end_c = hi_c + 1;
             out.next_i = first_at_least(t.pair_pos, lo, i, out.end_c) - 1;
         }
     }

@@ -7,6 +7,8 @@
 #include <cstring>
 
 inline constexpr int max_input = 65536;
+// The longest period whose repeats the fast walk finds through period_run.
+inline constexpr int max_jump_period = 16;
 
 // The memo of candidate c: where it was last compared, the match length found then and, in
 // the fast walk, the cost of that sequence.
@@ -80,6 +82,9 @@ struct pack_tables {
     // cost_filled), and the position of the rarest pair among the 2^k from j.
     int32_t cost_min[17][max_input];
     uint16_t rare_pair[17][max_input];
+    // Built with them: per period q (index q - 1), how many positions up to j in a row equal
+    // the byte q before them.
+    uint16_t period_run[max_jump_period][max_input];
     int32_t cost_filled;
     int32_t jump_ready;
     int64_t jump_cost;  // bytes compared for candidates a jump left without a memo
