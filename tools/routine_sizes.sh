@@ -23,7 +23,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT INT TERM
 
-"$tool" --models | while read -r type coding o1 o2; do
+"$tool" --models "$cpu" | while read -r type coding o1 o2; do
     "$tool" "$cpu" "$type" "$coding" "$o1" "$o2" >"$work/r.src"
     if [ $cpu = z80 ]; then
         pasmo "$work/r.src" "$work/r.bin" >/dev/null

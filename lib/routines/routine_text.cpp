@@ -146,13 +146,13 @@ bool directive(std::string_view text, const pack_model_desc& m, open_if* stack, 
 
 } // namespace
 
-bool routine_model_known(const pack_model_desc& m) {
-    // KTR (type 6) has no routines yet.
-    return m.type <= type_ts1 && in_search_set({m.type, m.coding, m.offset1, m.offset2});
+bool routine_model_known(target_cpu cpu, const pack_model_desc& m) {
+    return in_search_set({m.type, m.coding, m.offset1, m.offset2}) &&
+           !routine_template(cpu, m.type).empty();
 }
 
 std::string routine_entry_name(const pack_model_desc& m) {
-    if (!routine_model_known(m)) return {};
+    if (!in_search_set({m.type, m.coding, m.offset1, m.offset2})) return {};
     std::string s = "depack_t";
     s += std::to_string(m.type);
     s += std::to_string(m.coding);
@@ -168,7 +168,7 @@ bool specialise_routine(std::string_view template_text, const pack_model_desc& m
     out.clear();
     error.clear();
     const std::string entry = routine_entry_name(m);
-    if (entry.empty()) {
+    if (entry.empty() || template_text.empty()) {
         error = "no routine for this model";
         return false;
     }

@@ -25,5 +25,6 @@ int routine_bytes(ktu_cpu cpu, const pack_model& model) {
 bool routine_source(ktu_cpu cpu, const pack_model& model, std::string& text) {
     std::string error;
     if (cpu == ktu_cpu::none || routine_bytes(cpu, model) < 0) return false;
-    return specialise_routine(routine_template(target_of(cpu)), desc_of(model), text, error);
+    return specialise_routine(routine_template(target_of(cpu), model.type), desc_of(model), text,
+                              error);
 }

@@ -92,7 +92,8 @@ std::string goal_word(const combo& k, int size, double speed) {
 m6502_routine write_routine(const fs::path& dir, const pack_model& m, std::string& text) {
     std::string error;
     text.clear();
-    EXPECT_TRUE(specialise_routine(routine_template(target_cpu::m6502), desc_of(m), text, error))
+    EXPECT_TRUE(
+        specialise_routine(routine_template(target_cpu::m6502, m.type), desc_of(m), text, error))
         << error;
     const fs::path p = dir / ("depack_" + m6502_tag(m) + ".s");
     std::ofstream(p, std::ios::binary) << text;
@@ -250,8 +251,8 @@ INSTANTIATE_TEST_SUITE_P(m6502, m6502_model, testing::ValuesIn(all_combos()), co
 TEST(m6502_routines, kta_and_ktb_sources_are_the_specialised_ones) {
     for (const auto& [file, type] : {std::pair{"kta.s", 1}, std::pair{"ktb.s", 2}}) {
         std::string text, error;
-        ASSERT_TRUE(specialise_routine(routine_template(target_cpu::m6502), {type, type, 0, 0},
-                                       text, error))
+        ASSERT_TRUE(specialise_routine(routine_template(target_cpu::m6502, type),
+                                       {type, type, 0, 0}, text, error))
             << error;
         EXPECT_EQ(read_text(std::string(KT_SOURCE_DIR "/depackers/6502/") + file), text)
             << file << " should be what kt_routine_text 6502 " << type << " " << type

@@ -19,6 +19,7 @@ struct layer {
     bytes buf = bytes(2 * 65536 + 64);
     stream_writer w;
     bytes out;
+    uint32_t last_offset = 1; // what a KTR repeat copies from
     bool ok = true;
 };
 
@@ -59,6 +60,14 @@ void lay_sequence(layer& l, uint32_t length, uint32_t offset) {
         for (uint32_t k = 0; k < n && l.ok; ++k) l.out.push_back(l.out[l.out.size() - offset]);
         length -= n;
     }
+    l.last_offset = offset;
+}
+
+// A KTR repeat: right after a literal run, the last offset again.
+void lay_repeat(layer& l, uint32_t length) {
+    l.ok = l.ok && l.last_offset <= l.out.size() && put_repeat(l.w, l.m, length);
+    for (uint32_t k = 0; k < length && l.ok; ++k)
+        l.out.push_back(l.out[l.out.size() - l.last_offset]);
 }
 
 model_stream lay_end(layer& l, const std::string& name) {
@@ -122,6 +131,28 @@ std::vector<uint32_t> border_offsets(const pack_model& m) {
     return r;
 }
 
+// Repeats of every reach: at offset 1 before any sequence, of one byte, of 257, of the longest
+// length the machine holds; after short and far offsets. Each follows a literal run, as only
+// there a repeat can stand.
+model_stream repeat_stream(const pack_model& m) {
+    layer l;
+    lay_start(l, m);
+    lay_literals(l, {'r', 's'});
+    lay_repeat(l, 5);
+    for (uint64_t reach : {2, 1000, 3}) {
+        const uint32_t d = uint32_t(std::min(reach, largest_offset(m)));
+        if (l.out.size() < d + 1) lay_sequence(l, uint32_t(d + 1 - l.out.size()), 1);
+        lay_sequence(l, 2, d);
+        for (uint32_t n : {1u, 257u, 2u}) {
+            lay_literals(l, {uint8_t(n), uint8_t(d)});
+            lay_repeat(l, n);
+        }
+    }
+    lay_literals(l, {'!'});
+    lay_repeat(l, uint32_t(machine_room - 2000 - l.out.size()));
+    return lay_end(l, "repeats");
+}
+
 } // namespace
 
 std::vector<model_stream> model_edge_streams(const pack_model& m) {
@@ -173,6 +204,8 @@ std::vector<model_stream> model_edge_streams(const pack_model& m) {
         lay_literals(l, {uint8_t(d)});
     }
     v.push_back(lay_end(l, "border_offsets"));
+
+    if (m.type == type_ktr) v.push_back(repeat_stream(m));
 
     v.push_back(pack_for_model(m, {"packed_random_20000", random_bytes(20000, 5)}));
     bytes mixed;

@@ -291,8 +291,8 @@ std::string routine_fields(int routine, size_t packed) {
 
 std::string routine_of(target_cpu cpu, const pack_model& m) {
     std::string text, error;
-    EXPECT_TRUE(specialise_routine(routine_template(cpu), {m.type, m.coding, m.offset1, m.offset2},
-                                   text, error))
+    EXPECT_TRUE(specialise_routine(routine_template(cpu, m.type),
+                                   {m.type, m.coding, m.offset1, m.offset2}, text, error))
         << error;
     return text;
 }
@@ -440,9 +440,11 @@ std::vector<reported> report_lines(const std::string& out) {
 } // namespace
 
 // -b with a routine takes the least stream plus routine: never more than the smallest stream
-// with its own routine, and the least of every type's best total that -v lists.
+// with its own routine, and the least of every type's best total that -v lists. KTR's models
+// take part on a CPU that has their routine, and only there.
 TEST(KtuPackRun, TheSearchWeighsTheRoutine) {
     for (const char* cpu : {"-rz80", "-r6502"}) {
+        const target_cpu t = cpu == std::string("-rz80") ? target_cpu::z80 : target_cpu::m6502;
         scratch_folder d;
         write_file(d.path / "level.bin", sample_text(1500, 7));
         const run_result plain = run_in(d, {"-q", "level.bin"});
@@ -465,6 +467,10 @@ TEST(KtuPackRun, TheSearchWeighsTheRoutine) {
             if (least < 0 || total < least) least = total;
         }
         EXPECT_EQ(lines[0].total, least) << with.out;
+        EXPECT_EQ(with.out.find("KTR best:") != std::string::npos,
+                  !routine_template(t, type_ktr).empty())
+            << cpu << "\n"
+            << with.out;
         const pack_model plain_model = [&] {
             pack_model pm;
             const size_t dash = smallest.find("-t");
@@ -472,7 +478,6 @@ TEST(KtuPackRun, TheSearchWeighsTheRoutine) {
                       "");
             return pm;
         }();
-        const target_cpu t = cpu == std::string("-rz80") ? target_cpu::z80 : target_cpu::m6502;
         const long plain_total = static_cast<long>(folder_files(d.path)[smallest].size()) +
                                  routine_size(t, {plain_model.type, plain_model.coding,
                                                   plain_model.offset1, plain_model.offset2});

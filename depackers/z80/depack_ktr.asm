@@ -1,0 +1,209 @@
+;; The Z80 depackers of compression type 6 (KTR) with offset codings o1, o2, o4..o7, a template
+;; of its own beside depack.asm: KTR's repeat offset and interlaced lengths share nothing with
+;; the other types' token code, only the offset readings. The notation is depack.asm's.
+;;
+;; Registers throughout: HL the stream, DE the output, BC a length, A the bit buffer (a bit
+;; byte shifted left with a marker 1 below its unread bits; 128 when empty). The last offset,
+;; negated, is the one word on the stack between tokens: a repeat adds it to DE, and after any
+;; copy HL - DE gives it again, so a new offset is stored by the same two instructions.
+;;
+;; ---------------------------------------------------------------- the datasheet
+; KTR depacker for the Z80,
+;#if o1
+; offsets of one byte (KtuPack model -t{T}{C}).
+;#elif o2
+; offsets of one or two bytes (KtuPack model -t{T}{C}).
+;#elif o4
+; offsets in four classes of {W1}, {2*W1}, {3*W1} and {4*W1} bits (KtuPack model -t{T}{C}o{W1}).
+;#elif o5
+; offsets of {W1} bits (KtuPack model -t{T}{C}o{W1}).
+;#elif o6
+; offsets of {W1} bits after a 1, {W2} bits after a 0 (KtuPack model -t{T}{C}o{W1}o{W2}).
+;#else
+; Elias gamma offsets (KtuPack model -t{T}{C}).
+;#endif
+; In:  HL = packed stream, DE = destination.
+; Out: DE = one past the last byte written, HL = one past the end of the stream.
+; Destroys AF, BC, HL. Keeps IX, IY and the alternate set. Writes no memory but the output and
+;#if o4 o7
+; eight bytes of stack besides its return address.
+;#else
+; six bytes of stack besides its return address.
+;#endif
+; Ends at the packers' end mark: flag 1 and an overlong length.
+;; figures: measured by tests/depackers/z80_model_tests, which checks them
+;#if o1
+; Size: 74 bytes. Speed: 49.7 T-states per output byte on the test corpus (-t61).
+;#elif o2
+; Size: 83 bytes. Speed: 45.4 T-states per output byte on the test corpus (-t62).
+;#elif o4
+; Size: 107 bytes. Speed: 79.7 T-states per output byte on the test corpus (-t64o4).
+;#elif o5
+; Size: 83 bytes. Speed: 66.6 T-states per output byte on the test corpus (-t65o12).
+;#elif o6
+; Size: 108 bytes. Speed: 68.9 T-states per output byte on the test corpus (-t66o6o14).
+;#else
+; Size: 98 bytes. Speed: 69.9 T-states per output byte on the test corpus (-t67).
+;#endif
+;; end of figures
+; Labels start with @.
+; It calls its own bit reader: assemble it where it runs. No self-modifying code.
+; In place: the stream may end M bytes past the end of the output, inside the output area,
+; M being the margin KtuPack reports for the stream.
+; Checked with pasmo 0.5.3 and z80asm 1.8, which give the same bytes.
+
+@:
+        ld a,128                ; no bit byte yet
+        ldi                     ; the first byte, raw
+        ld bc,-1                ; the last offset, negated: 1 before any sequence
+        push bc
+@_token:
+        call @_head             ; flag 0 after a sequence: a literal run
+        ldir
+        call @_head             ; flag 0 after a literal run: a repeat
+        ex (sp),hl              ; HL = minus the last offset, the stream position kept
+        add hl,de
+        jr @_copy
+;; ---------------------------------------------------------------- the flag, then a length
+;; Out: BC = the length of a literal run or a repeat, back at the caller. A new offset does not
+;; go back: its return address and the last offset leave the stack.
+@_head:
+        add a,a
+        call z,@_reload
+        jr nc,@_gamma
+        pop bc
+        pop bc
+        call @_gamma
+        inc bc                  ; the length is the gamma value + 1
+        push de                 ; DE takes the offset
+;; ---------------------------------------------------------------- the offset, into DE
+;; Out: DE = the offset and carry clear, or DE = the offset - 1 and carry set, so that the
+;; sbc below gives the source. BC is kept.
+;#if o1 o2
+        ld e,(hl)               ; carry is clear: the gamma's last bit was a 0
+        inc hl
+        ld d,0
+;#endif
+;#if o2
+        bit 7,e
+        jr z,@_short_offset
+        ld d,e                  ; long offset: high part first
+        res 7,d
+        ld e,(hl)
+        inc hl
+@_short_offset:
+;#endif
+;#if o4
+        ; The class n, then n + 1 groups of {W1} bits read as ((g0 + 1) << {W1} | g1) + 1 ...:
+        ; each +1 adds the base of the next class, the last one comes from carry.
+        push bc
+        ld de,0
+        ld b,253                ; minus bits - 1: two bits of class
+        call @_bits
+        ld c,e
+        ld e,d
+        dec de                  ; -1, made 0 by the first group's inc
+@_group:
+        inc de
+        ld b,{255-W1}                ; {W1} bits
+        call @_bits
+        dec c
+        jp p,@_group
+        pop bc
+        scf
+;#elif o5
+        ; DE = a marker bit that carry takes after the last of the {W1} bits: offset - 1.
+        ld de,{1<<(16-W1)}
+@_offset_bit:
+        add a,a                 ; the reader inlined in the loop, where it pays
+        call z,@_reload
+        rl e
+        rl d
+        jr nc,@_offset_bit
+;#elif o6
+        add a,a
+        call z,@_reload
+        ; DE = a marker bit that carry takes after the last bit: offset - 1, less 1 << {W1}
+        ; for a long one.
+        ld de,{1<<(16-W1)}
+        jr c,@_offset_short
+        ld de,{1<<(16-W2)}
+        call @_offset_bits
+        ex (sp),hl
+        push hl
+        sbc hl,de
+        ld de,{1<<W1}
+        jr @_subtract
+@_offset_bits:
+        add a,a                 ; the reader inlined in the loop, where it pays
+        call z,@_reload
+        rl e
+        rl d
+        jr nc,@_offset_bits
+        ret
+@_offset_short:
+        call @_offset_bits
+;#elif o7
+        push bc
+        ld de,0
+        ld b,d                  ; minus the value bits, counted down from no extra bits
+@_offset_zero:
+        dec b
+        add a,a
+        call z,@_reload
+        jr nc,@_offset_zero
+        call @_value            ; the leading 1 is in carry
+        pop bc
+;#endif
+        ex (sp),hl              ; HL = output, the stream position kept
+        push hl
+;#if o6
+@_subtract:
+;#endif
+        sbc hl,de
+        pop de
+;; ---------------------------------------------------------------- the copy
+;; In: HL = the source, the stream position on the stack.
+@_copy:
+        ldir                    ; byte by byte, so an offset below the length repeats
+        or a
+        sbc hl,de               ; the offset, negated, for the next repeat
+        ex (sp),hl
+        jr @_token
+;; ---------------------------------------------------------------- lengths and bit fields
+;; Out: BC = the value, carry clear. An overlong code is the end mark.
+@_gamma:
+        ld bc,1
+@_gamma_bit:
+        add a,a                 ; a 1 goes on, a 0 stops
+        call z,@_reload
+        ret nc
+        add a,a                 ; the value bit
+        call z,@_reload
+        rl c
+        rl b
+        jr nc,@_gamma_bit       ; the leading 1 leaves B after 16 value bits: the end mark
+        pop bc                  ; the return address; the output position is in DE
+        ret
+;#if o4 o7
+;; In at @_bits: B = minus bits - 1. Out: DE = DE shifted left by the bits read.
+@_value:
+        rl e                    ; a gamma's leading 1 from carry, then each value bit
+        rl d
+@_bits:
+        inc b
+        ret z
+        add a,a
+        call z,@_reload
+;#if o4
+        ; jp: two T-states less than jr on every offset bit
+        jp @_value
+;#else
+        jr @_value
+;#endif
+;#endif
+@_reload:
+        ld a,(hl)               ; when the marker has left: carry is set
+        inc hl
+        rla                     ; the first bit into carry, the marker below the rest
+        ret
