@@ -1,6 +1,8 @@
 // Sparse tables: level k holds the answer for the 2^k positions from each index.
 #include "candidate_jump.h"
 
+#include <algorithm>
+
 void prepare_jump_tables(pack_tables& t, const uint8_t* b, int n) {
     for (int j = 1; j < n; ++j) t.rare_pair[0][j] = uint16_t(j);
     for (int k = 1; (1 << k) < n; ++k) {
@@ -9,11 +11,6 @@ void prepare_jump_tables(pack_tables& t, const uint8_t* b, int n) {
             const int x = t.rare_pair[k - 1][j], y = t.rare_pair[k - 1][j + half];
             t.rare_pair[k][j] = uint16_t(pair_count(t, b, x, n) <= pair_count(t, b, y, n) ? x : y);
         }
-    }
-    for (int q = 1; q <= max_jump_period; ++q) {
-        uint16_t* run = t.period_run[q - 1];
-        for (int j = 0; j < n; ++j)
-            run[j] = j >= q && b[j] == b[j - q] ? uint16_t(run[j - 1] + 1) : 0;
     }
     t.jump_ready = 1;
 }
@@ -31,8 +28,19 @@ void fill_cost_minima(pack_tables& t, int upto) {
     if (upto > t.cost_filled) t.cost_filled = upto;
 }
 
-int repeat_period(const pack_tables& t, int p, int l0) {
-    for (int q = 1; q <= max_jump_period && 2 * q <= l0; ++q)
-        if (t.period_run[q - 1][p] >= l0 - q) return q;
+int repeat_period(pack_tables& t, const uint8_t* b, int n, int p, int l0) {
+    if (l0 < min_period_len || l0 > p + 1) return 0;
+    for (int q = 1; q <= max_jump_period && 2 * q <= l0; ++q) {
+        // The l0 bytes ending at p equal those q before them from the (q + 1)th on.
+        if (b[p] != b[p - q] || !std::equal(b + p - l0 + 1, b + p - q + 1, b + p - l0 + 1 + q))
+            continue;
+        if (!(t.period_ready >> q & 1)) {
+            uint16_t* run = t.period_run[q - 1];
+            for (int j = 0; j < n; ++j)
+                run[j] = j >= q && b[j] == b[j - q] ? uint16_t(run[j - 1] + 1) : 0;
+            t.period_ready |= 1u << q;
+        }
+        return q;
+    }
     return 0;
 }

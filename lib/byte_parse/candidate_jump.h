@@ -15,9 +15,11 @@
 // tables ready; the cost minima are filled later, as far as the parse has gone.
 void prepare_jump_tables(pack_tables& t, const uint8_t* b, int n);
 
-// The shortest period q, at most max_jump_period and at most l0 / 2, of the l0 bytes ending at
-// p, or 0 if they have none (tables prepared).
-int repeat_period(const pack_tables& t, int p, int l0);
+// The shortest period q, at most max_jump_period and l0 / 2, of the l0 bytes ending at p, or 0
+// if they have none or are fewer than min_period_len (too short for runs to beat the rarest
+// pair). Builds that period's runs in period_run when first asked for it.
+inline constexpr int min_period_len = 24;
+int repeat_period(pack_tables& t, const uint8_t* b, int n, int p, int l0);
 
 // Extends the cost minima to cover positions 0..upto-1.
 void fill_cost_minima(pack_tables& t, int upto);

@@ -18,6 +18,8 @@ namespace {
 // Entries of the rarest pair's list a jump checks at most, and candidates the usual walk
 // examines before the first try (the tries then come at doubling distances).
 constexpr int jump_budget = 256;
+// Runs and candidates a jump through runs of a period tests at most (each test is cheap).
+constexpr int period_jump_budget = 4096;
 // The short window of KTA leaves too little to pass over.
 template <class V>
 constexpr bool jumps = V::max_offset >= 4096;
@@ -505,6 +507,7 @@ jump_outcome try_jump(pack_tables& t, const uint8_t* b, int n, walk_state& w, in
     const int a = w.a_cand;
     const bool a_in = a >= reach_c && a <= c_next && b[a - 1] == b[p - 1] && b[a] == b[p];
     int budget = jump_budget;
+    int period_budget = period_jump_budget;
     int idle = 4;
     int hi_c = c_next; // every candidate above hi_c is settled
     bool cleared_all = false;
@@ -522,11 +525,17 @@ jump_outcome try_jump(pack_tables& t, const uint8_t* b, int n, walk_state& w, in
         int cleared = hi_c; // the scan clears the candidates above it
         int c = 0;
         int known_len = 0;
-        const int q = l0 <= V::max_seq_len ? repeat_period(t, p, l0) : 0;
+        const int q = l0 <= V::max_seq_len ? repeat_period(t, b, n, p, l0) : 0;
         if (q != 0) {
-            const period_query k{p,       l0,          q,         std::max(low_c, l0 - 1),
-                                 fresh_c, stretch_len, w.best_key};
-            c = nearest_in_period<V>(t, b, k, cleared, budget, known_len);
+            const period_query k{p,
+                                 l0,
+                                 q,
+                                 std::max(low_c, l0 - 1),
+                                 fresh_c,
+                                 stretch_len,
+                                 w.rep_len - w.rep_period,
+                                 w.best_key};
+            c = nearest_in_period<V>(t, b, k, cleared, period_budget, known_len);
             if (cleared == k.low_c - 1) cleared = low_c - 1;
         } else if (l0 <= V::max_seq_len) {
             c = nearest_long(t, b, n, p, l0, low_c, cleared, budget);

@@ -38,12 +38,18 @@ int match_len(const run_scan& s, int i) {
 
 uint64_t key_of(int seq, int len) { return uint64_t(seq) << 16 | uint64_t(0xFFFF - len); }
 
-// Whether candidate i may change the walk's result or must be visited.
+// Whether candidate i may change the walk's result or must be visited; its stretch is read
+// only where the length allows a change (as settle passes one on).
 template <class V>
 bool wanted(const run_scan& s, int i, int len) {
     const period_query& k = *s.k;
-    const int off = offset(s, i);
-    if (len >= k.stretch_len || (cand(s, i) < k.fresh_c && len > off + 2)) return true;
+    const int c = cand(s, i), off = k.p - c;
+    if (c < k.fresh_c && len > off + 2) return true;
+    if (len >= k.stretch_len) {
+        const stretch_rec sc = s.t->stretch[c];
+        const int m = std::min(len, int(sc.period_len));
+        if (sc.period != 0 && m > 2 * sc.period && m - sc.period > k.excess) return true;
+    }
     return key_of(s.t->cost[k.p - len] + V::seq_cost(len, off), len) < k.best_key;
 }
 
@@ -84,6 +90,11 @@ int first_wanted(const run_scan& s, int i0, int i1, int long_end, int& budget) {
                 best = i;
                 break;
             }
+            // Each candidate's own stretch decides.
+            if (len >= s.k->stretch_len) {
+                ++i;
+                continue;
+            }
             // The next offset class.
             const int cost_here = V::seq_cost(len, offset(s, i));
             int lo = i + 1, hi = end + 1;
@@ -101,9 +112,13 @@ int first_wanted(const run_scan& s, int i0, int i1, int long_end, int& budget) {
         i0 = end + 1;
         if (i0 > i1) return -1;
     }
-    // Falling lengths: the stretch test holds for a prefix, the fresh test from its first.
-    const int len0 = match_len<V>(s, i0);
-    if (len0 >= s.k->stretch_len) return i0;
+    // Falling lengths: candidates long enough to change the stretch come first, each tested;
+    // the fresh test holds from the first below fresh_c on.
+    for (; i0 <= i1 && match_len<V>(s, i0) >= s.k->stretch_len; ++i0) {
+        if (budget-- <= 0) return -2;
+        if (wanted<V>(s, i0, match_len<V>(s, i0))) return i0;
+    }
+    if (i0 > i1) return -1;
     const int f = first_fresh(s, i0, i1);
     const bool f_wanted = f != INT_MAX && match_len<V>(s, f) > offset(s, f) + 2;
     const int x = first_cheaper<V>(s, i0, f_wanted ? f - 1 : i1, budget);
@@ -131,7 +146,7 @@ int nearest_in_period(const pack_tables& t, const uint8_t* b, const period_query
         // whose last q bytes are p's, every q positions.
         const int lowest = std::max(k.low_c, j - r + need);
         for (int c = j; c >= lowest && c > j - q; --c) {
-            if (!std::equal(b + c - q + 1, b + c + 1, b + p - q + 1)) continue;
+            if (b[c] != b[p] || !std::equal(b + c - q + 1, b + c, b + p - q + 1)) continue;
             s.c0 = c;
             s.r0 = r - (j - c);
             // Candidates before long_end match more than A_p bytes periodically.

@@ -16,7 +16,8 @@ struct period_query {
     int q = 0;  // repeat_period(t, p, l0)
     int low_c = 0;
     int fresh_c = 0;       // below it, a candidate longer than its offset + 2 must be visited
-    int stretch_len = 0;   // from this length on a candidate may change the inherited stretch
+    int stretch_len = 0;   // below this length no candidate changes the inherited stretch
+    int excess = 0;        // the inherited stretch's length less its period
     uint64_t best_key = 0; // the walk's best: cost << 16 | (0xFFFF - length)
 };
 
