@@ -128,8 +128,9 @@ TEST_P(corpus, seeded_mixtures) {
 
 // Shapes that drive the fast walk's shortcuts to their edges: zero runs around 64 bytes (the
 // length at which a KTB sequence grows a byte) and past the longest length, short alphabets
-// (lengths 2 to 5 from the bytes before the pair, near and far offsets), and runs of periods
-// 1 to 3 broken by noise (the repeat shortcut at offsets 1 and 2).
+// (lengths 2 to 5 from the bytes before the pair, near and far offsets), runs of periods
+// 1 to 3 broken by noise (the repeat shortcut at offsets 1 and 2), and runs of longer periods
+// (the jump through runs, period_jump.h). The last two shapes come twice, with other periods.
 struct shape {
     const char* name;
     bytes (*make)(std::mt19937& rng);
@@ -169,12 +170,39 @@ bytes long_runs(std::mt19937& rng) {
     return b;
 }
 
+// Runs of one period from 2 to 16 after one of two break bytes, in three lengths: the jump
+// through runs meets runs as long as p's, whose match goes on past them.
+bytes tied_period_runs(std::mt19937& rng) {
+    const size_t q = 2 + rng() % 15;
+    bytes b;
+    while (b.size() < 16000) {
+        b.push_back(uint8_t(0xF0 + rng() % 2));
+        const size_t len = size_t(24) << (rng() % 3);
+        for (size_t k = 0; k < len; ++k) b.push_back(uint8_t(k % q));
+    }
+    return b;
+}
+
+// A period of 6 to 16 from the first byte on, broken a few times: runs longer than the
+// longest sequence, and candidates whose match reaches the start of the input.
+bytes long_period_runs(std::mt19937& rng) {
+    const size_t q = 6 + rng() % 11;
+    bytes b(24000);
+    for (size_t k = 0; k < b.size(); ++k) b[k] = uint8_t(k % q * 17);
+    for (int k = 0; k < 4; ++k) b[rng() % b.size()] = uint8_t(rng());
+    return b;
+}
+
 TEST_P(corpus, fast_walk_equals_plain_walk_on_edge_shapes) {
     const shape shapes[] = {
         {"sparse runs of 56 to 71 zeros", sparse_runs},
         {"two and three symbols", small_alphabet},
         {"periods 1 to 3 broken by noise", short_periods},
         {"runs longer than the longest sequence", long_runs},
+        {"runs of a period as long as each other", tied_period_runs},
+        {"runs of a period 6 to 16 from the start", long_period_runs},
+        {"runs of a period as long as each other", tied_period_runs},
+        {"runs of a period 6 to 16 from the start", long_period_runs},
     };
     std::mt19937 rng(99);
     for (const shape& s : shapes) {
