@@ -8,6 +8,7 @@
 #include <random>
 
 #include "bit_stream_writer.h"
+#include "model_streams.h"
 #include "offset_codings.h"
 #include "optimal_parse.h"
 #include "token_walk.h"
@@ -106,10 +107,11 @@ struct layer {
     pack_model m;
     bit_stream_writer w;
     bytes out;
+    bool after_run = false; // KTR: no run may follow
 };
 
 layer start(const pack_model& m, uint8_t first) {
-    layer l{m, {}, {}};
+    layer l{m, {}, {}, false};
     if (first_byte_flag(m.type) == 1) {
         put_raw_byte(l.w, first);
         l.out.push_back(first);
@@ -117,15 +119,20 @@ layer start(const pack_model& m, uint8_t first) {
     return l;
 }
 
-// Literal runs of the longest length the grammar has up to n, then the rest.
+void sequence(layer& l, uint32_t length, uint32_t offset);
+
+// Literal runs of the longest length the grammar has up to n, then the rest. KTR has no two
+// runs in a row: a copy of two bytes at offset 1 parts them.
 void literals(layer& l, const bytes& data) {
     size_t i = 0;
     while (i < data.size()) {
+        if (l.after_run && l.m.type == type_ktr) sequence(l, 2, 1);
         uint32_t n = uint32_t(std::min<size_t>(data.size() - i, 65535));
         while (!can_write_literal_run(l.m, n)) --n;
         put_literal_run(l.w, l.m, data.data() + i, n);
         l.out.insert(l.out.end(), data.begin() + long(i), data.begin() + long(i + n));
         i += n;
+        l.after_run = true;
     }
 }
 
@@ -138,6 +145,7 @@ void sequence(layer& l, uint32_t length, uint32_t offset) {
         for (uint32_t k = 0; k < n; ++k) l.out.push_back(l.out[l.out.size() - offset]);
         length -= n;
     }
+    l.after_run = false;
 }
 
 m6502_stream finish(layer& l, const std::string& name) {
@@ -204,6 +212,11 @@ std::vector<m6502_stream> m6502_edge_streams(const pack_model& m, long budget) {
             literals(l, random_bytes(1, 500 + uint32_t(k++)));
         }
         v.push_back(finish(l, "m6502_border_offsets"));
+    }
+
+    if (m.type == type_ktr) {
+        const model_stream r = ktr_repeat_stream(m, uint32_t(budget / 2));
+        v.push_back({{r.name, r.original, r.packed}, r.margin});
     }
 
     // Made-up data packed by the universal packer: runs, text and noise.

@@ -131,10 +131,9 @@ std::vector<uint32_t> border_offsets(const pack_model& m) {
     return r;
 }
 
-// Repeats of every reach: at offset 1 before any sequence, of one byte, of 257, of the longest
-// length the machine holds; after short and far offsets. Each follows a literal run, as only
-// there a repeat can stand.
-model_stream repeat_stream(const pack_model& m) {
+} // namespace
+
+model_stream ktr_repeat_stream(const pack_model& m, uint32_t room) {
     layer l;
     lay_start(l, m);
     lay_literals(l, {'r', 's'});
@@ -149,11 +148,9 @@ model_stream repeat_stream(const pack_model& m) {
         }
     }
     lay_literals(l, {'!'});
-    lay_repeat(l, uint32_t(machine_room - 2000 - l.out.size()));
+    lay_repeat(l, uint32_t(room - 2000 - l.out.size()));
     return lay_end(l, "repeats");
 }
-
-} // namespace
 
 std::vector<model_stream> model_edge_streams(const pack_model& m) {
     std::vector<model_stream> v;
@@ -205,7 +202,7 @@ std::vector<model_stream> model_edge_streams(const pack_model& m) {
     }
     v.push_back(lay_end(l, "border_offsets"));
 
-    if (m.type == type_ktr) v.push_back(repeat_stream(m));
+    if (m.type == type_ktr) v.push_back(ktr_repeat_stream(m, machine_room));
 
     v.push_back(pack_for_model(m, {"packed_random_20000", random_bytes(20000, 5)}));
     bytes mixed;

@@ -34,5 +34,10 @@ model_stream pack_for_model(const pack_model& m, const named_file& f);
 // offsets at the coding's class borders and the largest within 64 KiB; 20000 random bytes.
 std::vector<model_stream> model_edge_streams(const pack_model& m);
 
+// KTR's repeats, each right after a literal run, as only there a repeat can stand: at offset 1
+// before any sequence, of one byte, of 257 and of the longest that room (output and stream
+// together) leaves; after short and far offsets.
+model_stream ktr_repeat_stream(const pack_model& m, uint32_t room);
+
 // The bytes of memory a stream and its output may take on the machine.
 inline constexpr uint32_t machine_room = 64000;
