@@ -2,9 +2,9 @@
 ;; of its own beside depack.s: KTR's repeat offset and interlaced lengths share no token code
 ;; with the other types. The notation is depack.s's.
 ;; Register use while a token is decoded: Y = 0, as the byte and bit reads index with it.
-;; @_from gathers a length, then holds where a copy reads from; @_last keeps the last offset
-;; (less one under codings 4 to 6, whose fields hold offset - 1), from which a repeat and a
-;; new offset alike make @_from = dst - offset.
+;; One copy loop serves literal runs and sequences: it reads through @_src, which a sequence
+;; points at dst - offset for its copy, the stream position waiting on the stack. @_last keeps
+;; the last offset (less one under codings 4 to 6, whose fields hold offset - 1).
 ; KTR depacker for the 6502: routine @.
 ;#if o1
 ; Offsets: one byte, 1..255.
@@ -22,27 +22,27 @@
 ; In:  @_src = packed stream, @_dst = destination (zero page, low byte first).
 ;      Call with jsr @. The decimal flag may be set: the routine clears it.
 ; Out: @_dst = one past the last byte written; @_src one past the end mark.
-; Destroys A, X, Y and the flags. Uses {10 + (C == 4)} zero-page bytes (segment ZEROPAGE) and
-; up to {6 + (C >= 4)} bytes of stack besides its return address; writes no memory but the
+; Destroys A, X, Y and the flags. Uses {8 + (C == 4)} zero-page bytes (segment ZEROPAGE) and
+; up to {6 - (C >= 4)} bytes of stack besides its return address; writes no memory but the
 ; output and those bytes.
 ; Ends at an overlong length after either flag (the packers write flag 1).
 ;#if o1
-; Size: 159 bytes. Speed: 59.3 cycles per output byte on the test corpus.
+; Size: 153 bytes. Speed: 58.1 cycles per output byte on the test corpus.
 ; Goal: at most 140 bytes and 90 cycles per output byte: size over.
 ;#elif o2
-; Size: 172 bytes. Speed: 57.2 cycles per output byte on the test corpus.
+; Size: 167 bytes. Speed: 56.4 cycles per output byte on the test corpus.
 ; Goal: at most 140 bytes and 90 cycles per output byte: size over.
 ;#elif o4
-; Size: 199 bytes. Speed: 82.0 cycles per output byte on the test corpus.
+; Size: 189 bytes. Speed: 79.2 cycles per output byte on the test corpus.
 ; Goal: at most 140 bytes and 90 cycles per output byte: size over.
 ;#elif o5
-; Size: 176 bytes. Speed: 77.5 cycles per output byte on the test corpus.
+; Size: 166 bytes. Speed: 74.7 cycles per output byte on the test corpus.
 ; Goal: at most 140 bytes and 90 cycles per output byte: size over.
 ;#elif o6
-; Size: 200 bytes. Speed: 79.2 cycles per output byte on the test corpus.
+; Size: 190 bytes. Speed: 76.4 cycles per output byte on the test corpus.
 ; Goal: at most 140 bytes and 90 cycles per output byte: size over.
 ;#else
-; Size: 186 bytes. Speed: 76.6 cycles per output byte on the test corpus.
+; Size: 176 bytes. Speed: 74.2 cycles per output byte on the test corpus.
 ; Goal: at most 140 bytes and 90 cycles per output byte: size over.
 ;#endif
 ; Speed over the corpus files cut to 8192 bytes, with the offset widths 4 (coding 4), 12
@@ -58,7 +58,6 @@
 .segment "ZEROPAGE"
 @_src:  .res 2
 @_dst:  .res 2
-@_from: .res 2                  ; where a copy reads from
 @_last: .res 2                  ; the last offset, or the offset - 1 the coding reads
 @_hi:   .res 1                  ; a length's high byte, then the pages left to copy
 @_bits: .res 1                  ; bit buffer: bits left, then a marker 1; 0 when empty
@@ -81,24 +80,42 @@
 ;#endif
         ldx #1                  ; the first byte: a literal run of one, raw
         stx @_hi
-        jsr @_literal
+        jsr @_copy
 @_token:                        ; after a sequence or the first byte: 0 = a literal run
         jsr @_head
-        bcs @_end
-        jsr @_literal
+        jsr @_copy              ; from the stream, which moves past the run
         jsr @_head              ; after a literal run: 0 = a repeat
-        bcc @_copy_back
-@_end:
-        rts
-; The flag, then a length: back with X and @_hi as the copies count, carry set at the end
-; mark. Flag 1 does not go back: its return address leaves the stack for the new offset.
+@_copy_back:                    ; src = dst - offset while the copy runs
+        lda @_src
+        pha
+        lda @_src+1
+        pha
+;#if o1 o2 o7
+        sec
+;#else
+        clc                     ; the minus one of offset - 1
+;#endif
+        lda @_dst
+        sbc @_last
+        sta @_src
+        lda @_dst+1
+        sbc @_last+1
+        sta @_src+1
+        jsr @_copy
+        pla
+        sta @_src+1
+        pla
+        sta @_src
+        bcs @_token             ; carry is still the sbc's: no borrow
+
+; The flag, then a length: back with X and @_hi as the copies count. Flag 1 does not go
+; back: its return address leaves the stack for the new offset.
 @_head:
         jsr @_bit
         bcc @_gamma
         pla
         pla
         jsr @_gamma             ; the length - 1
-        bcs @_end
         txa                     ; + 1: a low count of 0 stood for 256
         bne @_plus_one
         inc @_hi
@@ -109,6 +126,7 @@
         pha
 ;#endif
 ;; ---------------------------------------------------------------- the offset, into @_last
+;; Each leaves carry clear for the branch to the copy.
 ;#if o1
         jsr @_byte
         sta @_last
@@ -120,6 +138,7 @@
         and #$7F                ; long offset: high part first
         sta @_last+1
         jsr @_byte
+        clc
 @_offset_short:
         sta @_last
 ;#elif o4
@@ -178,25 +197,15 @@
         pla
         tax
 ;#endif
-;; ---------------------------------------------------------------- the copies
-@_copy_back:                    ; from dst - offset
-;#if o1 o2 o7
-        sec
-;#else
-        clc                     ; the minus one of offset - 1
-;#endif
-        lda @_dst
-        sbc @_last
-        sta @_from
-        lda @_dst+1
-        sbc @_last+1
-        sta @_from+1
-@_copy:                         ; X = the low count (0 = 256), @_hi = pages
-        lda (@_from),y          ; front to back one byte at a time, so an offset below
+        bcc @_copy_back
+
+; X = the low count (0 = 256), @_hi = pages: from src to dst, both moving past the bytes.
+@_copy:
+        lda (@_src),y           ; front to back one byte at a time, so an offset below
         sta (@_dst),y           ; the length repeats
-        inc @_from
+        inc @_src
         bne @_copy_to
-        inc @_from+1
+        inc @_src+1
 @_copy_to:
         inc @_dst
         bne @_copy_count
@@ -206,26 +215,12 @@
         bne @_copy
         dec @_hi
         bne @_copy
-        beq @_token
-
-; A literal run, X and @_hi counting: each byte read from the stream just before it is
-; written.
-@_literal:
-        jsr @_byte
-        sta (@_dst),y
-        inc @_dst
-        bne @_literal_count
-        inc @_dst+1
-@_literal_count:
-        dex
-        bne @_literal
-        dec @_hi
-        bne @_literal
         rts
 
 ;; ---------------------------------------------------------------- the readers
-; An interlaced gamma code: X = its low byte, or 0 for 256, and @_hi its pages, carry clear;
-; carry set after 16 value bits: the code is overlong, the end mark. Destroys A.
+; An interlaced gamma code: X = its low byte, or 0 for 256, and @_hi its pages, carry clear.
+; After 16 value bits the code is overlong, the end mark: it returns from the routine, its
+; caller being at the routine's own level (@_head jumps here, or the new offset calls it).
 @_gamma:
         ldx #1
         sty @_hi
@@ -244,6 +239,8 @@
         tax
         rol @_hi
         bcc @_gamma_next        ; the leading 1 leaves after 16 value bits
+        pla
+        pla
         rts
 ;#if o4 o5 o6 o7
 ; @_last = @_last * 2 ^ X + the next X bits, carry clear. Destroys A and X.
@@ -261,12 +258,21 @@
 @_bit:
         asl @_bits
         bne @_bit_read
+;#if o1 o2
         jsr @_byte
+;#else
+        lda (@_src),y           ; the only byte read: inline
+        inc @_src
+        bne @_bit_load
+        inc @_src+1
+@_bit_load:
+;#endif
         sec                     ; the marker
         rol a
         sta @_bits
 @_bit_read:
         rts
+;#if o1 o2
 ; A = the next stream byte. Takes Y = 0; keeps X, Y and carry.
 @_byte:
         lda (@_src),y
@@ -275,3 +281,4 @@
         inc @_src+1
 @_got:
         rts
+;#endif
