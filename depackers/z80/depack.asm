@@ -46,11 +46,7 @@
 ;#endif
 ;#elif o4 o7
 ; eight bytes of stack besides its return address.
-;#elif o6 t5
-; six bytes of stack besides its return address.
 ;#elif o6
-; six bytes of stack besides its return address.
-;#elif t5
 ; six bytes of stack besides its return address.
 ;#else
 ; four bytes of stack besides its return address.
@@ -114,17 +110,17 @@
 ;#endif
 ;#else
 ;#if o1
-; Size: 88 bytes. Speed: 51.5 T-states per output byte on the test corpus (-t51).
+; Size: 82 bytes. Speed: 53.4 T-states per output byte on the test corpus (-t51).
 ;#elif o2
-; Size: 97 bytes. Speed: 50.3 T-states per output byte on the test corpus (-t52).
+; Size: 91 bytes. Speed: 51.5 T-states per output byte on the test corpus (-t52).
 ;#elif o4
-; Size: 113 bytes. Speed: 92.4 T-states per output byte on the test corpus (-t54o4).
+; Size: 105 bytes. Speed: 107.3 T-states per output byte on the test corpus (-t54o4).
 ;#elif o5
-; Size: 99 bytes. Speed: 79.3 T-states per output byte on the test corpus (-t55o12).
+; Size: 91 bytes. Speed: 82.7 T-states per output byte on the test corpus (-t55o12).
 ;#elif o6
-; Size: 123 bytes. Speed: 79.4 T-states per output byte on the test corpus (-t56o6o14).
+; Size: 115 bytes. Speed: 82.8 T-states per output byte on the test corpus (-t56o6o14).
 ;#else
-; Size: 95 bytes. Speed: 80.7 T-states per output byte on the test corpus (-t57).
+; Size: 90 bytes. Speed: 88.5 T-states per output byte on the test corpus (-t57).
 ;#endif
 ;#endif
 ;; end of figures
@@ -371,8 +367,7 @@
 @_literal:
         ldi                     ; the first raw byte, then each literal
 @_token:
-        add a,a                 ; the reader inlined where every token passes
-        call z,@_reload
+        call @_bit              ; a byte less than inlined, for speed to spare
         jr nc,@_literal
         push de
         ; 10: length 2; 110: length 3; 1110: longer, its gamma code with two extra value
@@ -387,14 +382,44 @@
         dec d
         bit 1,d                 ; clear at D = -3: the fourth 1
         jr nz,@_prefix
-        call @_gamma_d
+;#if o4 o7
+        call @_gamma_d          ; 1111: a literal run
         pop de
         ldir
         jr @_token
 @_prefix_end:
         bit 2,c                 ; C = 4: 1110
+        call nz,@_gamma_d
+;#else
+        ; the fourth 1 falls through: C = 5, whose bit 2 the test below finds set as for 1110
+;; The only gamma code of this model is a length's: the reading is inlined, and the token's
+;; kind waits in E.
+@_prefix_end:
+        bit 2,c                 ; C = 4 or 5: 1110 or 1111, a gamma code follows
         jr z,@_offset
-        call @_gamma_d
+        ld e,c                  ; bit 0 set for a literal run
+        ld c,b
+@_gamma_zero:
+        dec d
+        call @_bit
+        jr nc,@_gamma_zero
+        bit 4,d                 ; clear at 16 value bits: the overlong code of the end mark
+        jr nz,@_value
+        pop de                  ; the end mark: the output position
+        ret
+@_value_bit:
+        call @_bit
+@_value:
+        rl c                    ; the leading 1 from carry, then each value bit
+        rl b
+        inc d
+        jr nz,@_value_bit
+        bit 0,e
+        jr z,@_offset
+        pop de
+        ldir                    ; literal run
+        jr @_token
+;#endif
 @_offset:
 ;#endif
 ;; ---------------------------------------------------------------- the offset, into DE
@@ -528,7 +553,7 @@
 ;#endif
 ;; ---------------------------------------------------------------- gamma codes and bit fields
 ;#if t1 t2 o1 o2 o4 o5 o6
-;#elif t3 t4 o1 o2 o5 o6
+;#elif t3 t4 t5 o1 o2 o5 o6
 ;#elif t1 t2 t3 o4 o7
 ;; Out: DE = the value, carry clear, B = 0. Every gamma and bit field of the model is a
 ;; length or offset that ends up in DE or waits on the stack, so BC is the one pair free.
@@ -549,17 +574,18 @@
 @_gamma:
 ;#if t5
 ;#if o7
-        ld d,0                  ; no extra value bits
+        ld b,0
+        ld d,b                  ; no extra value bits
 ;#endif
 @_gamma_d:
-        ld bc,0
+        ld c,b                  ; B = 0 from every caller
 ;#else
         ld bc,0
         ld d,b                  ; no extra value bits
 ;#endif
 @_gamma_zero:
         dec d
-;#if o1 o2
+;#if t5
         call @_bit
 ;#else
         add a,a                 ; the reader inlined in the loops, where offsets need speed
@@ -572,7 +598,7 @@
 ;#endif
 ;#endif
 ;#if t1 t2 o1 o2 o5 o6
-;#elif t3 t4 o1 o2 o5 o6
+;#elif t3 t4 t5 o1 o2 o5 o6
 ;#elif t1 t2 t3 o4 o7
 ;; In at @_bits: B = minus bits - 1. Out: DE = DE shifted left by the bits read.
 @_value:
@@ -596,13 +622,15 @@
 @_bits:
         inc d                   ; D = minus bits - 1 (one shift more from the entry above)
         ret z
-;#if o1 o2
+;#if t5 o4
         call @_bit
+        jr @_value
 ;#else
         add a,a
         call z,@_reload
 ;#endif
-;#if o4
+;#if t5 o4
+;#elif o4
         ; jp: two T-states less than jr on every offset bit
         jp @_value
 ;#else
@@ -613,7 +641,7 @@
 @_end:
         pop de                  ; the output position
         ret
-;#elif t3 t4 o5 o6
+;#elif t3 t4 t5 o1 o2 o5 o6
 ;; (the end mark returns from the gamma reading)
 ;#elif t3 t4 t5
 @_end:
