@@ -72,13 +72,13 @@
 ;#elif o2
 ; Size: 51 bytes. Speed: 32.1 T-states per output byte on the test corpus (LDIR: 21).
 ;#elif o4
-; Size: 86 bytes. Speed: 69.0 T-states per output byte on the test corpus (-t24o4).
+; Size: 83 bytes. Speed: 70.3 T-states per output byte on the test corpus (-t24o4).
 ;#elif o5
-; Size: 62 bytes. Speed: 54.4 T-states per output byte on the test corpus (-t25o12).
+; Size: 59 bytes. Speed: 55.6 T-states per output byte on the test corpus (-t25o12).
 ;#elif o6
-; Size: 87 bytes. Speed: 59.2 T-states per output byte on the test corpus (-t26o6o14).
+; Size: 84 bytes. Speed: 60.5 T-states per output byte on the test corpus (-t26o6o14).
 ;#else
-; Size: 77 bytes. Speed: 57.2 T-states per output byte on the test corpus (-t27).
+; Size: 74 bytes. Speed: 58.5 T-states per output byte on the test corpus (-t27).
 ;#endif
 ;#elif t3
 ;#if o1
@@ -214,7 +214,8 @@
         jr @_token
 ;#else
 ;; ---------------------------------------------------------------- KTA and KTB, bit offsets
-;; A holds the bit buffer, so the control byte is parsed in C (and B).
+;; A holds the bit buffer: KTA parses the control byte in C, KTB in A while the bit buffer
+;; waits in E, the output position being on the stack by then.
 @:
         ld a,128                ; no bit byte yet
         ld b,0                  ; and 0 again after every ldir
@@ -225,29 +226,33 @@
         srl c                   ; count, with the sequence flag in carry; 0x00 ends
         ret z
         jr c,@_sequence
-;#else
-        bit 7,c
-        jr z,@_short_count
-        res 7,c                 ; long count: high bits here, low byte next
-        ld b,c
-        ld c,(hl)
-        inc hl
-        bit 6,b
-        res 6,b
-        jr @_kind
-@_short_count:
-        inc c
-        dec c
-        ret z                   ; 0x00 ends
-        bit 6,c
-        res 6,c                 ; res keeps the flag of bit 6
-@_kind:
-        jr nz,@_sequence
-;#endif
         ldir                    ; literal run
         jr @_token
 @_sequence:
         push de
+;#else
+        inc c
+        dec c
+        ret z                   ; 0x00 ends
+        push de
+        ld e,a
+        ld a,c
+        and 63                  ; count, or its high bits
+        bit 7,c
+        jr z,@_short_count
+        ld b,a                  ; long count: high bits here, low byte next
+        ld a,(hl)
+        inc hl
+@_short_count:
+        bit 6,c
+        ld c,a                  ; BC = count; ld keeps the flag of bit 6
+        ld a,e
+        jr nz,@_sequence
+        pop de
+        ldir                    ; literal run
+        jr @_token
+@_sequence:
+;#endif
 ;#endif
 ;#elif t3
 ;; ---------------------------------------------------------------- ZX7: 1 literal, 0 gamma
