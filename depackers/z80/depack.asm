@@ -44,6 +44,8 @@
 ;#else
 ; four bytes of stack besides its return address.
 ;#endif
+;#elif t2 o7
+; six bytes of stack besides its return address.
 ;#elif o4 o7
 ; eight bytes of stack besides its return address.
 ;#elif o6
@@ -78,7 +80,7 @@
 ;#elif o6
 ; Size: 84 bytes. Speed: 60.5 T-states per output byte on the test corpus (-t26o6o14).
 ;#else
-; Size: 74 bytes. Speed: 58.5 T-states per output byte on the test corpus (-t27).
+; Size: 72 bytes. Speed: 56.8 T-states per output byte on the test corpus (-t27).
 ;#endif
 ;#elif t3
 ;#if o1
@@ -527,13 +529,33 @@
 @_offset_bit:
         call @_offset_bits
 ;#elif o7
-;#if t1 t2 t3
+;#if t1 t3
 ;#if t3
         push de                 ; the length
 ;#else
         push bc                 ; the count
 ;#endif
         call @_gamma            ; the offset, read straight into DE
+        pop bc
+;#elif t2
+;; The offset is this model's one gamma code: read inline into DE, B counting.
+        push bc                 ; the count
+        ld de,0
+        ld b,d                  ; minus the value bits, counted down from no extra bits
+@_gamma_zero:
+        dec b
+        add a,a
+        call z,@_reload
+        jr nc,@_gamma_zero
+        jr @_value
+@_value_bit:
+        add a,a
+        call z,@_reload
+@_value:
+        rl e                    ; the leading 1 from carry, then each value bit
+        rl d
+        inc b
+        jr nz,@_value_bit
         pop bc
 ;#else
         push bc
@@ -559,6 +581,7 @@
 ;; ---------------------------------------------------------------- gamma codes and bit fields
 ;#if t1 t2 o1 o2 o4 o5 o6
 ;#elif t3 t4 t5 o1 o2 o5 o6
+;#elif t2 o7
 ;#elif t1 t2 t3 o4 o7
 ;; Out: DE = the value, carry clear, B = 0. Every gamma and bit field of the model is a
 ;; length or offset that ends up in DE or waits on the stack, so BC is the one pair free.
@@ -604,6 +627,7 @@
 ;#endif
 ;#if t1 t2 o1 o2 o5 o6
 ;#elif t3 t4 t5 o1 o2 o5 o6
+;#elif t2 o7
 ;#elif t1 t2 t3 o4 o7
 ;; In at @_bits: B = minus bits - 1. Out: DE = DE shifted left by the bits read.
 @_value:
