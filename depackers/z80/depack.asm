@@ -88,7 +88,7 @@
 ;#elif o2
 ; Size: 64 bytes. Speed: 58.4 T-states per output byte on the test corpus (-t32).
 ;#elif o4
-; Size: 84 bytes. Speed: 107.9 T-states per output byte on the test corpus (-t34o4).
+; Size: 80 bytes. Speed: 106.8 T-states per output byte on the test corpus (-t34o4).
 ;#elif o5
 ; Size: 67 bytes. Speed: 88.1 T-states per output byte on the test corpus (-t35o12).
 ;#elif o6
@@ -452,14 +452,28 @@
 ;#endif
 ;#endif
 ;#if o4
+;#if t3
+        ; The class n, then n + 1 groups of {W1} bits read as ((g0 + 1) << {W1} | g1) + 1 ...:
+        ; each +1 adds the base of the next class, the last one the 1 of offset 1.
+        push de                 ; the length
+        ld d,c                  ; C = 0 after the gamma
+        ld e,c
+        ld c,253                ; minus bits - 1: two bits of class
+        call @_bits
+        ld b,e
+        inc b                   ; n + 1 groups
+        ld e,d
+@_group:
+        ld c,{255-W1}                ; {W1} bits
+        call @_bits
+        inc de
+        djnz @_group
+        pop bc                  ; carry clear from the last group's top bit
+;#else
         ; The class n, then n + 1 groups of {W1} bits read as ((g0 + 1) << {W1} | g1) + 1 ...:
         ; each +1 adds the base of the next class, the last one comes from carry.
-;#if t1 t2 t3
-;#if t3
-        push de                 ; the length
-;#else
+;#if t1 t2
         push bc                 ; the count
-;#endif
         ld de,0
         ld b,253                ; minus bits - 1: two bits of class
         call @_bits
@@ -492,6 +506,7 @@
         pop bc
 ;#endif
         scf
+;#endif
 ;#elif o5
         ; DE = a marker bit that carry takes after the last of the {W1} bits: offset - 1.
         ld de,{1<<(16-W1)}
@@ -583,18 +598,24 @@
 ;#elif t3 t4 t5 o1 o2 o5 o6
 ;#elif t2 o7
 ;#elif t1 t2 t3 o4 o7
-;; Out: DE = the value, carry clear, B = 0. Every gamma and bit field of the model is a
-;; length or offset that ends up in DE or waits on the stack, so BC is the one pair free.
+;; Out: DE = the value, carry clear, C (ZX7) or B = 0. Every gamma and bit field of the model
+;; is a length or offset that ends up in DE or waits on the stack, so BC is the one pair free.
 @_gamma:
         ld de,0
+;#if t3
+        ld c,d                  ; minus the value bits, counted down from no extra bits
+@_gamma_zero:
+        dec c
+;#else
         ld b,d                  ; minus the value bits, counted down from no extra bits
 @_gamma_zero:
         dec b
+;#endif
         add a,a                 ; the reader inlined in the loops, where offsets need speed
         call z,@_reload
         jr nc,@_gamma_zero
 ;#if t3
-        bit 4,b                 ; clear at 16 value bits: the overlong code of the end mark
+        bit 4,c                 ; clear at 16 value bits: the overlong code of the end mark
         jr z,@_end
 ;#endif
 ;#else
@@ -629,12 +650,16 @@
 ;#elif t3 t4 t5 o1 o2 o5 o6
 ;#elif t2 o7
 ;#elif t1 t2 t3 o4 o7
-;; In at @_bits: B = minus bits - 1. Out: DE = DE shifted left by the bits read.
+;; In at @_bits: C (ZX7) or B = minus bits - 1. Out: DE = DE shifted left by the bits read.
 @_value:
         rl e                    ; a gamma's leading 1 from carry, then each value bit
         rl d
 @_bits:
+;#if t3
+        inc c
+;#else
         inc b
+;#endif
         ret z
         add a,a
         call z,@_reload
