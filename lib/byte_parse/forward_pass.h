@@ -15,8 +15,9 @@
 // best, the inherited stretch, the stop at way A, or way C's skip_above. Once a walk is long,
 // KTB's walk passes over the candidates too short to beat the best or the stretch in one step
 // (candidate_jump.h), visiting only the longer ones, found through the list of the rarest byte
-// pair before p; at the next position way B for the ones passed over compares instead of
-// reading a memo.
+// pair before p, or where those bytes have a short period, through the runs of that period
+// with their lengths (period_jump.h); at the next position way B for the ones passed over
+// compares instead of reading a memo.
 #pragma once
 
 #include <cstdint>

@@ -36,6 +36,23 @@ int match_len(const run_scan& s, int i) {
     return len;
 }
 
+// first_cheaper bounds a range's costs by the shortest length and the nearest offset: the
+// cost rule must not fall as either grows.
+template <class V>
+constexpr bool seq_cost_rises() {
+    for (int len = 2; len < V::max_seq_len; ++len)
+        if (V::seq_cost(len + 1, 1) < V::seq_cost(len, 1) ||
+            V::seq_cost(len + 1, V::max_offset) < V::seq_cost(len, V::max_offset))
+            return false;
+    for (int off = 1; off < V::max_offset; ++off)
+        if (V::seq_cost(2, off + 1) < V::seq_cost(2, off) ||
+            V::seq_cost(V::max_seq_len, off + 1) < V::seq_cost(V::max_seq_len, off))
+            return false;
+    return true;
+}
+static_assert(seq_cost_rises<ktb_variant>());
+static_assert(seq_cost_rises<kta_variant>());
+
 uint64_t key_of(int seq, int len) { return uint64_t(seq) << 16 | uint64_t(0xFFFF - len); }
 
 // Whether candidate i may change the walk's result or must be visited; its stretch is read
