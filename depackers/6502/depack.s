@@ -4,8 +4,9 @@
 ;; widths W1, W2. What comes out is plain ca65 code for that one model.
 ;; Register use while a token is decoded: Y = 0, as the byte and bit reads index with it.
 ;; @_from gathers the bits of a gamma code or an offset, then holds where a copy reads from;
-;; @_hi counts the pages of a copy. The offset block in the middle leaves @_from = dst - offset
-;; for every type; the types' own code lies around it.
+;; @_hi counts the pages of a copy. In KTA, KTB and ZX7 the offset block in the middle leaves
+;; @_from = dst - offset for every type, the types' own code lying around it; BLK and TS1 follow
+;; as a block of their own, with one copy loop that counts the bytes left in @_count.
 ;#if t1
 ; KTA depacker for the 6502: routine @.
 ;#elif t2
@@ -33,7 +34,7 @@
 ; In:  @_src = packed stream, @_dst = destination (zero page, low byte first).
 ;      Call with jsr @. The decimal flag may be set: the routine clears it.
 ; Out: @_dst = one past the last byte written; @_src one past the end mark.
-; Destroys A, X, Y and the flags. Uses {6 + !(T == 1 && C <= 2) + (T == 2) + !(T <= 2 && C <= 2) + (C == 4)} zero-page bytes (segment ZEROPAGE) and
+; Destroys A, X, Y and the flags. Uses {6 + !(T == 1 && C <= 2) + (T == 2) + !(T <= 2 && C <= 2) + (C == 4) + (T >= 4)} zero-page bytes (segment ZEROPAGE) and
 ;#if t1 o1
 ; no stack besides its return address; writes no memory but the output and those bytes.
 ;#elif t1 t2 o1 o2
@@ -97,40 +98,40 @@
 ; Size: 128 bytes. Speed: 82.9 cycles per output byte on the test corpus.
 ; Goal: at most 128 bytes and 90 cycles per output byte: met.
 ;#elif t4 o1
-; Size: 151 bytes. Speed: 46.4 cycles per output byte on the test corpus.
-; Goal: at most 128 bytes and 90 cycles per output byte: size over.
+; Size: 115 bytes. Speed: 61.9 cycles per output byte on the test corpus.
+; Goal: at most 128 bytes and 90 cycles per output byte: met.
 ;#elif t4 o2
-; Size: 163 bytes. Speed: 45.6 cycles per output byte on the test corpus.
-; Goal: at most 128 bytes and 90 cycles per output byte: size over.
+; Size: 126 bytes. Speed: 60.6 cycles per output byte on the test corpus.
+; Goal: at most 128 bytes and 90 cycles per output byte: met.
 ;#elif t4 o4
-; Size: 179 bytes. Speed: 74.7 cycles per output byte on the test corpus.
-; Goal: at most 150 bytes and 110 cycles per output byte: size over.
+; Size: 150 bytes. Speed: 92.1 cycles per output byte on the test corpus.
+; Goal: at most 150 bytes and 110 cycles per output byte: met.
 ;#elif t4 o5
-; Size: 156 bytes. Speed: 72.4 cycles per output byte on the test corpus.
-; Goal: at most 128 bytes and 90 cycles per output byte: size over.
+; Size: 127 bytes. Speed: 89.7 cycles per output byte on the test corpus.
+; Goal: at most 128 bytes and 90 cycles per output byte: met.
 ;#elif t4 o6
-; Size: 180 bytes. Speed: 71.3 cycles per output byte on the test corpus.
+; Size: 151 bytes. Speed: 88.6 cycles per output byte on the test corpus.
 ; Goal: at most 150 bytes and 110 cycles per output byte: size over.
 ;#elif t4 o7
-; Size: 151 bytes. Speed: 70.7 cycles per output byte on the test corpus.
-; Goal: at most 128 bytes and 90 cycles per output byte: size over.
+; Size: 126 bytes. Speed: 86.9 cycles per output byte on the test corpus.
+; Goal: at most 128 bytes and 90 cycles per output byte: met.
 ;#elif t5 o1
-; Size: 180 bytes. Speed: 44.5 cycles per output byte on the test corpus.
+; Size: 143 bytes. Speed: 62.3 cycles per output byte on the test corpus.
 ; Goal: at most 128 bytes and 90 cycles per output byte: size over.
 ;#elif t5 o2
-; Size: 191 bytes. Speed: 43.7 cycles per output byte on the test corpus.
+; Size: 155 bytes. Speed: 61.6 cycles per output byte on the test corpus.
 ; Goal: at most 128 bytes and 90 cycles per output byte: size over.
 ;#elif t5 o4
-; Size: 210 bytes. Speed: 76.4 cycles per output byte on the test corpus.
+; Size: 180 bytes. Speed: 92.3 cycles per output byte on the test corpus.
 ; Goal: at most 150 bytes and 110 cycles per output byte: size over.
 ;#elif t5 o5
-; Size: 187 bytes. Speed: 73.0 cycles per output byte on the test corpus.
+; Size: 164 bytes. Speed: 80.8 cycles per output byte on the test corpus.
 ; Goal: at most 128 bytes and 90 cycles per output byte: size over.
 ;#elif t5 o6
-; Size: 212 bytes. Speed: 72.7 cycles per output byte on the test corpus.
+; Size: 181 bytes. Speed: 88.7 cycles per output byte on the test corpus.
 ; Goal: at most 150 bytes and 110 cycles per output byte: size over.
 ;#elif t5 o7
-; Size: 184 bytes. Speed: 68.8 cycles per output byte on the test corpus.
+; Size: 157 bytes. Speed: 87.0 cycles per output byte on the test corpus.
 ; Goal: at most 128 bytes and 90 cycles per output byte: size over.
 ;#endif
 ;#if t1 o1
@@ -158,7 +159,9 @@
 @_src:  .res 2
 @_dst:  .res 2
 @_from: .res 2                  ; bits read, then where a copy reads from
-;#if ! t1 o1 o2
+;#if t4 t5
+@_count: .res 2                 ; bytes left to copy
+;#elif ! t1 o1 o2
 @_hi:   .res 1                  ; pages left to copy
 ;#endif
 ;#if t2
@@ -172,6 +175,7 @@
 ;#endif
 
 .segment "CODE"
+;#if t1 t2 t3
 ;#if t1
 ;; ---------------------------------------------------------------- KTA
 @:
@@ -206,16 +210,11 @@
         stx @_control           ; the bit reads count with X
 ;#endif
 ;#else
-;; ---------------------------------------------------------------- ZX7, BLK, TS1
-;; TS1: X = 0 at each token: the copies end with it, the single literal keeps it.
+;; ---------------------------------------------------------------- ZX7
 @:
         cld
-;#if t5
-        ldx #0
-;#endif
         ldy #0
         sty @_bits
-;#if t3 t5
 @_literal:                      ; one literal byte: the first raw byte comes here first
 ;#if t3 o5
         lda (@_src),y           ; inline: the bit reads take the time here
@@ -229,7 +228,6 @@
         sta (@_dst),y
 ;#endif
         iny
-;#endif
 @_copied:                       ; dst += Y
         tya
         clc
@@ -239,7 +237,6 @@
         inc @_dst+1
 @_token:
         ldy #0
-;#if t3
         jsr @_bit               ; 1: one literal byte
         bcs @_literal
         jsr @_gamma             ; 0 and gamma g: a sequence of g + 1 bytes
@@ -253,60 +250,6 @@
 ;#else
         lda @_from              ; the low count less one: one is added after the offset
 ;#endif
-;#elif t4
-        jsr @_gamma             ; gamma g, or an overlong code that ends
-        bcs @_end
-        jsr @_bit               ; 1: a literal run of g bytes, 0: a sequence of g + 1
-        bcs @_literal_run
-        ldx @_from+1            ; pages: high + 1, the low count + 1 (0 = 256)
-        inx
-        stx @_hi
-;#if o1 o2
-        ldx @_from
-        inx
-;#else
-        lda @_from              ; the low count less one: one is added after the offset
-;#endif
-;#else
-@_prefix:                       ; X = the 1 bits before the first 0, up to 4
-        jsr @_bit
-        bcc @_prefix_end
-        inx
-        cpx #4
-        bne @_prefix
-        dex                     ; 1111: a literal run, gamma with 3 extra bits, or the end
-        jsr @_gamma
-        bcc @_literal_length
-        rts
-@_prefix_end:
-        txa
-        beq @_literal           ; 0: one literal byte
-        cpx #3
-        bcs @_gamma_length
-        inx                     ; 10 and 110: two or three bytes
-        txa
-        ldx #1
-        bne @_short_length
-@_gamma_length:
-        dex                     ; 1110: a sequence, gamma with 2 extra bits
-        jsr @_gamma
-        bcc @_pages
-@_end:
-        rts
-@_literal_length:
-        sec
-@_pages:                        ; pages: high, plus one when the low count is not 0
-        ldx @_from+1
-        lda @_from
-        beq @_short_length
-        inx
-@_short_length:
-        stx @_hi
-        bcs @_literal_run       ; carry: a literal run
-;#if o1 o2
-        tax
-;#endif
-;#endif
 @_sequence:                     ; the low count in X, or in A for the bit codings
 ;#if o4 o5 o6 o7
         pha                     ; the bit reads count with X
@@ -314,10 +257,7 @@
 ;#endif
 ;; ---------------------------------------------------------------- offset: from = dst - offset
 ;#if o1
-;#if t1 t2 t4
-;#if t4
-        sec
-;#endif
+;#if t1 t2
         lda @_dst               ; (KTA, KTB: carry is set here, as sbc needs it)
         sbc (@_src),y
         sta @_from
@@ -331,9 +271,7 @@
 ;#else
         jsr @_byte
         eor #$FF                ; from = dst + ~offset + 1
-;#if ! t2
         sec
-;#endif
         adc @_dst
         sta @_from
         lda @_dst+1
@@ -436,9 +374,6 @@
         sbc @_from+1
         sta @_from+1
 ;#else
-;#if t5
-        ldx #0
-;#endif
         jsr @_gamma
         sec
         lda @_dst
@@ -547,13 +482,11 @@
         inc @_dst+1
         bne @_counted           ; the output does not pass $FFFF
 ;#else
-;; ---------------------------------------------------------------- ZX7, BLK, TS1
+;; ---------------------------------------------------------------- ZX7
 ;#if o4 o5 o6 o7
         pla
         tax
-;#if t3 t4
         inx
-;#endif
 ;#endif
 @_copy:                         ; X = the low count (0 = 256), @_hi = pages
         lda (@_from),y          ; front to back one byte at a time, so an offset below
@@ -567,52 +500,16 @@
         bne @_copy
         dec @_hi
         bne @_copy
-;#if t5 o6
-        jmp @_copied
-;#else
         beq @_copied
-;#endif
-;#if t4 t5
-;#if t4
-@_literal_run:                  ; the length in @_from: pages, high plus one unless low is 0
-        ldx @_from+1
-        lda @_from
-        beq @_literal_pages
-        inx
-@_literal_pages:
-        stx @_hi
-;#else
-@_literal_run:                  ; A = the low count, @_hi = pages
-;#endif
-        tax
-        clc                     ; src += length, from = the old src: the copy reads the run
-        adc @_src
-        ldy @_src
-        sty @_from
-        sta @_src
-        lda @_src+1
-        tay
-        adc @_from+1
-        sta @_src+1
-        sty @_from+1
-        ldy #0
-        beq @_copy
-;#endif
-;#if t4
-@_end:
-        rts
-;#endif
 ;#endif
 ;; ---------------------------------------------------------------- the readers
 ;#if ! t1 t2 o1 o2 o5
 ;#if t1 t2 o1 o2 o4 o5 o6
 ;#else
-; A gamma code with X extra bits (TS1; none in the others): @_from = its value and carry
+; A gamma code: @_from = its value and carry
 ; clear; an overlong code leaves carry as its last bit, set. Destroys A and X.
 @_gamma:
-;#if ! t5
-        ldx #0                  ; no extra bits but in TS1
-;#endif
+        ldx #0
         sty @_from
         sty @_from+1
 @_gamma_zero:
@@ -644,7 +541,7 @@
         inc @_src+1
 @_bit_load:
         sec                     ; the marker
-;#elif t3 t5
+;#elif t3
         jsr @_byte
         sec                     ; the marker
 ;#else
@@ -697,7 +594,7 @@
         cmp #0
         rts
 ;#elif t3 o5
-;#elif t3 t5
+;#elif t3
 ; A = next stream byte. Takes Y = 0; keeps X, Y and carry.
 @_byte:
         lda (@_src),y
@@ -706,4 +603,263 @@
         inc @_src+1
 @_got:
         rts
+;#endif
+;#else
+;; ---------------------------------------------------------------- BLK, TS1
+;; Y = 0 throughout. One loop makes every copy: X picks the pointer it reads through, @_src (a
+;; literal run) or @_from (a sequence), and @_count is the bytes left. A gamma code or a bit
+;; field gathers in @_count (codings 1 and 2) or @_from (the others).
+;; ---------------------------------------------------------------- the readers
+; A gamma code with X extra bits (TS1; none in BLK): its value, carry clear; an overlong code
+; leaves carry as its last bit, set. Destroys A and X.
+@_gamma:
+;#if t4
+        ldx #0
+;#endif
+;#if o1 o2
+        sty @_count
+        sty @_count+1
+;#else
+        sty @_from
+        sty @_from+1
+;#endif
+@_gamma_zero:
+        jsr @_bit
+        bcs @_read_bit
+        inx
+        cpx #16
+        bne @_gamma_zero
+        ; then the bit after the zeros, below
+; Carry = the next bit. Destroys A.
+@_bit:
+        asl @_bits
+        bne @_end
+        jsr @_byte
+        sec                     ; the marker
+        rol a
+        sta @_bits
+@_end:
+        rts
+; The value gathered so far * 2 ^ X + the next X bits, carry clear. Destroys A and X.
+@_read_next:
+;#if t5 o5
+        asl @_bits              ; the bit read inline: the offset's bits take the time
+        bne @_read_bit
+        jsr @_byte
+        sec
+        rol a
+        sta @_bits
+;#else
+        jsr @_bit
+;#endif
+@_read_bit:
+;#if o1 o2
+        rol @_count
+        rol @_count+1
+;#else
+        rol @_from
+        rol @_from+1
+;#endif
+@_read:
+        dex
+        bpl @_read_next
+        rts
+; A = next stream byte. Takes Y = 0; keeps X, Y and carry.
+@_byte:
+        lda (@_src),y
+        inc @_src
+        bne @_got
+        inc @_src+1
+@_got:
+        rts
+;#if t5
+@_gamma_length:                 ; 1110 and 1111: gamma with 2 or 3 extra bits
+        txa
+        pha
+        dex
+        jsr @_gamma
+;#if o4 o5 o6 o7
+        lda @_from
+        sta @_count
+        lda @_from+1
+        sta @_count+1
+;#endif
+        pla
+        bcs @_end               ; an overlong code ends
+        lsr a                   ; carry: 1110, a sequence; clear: 1111, a literal run
+        bpl @_kind
+;#endif
+;; ---------------------------------------------------------------- the copy
+@_copy_next:                    ; one byte fewer left; none left ends the token
+        lda @_count
+        bne @_count_low
+        lda @_count+1
+        beq @_token
+        dec @_count+1
+@_count_low:
+        dec @_count
+;#if o1 o2
+@_copy:                         ; X = 0: the stream, @_from - @_src: the sequence
+        lda (@_src,x)           ; front to back one byte at a time, so an offset below the
+        sta (@_dst),y           ; count repeats
+        inc @_src,x
+        bne @_copy_put
+        inc @_src+1,x
+;#else
+@_copy:                         ; X = 0: the sequence, @_src - @_from: the stream
+        lda (@_from,x)          ; front to back one byte at a time, so an offset below the
+        sta (@_dst),y           ; count repeats
+        inc @_from,x
+        bne @_copy_put
+        inc @_from+1,x
+;#endif
+@_copy_put:
+        inc @_dst
+        bne @_copy_next
+        inc @_dst+1
+        bne @_copy_next         ; the output does not pass $FFFF
+;; ---------------------------------------------------------------- the entry
+@:
+        cld
+        ldy #0
+        sty @_bits
+;#if t4
+@_token:
+        jsr @_gamma             ; gamma g, or an overlong code that ends
+        bcs @_end
+;#if o4 o5 o6 o7
+        lda @_from
+        sta @_count
+        lda @_from+1
+        sta @_count+1
+;#endif
+        jsr @_bit               ; 1: a literal run of g bytes, 0: a sequence of g + 1
+;#if o1 o2
+        ldx #0
+;#else
+        ldx #<(@_src - @_from)
+;#endif
+        bcs @_copy_next
+;#else
+        ldx #0                  ; the first raw byte: one literal byte, as the prefix 0
+        beq @_prefix_end
+@_token:
+        ldx #0
+@_prefix:                       ; X = the 1 bits before the first 0, up to 4
+        jsr @_bit
+        bcc @_prefix_end
+        inx
+        cpx #4
+        bne @_prefix
+@_prefix_end:                   ; 0: one literal byte; 10 and 110: a sequence of 2 or 3
+        cpx #3
+        bcs @_gamma_length
+        inx
+        stx @_count
+        sty @_count+1
+        cpx #2                  ; carry: a sequence
+@_kind:
+;#if o1 o2
+        ldx #0
+;#else
+        ldx #<(@_src - @_from)
+;#endif
+        bcc @_copy_next
+;#endif
+;; ---------------------------------------------------------------- offset: from = dst - offset
+;#if o1
+        jsr @_byte
+        eor #$FF                ; from = dst + ~offset + 1
+;#if t4
+        sec
+;#endif
+        adc @_dst
+        sta @_from
+        lda @_dst+1
+        adc #$FF
+        sta @_from+1
+;#elif o2
+        jsr @_byte              ; X = 0: the high part unless the long form follows
+        cmp #$80
+        bcc @_offset_short
+        and #$7F                ; long offset: high part first
+        tax
+        jsr @_byte
+@_offset_short:
+        eor #$FF                ; from = dst + ~low + 1, then dst's high - the high part
+        sec
+        adc @_dst
+        sta @_from
+        txa
+        eor #$FF
+        adc @_dst+1
+        sta @_from+1
+;#else
+        sty @_from
+        sty @_from+1
+;#if o4
+        ldx #2
+        jsr @_read              ; the class n
+        ldx @_from
+        stx @_class
+        sty @_from
+@_offset_part:                  ; each class adds {W1} bits, the classes before it adding one
+        ldx #{W1}
+        jsr @_read
+        dec @_class
+        bmi @_offset_read
+        inc @_from
+        bne @_offset_part
+        inc @_from+1
+        bne @_offset_part
+;#elif o5
+        ldx #{W1}
+        jsr @_read
+;#elif o6
+        jsr @_bit
+        ldx #{W1}
+        bcs @_offset_short
+        ldx #{W2}
+        jsr @_read              ; the long form starts where the short one ends
+        lda #{(1 << W1) & 255}
+        adc @_from
+        sta @_from
+        lda #{(1 << W1) >> 8}
+        adc @_from+1
+        sta @_from+1
+        ldx #0
+@_offset_short:
+        jsr @_read
+;#else
+;#if t5
+        ldx #0
+;#endif
+        jsr @_gamma
+        sec                     ; from = dst - value
+;#endif
+@_offset_read:                  ; carry is clear: from = dst - value - 1
+        lda @_dst
+        sbc @_from
+        sta @_from
+        lda @_dst+1
+        sbc @_from+1
+        sta @_from+1
+;#endif
+;#if o1 o2
+        ldx #@_from - @_src
+;#if t4
+        bne @_copy              ; g + 1 bytes: one before the count
+;#else
+        bne @_copy_next
+;#endif
+;#else
+        inx                     ; X = 0 after the reads
+;#if t4
+        beq @_copy              ; g + 1 bytes: one before the count
+;#elif o4 o6
+        jmp @_copy_next         ; out of a branch's reach
+;#else
+        beq @_copy_next
+;#endif
+;#endif
 ;#endif
