@@ -74,7 +74,7 @@
 ;#elif o2
 ; Size: 51 bytes. Speed: 32.1 T-states per output byte on the test corpus (LDIR: 21).
 ;#elif o4
-; Size: 83 bytes. Speed: 70.3 T-states per output byte on the test corpus (-t24o4).
+; Size: 80 bytes. Speed: 71.1 T-states per output byte on the test corpus (-t24o4).
 ;#elif o5
 ; Size: 59 bytes. Speed: 55.6 T-states per output byte on the test corpus (-t25o12).
 ;#elif o6
@@ -102,7 +102,7 @@
 ;#elif o2
 ; Size: 64 bytes. Speed: 51.9 T-states per output byte on the test corpus (-t42).
 ;#elif o4
-; Size: 89 bytes. Speed: 92.4 T-states per output byte on the test corpus (-t44o4).
+; Size: 85 bytes. Speed: 93.4 T-states per output byte on the test corpus (-t44o4).
 ;#elif o5
 ; Size: 66 bytes. Speed: 77.1 T-states per output byte on the test corpus (-t45o12).
 ;#elif o6
@@ -116,7 +116,7 @@
 ;#elif o2
 ; Size: 91 bytes. Speed: 51.5 T-states per output byte on the test corpus (-t52).
 ;#elif o4
-; Size: 105 bytes. Speed: 107.3 T-states per output byte on the test corpus (-t54o4).
+; Size: 103 bytes. Speed: 106.9 T-states per output byte on the test corpus (-t54o4).
 ;#elif o5
 ; Size: 91 bytes. Speed: 82.7 T-states per output byte on the test corpus (-t55o12).
 ;#elif o6
@@ -470,9 +470,9 @@
         djnz @_group
         pop bc                  ; carry clear from the last group's top bit
 ;#else
+;#if t1
         ; The class n, then n + 1 groups of {W1} bits read as ((g0 + 1) << {W1} | g1) + 1 ...:
         ; each +1 adds the base of the next class, the last one comes from carry.
-;#if t1 t2
         push bc                 ; the count
         ld de,0
         ld b,253                ; minus bits - 1: two bits of class
@@ -487,25 +487,50 @@
         dec c
         jp p,@_group
         pop bc
+        scf
+;#else
+        ; The class n, then n + 1 groups of {W1} bits read as ((g0 + 1) << {W1} | g1) + 1 ...:
+        ; each +1 adds the base of the next class, the last one the 1 of offset 1; carry is
+        ; clear from the last group's top bit.
+;#if t2
+        push bc                 ; the count
+        ld de,0
+        ld b,253                ; minus bits - 1: two bits of class
+        call @_bits
+        ld c,e
+        inc c                   ; n + 1 groups
+        ld e,d
+@_group:
+        ld b,{255-W1}                ; {W1} bits
+        call @_bits
+        inc de
+        dec c
+        jr nz,@_group
+        pop bc
 ;#else
         push bc
+;#if t4
+        ld b,d                  ; D = 0 after the gamma
+        ld c,d
+;#else
         ld bc,0
+;#endif
         ld d,253                ; minus bits - 1: two bits of class
         call @_bits
         ld e,c
+        inc e                   ; n + 1 groups
         ld c,b
-        dec bc                  ; -1, made 0 by the first group's inc
 @_group:
-        inc bc
         ld d,{255-W1}                ; {W1} bits
         call @_bits
+        inc bc
         dec e
-        jp p,@_group
+        jr nz,@_group
         ld e,c
         ld d,b
         pop bc
 ;#endif
-        scf
+;#endif
 ;#endif
 ;#elif o5
         ; DE = a marker bit that carry takes after the last of the {W1} bits: offset - 1.
@@ -663,7 +688,7 @@
         ret z
         add a,a
         call z,@_reload
-;#if o4
+;#if t1 t3 o4
         ; jp: two T-states less than jr on every offset bit
         jp @_value
 ;#else
@@ -683,11 +708,7 @@
         add a,a
         call z,@_reload
 ;#endif
-;#if t5 o4
-;#elif o4
-        ; jp: two T-states less than jr on every offset bit
-        jp @_value
-;#else
+;#if ! t5 o4
         jr @_value
 ;#endif
 ;#endif
