@@ -6,7 +6,10 @@
 ;; @_from gathers the bits of a gamma code or an offset, then holds where a copy reads from;
 ;; @_hi counts the pages of a copy. In KTA, KTB and ZX7 the offset block in the middle leaves
 ;; @_from = dst - offset for every type, the types' own code lying around it; BLK and TS1 follow
-;; as a block of their own, with one copy loop that counts the bytes left in @_count.
+;; as a block of their own, with one copy loop that counts the bytes left in @_count. ZX7 with
+;; codings 1, 2, 4 and 6 keeps Y = 0 through its copies too, moving both pointers (smaller, and
+;; slower where the speed goal leaves room), and with codings 1 and 2 gathers its gamma in
+;; @_from+1 and @_hi, where the copy counts.
 ;#if t1
 ; KTA depacker for the 6502: routine @.
 ;#elif t2
@@ -80,19 +83,19 @@
 ; Size: 157 bytes. Speed: 50.8 cycles per output byte on the test corpus.
 ; Goal: at most 140 bytes and 90 cycles per output byte: size over.
 ;#elif t3 o1
-; Size: 125 bytes. Speed: 57.9 cycles per output byte on the test corpus.
+; Size: 116 bytes. Speed: 67.1 cycles per output byte on the test corpus.
 ; Goal: at most 128 bytes and 90 cycles per output byte: met.
 ;#elif t3 o2
-; Size: 136 bytes. Speed: 56.9 cycles per output byte on the test corpus.
-; Goal: at most 128 bytes and 90 cycles per output byte: size over.
+; Size: 127 bytes. Speed: 66.4 cycles per output byte on the test corpus.
+; Goal: at most 128 bytes and 90 cycles per output byte: met.
 ;#elif t3 o4
-; Size: 156 bytes. Speed: 96.0 cycles per output byte on the test corpus.
-; Goal: at most 150 bytes and 110 cycles per output byte: size over.
+; Size: 150 bytes. Speed: 105.2 cycles per output byte on the test corpus.
+; Goal: at most 150 bytes and 110 cycles per output byte: met.
 ;#elif t3 o5
 ; Size: 134 bytes. Speed: 86.3 cycles per output byte on the test corpus.
 ; Goal: at most 128 bytes and 90 cycles per output byte: size over.
 ;#elif t3 o6
-; Size: 157 bytes. Speed: 94.7 cycles per output byte on the test corpus.
+; Size: 151 bytes. Speed: 103.9 cycles per output byte on the test corpus.
 ; Goal: at most 150 bytes and 110 cycles per output byte: size over.
 ;#elif t3 o7
 ; Size: 128 bytes. Speed: 82.9 cycles per output byte on the test corpus.
@@ -215,8 +218,9 @@
         cld
         ldy #0
         sty @_bits
+;#if o5 o7
 @_literal:                      ; one literal byte: the first raw byte comes here first
-;#if t3 o5
+;#if o5
         lda (@_src),y           ; inline: the bit reads take the time here
         sta (@_dst),y
         inc @_src
@@ -237,23 +241,46 @@
         inc @_dst+1
 @_token:
         ldy #0
+;#else
+; Y = 0 throughout: the copy moves its pointers, slower than an index but smaller.
+@_literal:                      ; one literal byte: the first raw byte comes here first
+        jsr @_byte
+        ldx #1                  ; through the copy's second half, as a copy of one byte
+        stx @_hi
+        bne @_put
+@_copy:                         ; X = the low count (0 = 256), @_hi = pages
+        lda (@_from),y          ; front to back one byte at a time, so an offset below
+        inc @_from              ; the count repeats
+        bne @_put
+        inc @_from+1
+@_put:
+        sta (@_dst),y
+        inc @_dst
+        bne @_count
+        inc @_dst+1
+@_count:
+        dex
+        bne @_copy
+        dec @_hi
+        bne @_copy
+@_token:                        ; X = 0, as the gamma takes it
+;#endif
         jsr @_bit               ; 1: one literal byte
         bcs @_literal
         jsr @_gamma             ; 0 and gamma g: a sequence of g + 1 bytes
         bcs @_end               ; an overlong gamma code ends
+;#if o1 o2
+        inc @_hi                ; pages: high + 1, the low count + 1 (0 = 256); the gamma
+        ldx @_from+1            ; gathers in @_from+1 and @_hi, as the offset is bytes
+        inx
+;#else
         ldx @_from+1            ; pages: high + 1, the low count + 1 (0 = 256)
         inx
         stx @_hi
-;#if o1 o2
-        ldx @_from
-        inx
-;#else
         lda @_from              ; the low count less one: one is added after the offset
-;#endif
-@_sequence:                     ; the low count in X, or in A for the bit codings
-;#if o4 o5 o6 o7
         pha                     ; the bit reads count with X
 ;#endif
+@_sequence:
 ;#endif
 ;; ---------------------------------------------------------------- offset: from = dst - offset
 ;#if o1
@@ -488,6 +515,7 @@
         tax
         inx
 ;#endif
+;#if o5 o7
 @_copy:                         ; X = the low count (0 = 256), @_hi = pages
         lda (@_from),y          ; front to back one byte at a time, so an offset below
         sta (@_dst),y           ; the count repeats
@@ -501,17 +529,35 @@
         dec @_hi
         bne @_copy
         beq @_copied
+;#else
+        bcs @_copy              ; from = dst - offset leaves carry set
+;#endif
 ;#endif
 ;; ---------------------------------------------------------------- the readers
 ;#if ! t1 t2 o1 o2 o5
 ;#if t1 t2 o1 o2 o4 o5 o6
 ;#else
+;#if t3 o1 o2
+; A gamma code: its value in @_from+1 (low) and @_hi (high), as the offset reads no bits, and
+; carry clear; an overlong code leaves carry as its last bit, set. Takes X = 0; destroys A, X.
+;#elif t3 o4 o6
+; A gamma code: @_from = its value and carry clear; an overlong code leaves carry as its last
+; bit, set. Takes X = 0; destroys A and X.
+;#else
 ; A gamma code: @_from = its value and carry
 ; clear; an overlong code leaves carry as its last bit, set. Destroys A and X.
+;#endif
 @_gamma:
+;#if ! t3 o1 o2 o4 o6
         ldx #0
+;#endif
+;#if t3 o1 o2
+        sty @_from+1
+        sty @_hi
+;#else
         sty @_from
         sty @_from+1
+;#endif
 @_gamma_zero:
         jsr @_bit
         bcs @_read_bit
@@ -557,13 +603,22 @@
 @_bit_read:
 ;#if ! t1 t2 o4
         rts
+;#if t3 o1 o2
+; The value so far * 2 ^ X + the next X bits, carry clear. Destroys A and X.
+;#else
 ; @_from = @_from * 2 ^ X + the next X bits, carry clear. Destroys A and X.
+;#endif
 @_read_next:
         jsr @_bit
 ;#endif
 @_read_bit:
+;#if t3 o1 o2
+        rol @_from+1
+        rol @_hi
+;#else
         rol @_from
         rol @_from+1
+;#endif
 @_read:
         dex
         bpl @_read_next
