@@ -3,9 +3,11 @@
 ;; the other types' token code, only the offset readings. The notation is depack.asm's.
 ;;
 ;; Registers throughout: HL the stream, DE the output, BC a length, A the bit buffer (a bit
-;; byte shifted left with a marker 1 below its unread bits; 128 when empty). The last offset,
-;; negated, is the one word on the stack between tokens: a repeat adds it to DE, and after any
-;; copy HL - DE gives it again, so a new offset is stored by the same two instructions.
+;; byte shifted left with a marker 1 below its unread bits; 128 when empty), read by calling
+;; @_bit (three bytes a read against four for the reader inlined), except in coding 4's bit
+;; fields, where offsets need the speed. The last offset, negated, is the one word on the
+;; stack between tokens: a repeat adds it to DE, and after any copy HL - DE gives it again, so
+;; a new offset is stored by the same two instructions.
 ;;
 ;; ---------------------------------------------------------------- the datasheet
 ; KTR depacker for the Z80,
@@ -33,17 +35,17 @@
 ; Ends at the packers' end mark: flag 1 and an overlong length.
 ;; figures: measured by tests/depackers/z80_model_tests, which checks them
 ;#if o1
-; Size: 74 bytes. Speed: 49.7 T-states per output byte on the test corpus (-t61).
+; Size: 73 bytes. Speed: 57.0 T-states per output byte on the test corpus (-t61).
 ;#elif o2
-; Size: 83 bytes. Speed: 45.4 T-states per output byte on the test corpus (-t62).
+; Size: 82 bytes. Speed: 51.6 T-states per output byte on the test corpus (-t62).
 ;#elif o4
-; Size: 107 bytes. Speed: 79.7 T-states per output byte on the test corpus (-t64o4).
+; Size: 102 bytes. Speed: 82.4 T-states per output byte on the test corpus (-t64o4).
 ;#elif o5
-; Size: 83 bytes. Speed: 66.6 T-states per output byte on the test corpus (-t65o12).
+; Size: 81 bytes. Speed: 81.0 T-states per output byte on the test corpus (-t65o12).
 ;#elif o6
-; Size: 108 bytes. Speed: 68.9 T-states per output byte on the test corpus (-t66o6o14).
+; Size: 105 bytes. Speed: 83.5 T-states per output byte on the test corpus (-t66o6o14).
 ;#else
-; Size: 98 bytes. Speed: 69.9 T-states per output byte on the test corpus (-t67).
+; Size: 95 bytes. Speed: 84.7 T-states per output byte on the test corpus (-t67).
 ;#endif
 ;; end of figures
 ; Labels start with @.
@@ -68,8 +70,7 @@
 ;; Out: BC = the length of a literal run or a repeat, back at the caller. A new offset does not
 ;; go back: its return address and the last offset leave the stack.
 @_head:
-        add a,a
-        call z,@_reload
+        call @_bit
         jr nc,@_gamma
         pop bc
         pop bc
@@ -95,34 +96,31 @@
 ;#endif
 ;#if o4
         ; The class n, then n + 1 groups of {W1} bits read as ((g0 + 1) << {W1} | g1) + 1 ...:
-        ; each +1 adds the base of the next class, the last one comes from carry.
+        ; each +1 adds the base of the next class, the last one the 1 of offset 1. Carry is
+        ; clear after the last group: it is bit 16 of an offset below 65536.
         push bc
         ld de,0
-        ld b,253                ; minus bits - 1: two bits of class
+        ld c,2                  ; two bits of class
         call @_bits
-        ld c,e
+        ld b,e
+        inc b                   ; n + 1 groups
         ld e,d
-        dec de                  ; -1, made 0 by the first group's inc
 @_group:
-        inc de
-        ld b,{255-W1}                ; {W1} bits
+        ld c,{W1}                 ; {W1} bits
         call @_bits
-        dec c
-        jp p,@_group
+        inc de
+        djnz @_group
         pop bc
-        scf
 ;#elif o5
         ; DE = a marker bit that carry takes after the last of the {W1} bits: offset - 1.
         ld de,{1<<(16-W1)}
 @_offset_bit:
-        add a,a                 ; the reader inlined in the loop, where it pays
-        call z,@_reload
+        call @_bit
         rl e
         rl d
         jr nc,@_offset_bit
 ;#elif o6
-        add a,a
-        call z,@_reload
+        call @_bit
         ; DE = a marker bit that carry takes after the last bit: offset - 1, less 1 << {W1}
         ; for a long one.
         ld de,{1<<(16-W1)}
@@ -135,8 +133,7 @@
         ld de,{1<<W1}
         jr @_subtract
 @_offset_bits:
-        add a,a                 ; the reader inlined in the loop, where it pays
-        call z,@_reload
+        call @_bit
         rl e
         rl d
         jr nc,@_offset_bits
@@ -149,8 +146,7 @@
         ld b,d                  ; minus the value bits, counted down from no extra bits
 @_offset_zero:
         dec b
-        add a,a
-        call z,@_reload
+        call @_bit
         jr nc,@_offset_zero
         call @_value            ; the leading 1 is in carry
         pop bc
@@ -175,33 +171,38 @@
 @_gamma:
         ld bc,1
 @_gamma_bit:
-        add a,a                 ; a 1 goes on, a 0 stops
-        call z,@_reload
+        call @_bit              ; a 1 goes on, a 0 stops
         ret nc
-        add a,a                 ; the value bit
-        call z,@_reload
+        call @_bit              ; the value bit
         rl c
         rl b
         jr nc,@_gamma_bit       ; the leading 1 leaves B after 16 value bits: the end mark
         pop bc                  ; the return address; the output position is in DE
         ret
-;#if o4 o7
+;#if o4
+;; In: C = the number of bits. Out: DE = DE shifted left by the bits read.
+@_bits:
+        add a,a                 ; the reader inlined, where offsets need speed
+        call z,@_reload
+        rl e
+        rl d
+        dec c
+        jr nz,@_bits
+        ret
+;#elif o7
 ;; In at @_bits: B = minus bits - 1. Out: DE = DE shifted left by the bits read.
 @_value:
-        rl e                    ; a gamma's leading 1 from carry, then each value bit
+        rl e                    ; the gamma's leading 1 from carry, then each value bit
         rl d
 @_bits:
         inc b
         ret z
-        add a,a
-        call z,@_reload
-;#if o4
-        ; jp: two T-states less than jr on every offset bit
-        jp @_value
-;#else
+        call @_bit
         jr @_value
 ;#endif
-;#endif
+@_bit:
+        add a,a                 ; the next bit into carry
+        ret nz
 @_reload:
         ld a,(hl)               ; when the marker has left: carry is set
         inc hl
