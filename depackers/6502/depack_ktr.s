@@ -2,9 +2,11 @@
 ;; of its own beside depack.s: KTR's repeat offset and interlaced lengths share no token code
 ;; with the other types. The notation is depack.s's.
 ;; Register use while a token is decoded: Y = 0, as the byte and bit reads index with it.
-;; One copy loop serves literal runs and sequences: it reads through @_src, which a sequence
-;; points at dst - offset for its copy, the stream position waiting on the stack. @_last keeps
-;; the last offset (less one under codings 4 to 6, whose fields hold offset - 1).
+;; One copy loop serves the first byte, literal runs, repeats and sequences: X picks the pointer
+;; it reads through, @_src (a literal run) or @_from (a copy from the output), and @_count is
+;; the bytes left. X also tells the token after it: X = 0 after a sequence, a repeat or the first
+;; byte, where flag 0 is a literal run; X <> 0 after a literal run, where it is a repeat.
+;; @_last keeps the last offset (less one under codings 4 to 6, whose fields hold offset - 1).
 ; KTR depacker for the 6502: routine @.
 ;#if o1
 ; Offsets: one byte, 1..255.
@@ -22,27 +24,26 @@
 ; In:  @_src = packed stream, @_dst = destination (zero page, low byte first).
 ;      Call with jsr @. The decimal flag may be set: the routine clears it.
 ; Out: @_dst = one past the last byte written; @_src one past the end mark.
-; Destroys A, X, Y and the flags. Uses {8 + (C == 4)} zero-page bytes (segment ZEROPAGE) and
-; up to {6 - (C >= 4)} bytes of stack besides its return address; writes no memory but the
-; output and those bytes.
+; Destroys A, X, Y and the flags. Uses 11 zero-page bytes (segment ZEROPAGE) and up to 6 bytes
+; of stack besides its return address; writes no memory but the output and those bytes.
 ; Ends at an overlong length after either flag (the packers write flag 1).
 ;#if o1
-; Size: 151 bytes. Speed: 58.1 cycles per output byte on the test corpus.
-; Goal: at most 140 bytes and 90 cycles per output byte: size over.
+; Size: 131 bytes. Speed: 61.6 cycles per output byte on the test corpus.
+; Goal: at most 140 bytes and 90 cycles per output byte: met.
 ;#elif o2
-; Size: 165 bytes. Speed: 56.4 cycles per output byte on the test corpus.
+; Size: 143 bytes. Speed: 60.5 cycles per output byte on the test corpus.
 ; Goal: at most 140 bytes and 90 cycles per output byte: size over.
 ;#elif o4
-; Size: 188 bytes. Speed: 79.0 cycles per output byte on the test corpus.
+; Size: 166 bytes. Speed: 84.1 cycles per output byte on the test corpus.
 ; Goal: at most 140 bytes and 90 cycles per output byte: size over.
 ;#elif o5
-; Size: 165 bytes. Speed: 74.6 cycles per output byte on the test corpus.
-; Goal: at most 140 bytes and 90 cycles per output byte: size over.
+; Size: 139 bytes. Speed: 79.7 cycles per output byte on the test corpus.
+; Goal: at most 140 bytes and 90 cycles per output byte: met.
 ;#elif o6
-; Size: 189 bytes. Speed: 76.3 cycles per output byte on the test corpus.
+; Size: 167 bytes. Speed: 81.3 cycles per output byte on the test corpus.
 ; Goal: at most 140 bytes and 90 cycles per output byte: size over.
 ;#else
-; Size: 173 bytes. Speed: 74.2 cycles per output byte on the test corpus.
+; Size: 150 bytes. Speed: 78.0 cycles per output byte on the test corpus.
 ; Goal: at most 140 bytes and 90 cycles per output byte: size over.
 ;#endif
 ; Speed over the corpus files cut to 8192 bytes, with the offset widths 4 (coding 4), 12
@@ -56,88 +57,51 @@
 .exportzp @_src, @_dst
 
 .segment "ZEROPAGE"
-@_src:  .res 2
-@_dst:  .res 2
-@_last: .res 2                  ; the last offset, or the offset - 1 the coding reads
-@_hi:   .res 1                  ; a length's high byte, then the pages left to copy
-@_bits: .res 1                  ; bit buffer: bits left, then a marker 1; 0 when empty
-;#if o4
-@_class: .res 1                 ; offset classes left to read
-;#endif
+@_src:   .res 2
+@_dst:   .res 2
+@_bits:  .res 1                 ; bit buffer: bits left, then a marker 1; 0 when empty
+@_count: .res 2                 ; bytes left to copy; 0 between tokens
+@_last:  .res 2                 ; the last offset, or the offset - 1 the coding reads
+@_from:  .res 2                 ; where a copy from the output reads (codings 4: the class)
 
 .segment "CODE"
 @:
         cld
         ldy #0
-        sty @_bits
-        sty @_last+1
-;#if o4 o5 o6
-        sty @_last              ; offset - 1: 0 before any sequence
-;#endif
-        ldx #1                  ; the first byte: a literal run of one, raw
-        stx @_hi
-;#if o1 o2 o7
-        stx @_last              ; the last offset: 1 before any sequence
-;#endif
-        jsr @_copy
-@_token:                        ; after a sequence or the first byte: 0 = a literal run
-        jsr @_head
-        jsr @_copy              ; from the stream, which moves past the run
-        jsr @_head              ; after a literal run: 0 = a repeat
-@_copy_back:                    ; src = dst - offset while the copy runs
-        lda @_src
-        pha
-        lda @_src+1
-        pha
-;#if o1 o2 o7
-        sec
-;#else
-        clc                     ; the minus one of offset - 1
-;#endif
-        lda @_dst
-        sbc @_last
-        sta @_src
-        lda @_dst+1
-        sbc @_last+1
-        sta @_src+1
-        jsr @_copy
-        pla
-        sta @_src+1
-        pla
-        sta @_src
-        bcs @_token             ; carry is still the sbc's: no borrow
-
-; The flag, then a length: back with X and @_hi as the copies count. Flag 1 does not go
-; back: its return address leaves the stack for the new offset.
-@_head:
-        jsr @_bit
-        bcc @_gamma
-        pla
-        pla
-        jsr @_gamma             ; the length - 1
-        txa                     ; + 1: a low count of 0 stood for 256
-        bne @_plus_one
-        inc @_hi
-@_plus_one:
-;#if o4 o5 o6 o7
-        pha                     ; the bit reads count with X
-;#else
+        ldx #<-5
+@_clear:                        ; X = -5..-1: @_bits, @_count and @_last, the bytes before @_from
+        sty @_from,x
         inx
+        bne @_clear
+;#if o1 o2 o7
+        inc @_last              ; the last offset: 1 before any sequence
 ;#endif
+        jsr @_byte              ; the first byte, raw, stored as a copy through @_from with
+        bne @_store             ; X = 0: a literal run may follow it
+; The copy ended: a flag, then a length; flag 1 adds the new offset.
+@_done:
+        jsr @_bit
+        bcs @_sequence
+        jsr @_gamma
+        txa
+        bne @_repeat            ; right after a literal run: a repeat
+        ldx #<(@_src - @_from)  ; a literal run, read through @_src
+        bne @_copy_next
+@_sequence:
+        jsr @_gamma             ; the length - 1
 ;; ---------------------------------------------------------------- the offset, into @_last
-;; Each leaves carry clear for the branch to the copy.
+;; Codings 4 to 6 leave carry clear, as the gamma code did, for the subtraction below.
 ;#if o1
         jsr @_byte
         sta @_last
 ;#elif o2
         jsr @_byte
         sty @_last+1            ; high part 0 unless the long form follows
-        cmp #$80
-        bcc @_offset_short
+        tax
+        bpl @_offset_short
         and #$7F                ; long offset: high part first
         sta @_last+1
         jsr @_byte
-        clc
 @_offset_short:
         sta @_last
 ;#elif o4
@@ -146,12 +110,12 @@
         ldx #2
         jsr @_read              ; the class n
         ldx @_last
-        stx @_class
+        stx @_from
         sty @_last
 @_offset_part:                  ; each class adds {W1} bits, the classes before it adding one
         ldx #{W1}
         jsr @_read
-        dec @_class
+        dec @_from
         bmi @_offset_read
         inc @_last
         bne @_offset_part
@@ -162,7 +126,12 @@
         sty @_last
         sty @_last+1
         ldx #{W1}
-        jsr @_read
+@_offset_bit:                   ; the top bit of 16 leaves carry clear
+        jsr @_bit
+        rol @_last
+        rol @_last+1
+        dex
+        bne @_offset_bit
 ;#elif o6
         sty @_last
         sty @_last+1
@@ -183,70 +152,76 @@
 ;#else
         sty @_last
         sty @_last+1
-        ldx #0
+        ldx #<-1
 @_offset_zero:                  ; X = the zeros before the leading 1, the bits after it
+        inx
         jsr @_bit
+        bcc @_offset_zero
         bcs @_offset_value
-        inx
-        bne @_offset_zero
+@_offset_next:
+        jsr @_bit
 @_offset_value:
-        jsr @_read_bit
-;#endif
-;#if o4 o5 o6 o7
-        pla
-        tax
-        inx
-;#endif
-        bcc @_copy_back
-
-; X = the low count (0 = 256), @_hi = pages: from src to dst, both moving past the bytes.
-@_copy:
-        lda (@_src),y           ; front to back one byte at a time, so an offset below
-        sta (@_dst),y           ; the length repeats
-        inc @_src
-        bne @_copy_to
-        inc @_src+1
-@_copy_to:
-        inc @_dst
-        bne @_copy_count
-        inc @_dst+1
-@_copy_count:
+        rol @_last
+        rol @_last+1
         dex
-        bne @_copy
-        dec @_hi
-        bne @_copy
-        rts
-
+        bpl @_offset_next
+;#endif
+        inc @_count             ; the length: one more than the code. The count does not
+        bne @_repeat            ; wrap, as no output holds 65537 bytes
+        inc @_count+1
+; A repeat, or a sequence once its offset is read: from = dst - offset.
+@_repeat:
+;#if o1 o2 o7
+        sec
+;#endif
+        lda @_dst               ; (codings 4 to 6: carry clear takes offset - 1 and one more)
+        sbc @_last
+        sta @_from
+        lda @_dst+1
+        sbc @_last+1
+        sta @_from+1
+        ldx #0
+;; ---------------------------------------------------------------- the copy
+; @_count bytes from the pointer X picks to dst, both moving past them, then to @_done.
+@_copy_next:
+        lda @_count
+        bne @_count_low
+        lda @_count+1
+        beq @_done
+        dec @_count+1
+@_count_low:
+        dec @_count
+        lda (@_from,x)          ; front to back one byte at a time, so an offset below the
+@_store:                        ; length repeats
+        sta (@_dst),y
+        inc @_from,x
+        bne @_put
+        inc @_from+1,x
+@_put:
+        inc @_dst
+        bne @_copy_next
+        inc @_dst+1
+        bne @_copy_next         ; the output does not pass $FFFF
 ;; ---------------------------------------------------------------- the readers
-; An interlaced gamma code: X = its low byte, or 0 for 256, and @_hi its pages, carry clear.
-; After 16 value bits the code is overlong, the end mark: it returns from the routine, its
-; caller being at the routine's own level (@_head jumps here, or the new offset calls it).
+; An interlaced gamma code into @_count, which is 0, carry clear. After 16 value bits the code is
+; overlong, the end mark: it returns from the routine, its caller being at the routine's level.
 @_gamma:
-        ldx #1
-        sty @_hi
+        inc @_count             ; the leading 1
 @_gamma_next:
         jsr @_bit               ; a 1 goes on, a 0 stops
-        bcs @_gamma_bit
-        txa                     ; pages: high + 1, unless the low byte is 0
-        beq @_gamma_end
-        inc @_hi
-@_gamma_end:
-        rts
-@_gamma_bit:
+        bcc @_gamma_end
         jsr @_bit
-        txa
-        rol a
-        tax
-        rol @_hi
+        rol @_count
+        rol @_count+1
         bcc @_gamma_next        ; the leading 1 leaves after 16 value bits
         pla
         pla
+@_gamma_end:
         rts
-;#if o4 o5 o6 o7
+;#if o4 o6
 ; @_last = @_last * 2 ^ X + the next X bits, carry clear. Destroys A and X.
 @_read_next:
         jsr @_bit
-@_read_bit:
         rol @_last
         rol @_last+1
 @_read:
@@ -258,21 +233,12 @@
 @_bit:
         asl @_bits
         bne @_bit_read
-;#if o1 o2
         jsr @_byte
-;#else
-        lda (@_src),y           ; the only byte read: inline
-        inc @_src
-        bne @_bit_load
-        inc @_src+1
-@_bit_load:
-;#endif
         sec                     ; the marker
         rol a
         sta @_bits
 @_bit_read:
         rts
-;#if o1 o2
 ; A = the next stream byte. Takes Y = 0; keeps X, Y and carry.
 @_byte:
         lda (@_src),y
@@ -281,4 +247,3 @@
         inc @_src+1
 @_got:
         rts
-;#endif
