@@ -8,6 +8,7 @@
 
 #include "candidate_jump.h"
 #include "forward_pass.h"
+#include "gram_lists.h"
 #include "pair_lists.h"
 #include "parse_steps.h"
 #include "period_jump.h"
@@ -18,6 +19,8 @@ namespace {
 // Entries of the rarest pair's list a jump checks at most, and candidates the usual walk
 // examines before the first try (the tries then come at doubling distances).
 constexpr int jump_budget = 256;
+// Pair list entries in range from which a string list may be shorter.
+constexpr int gram_from = 64;
 // Runs and candidates a jump through runs of a period tests at most (each test is cheap).
 constexpr int period_jump_budget = 4096;
 // The short window of KTA leaves too little to pass over.
@@ -151,6 +154,19 @@ constexpr bool far_offset_holds() {
 }
 static_assert(far_offset_holds<ktb_variant>());
 static_assert(far_offset_holds<kta_variant>());
+
+// A farther offset never costs less, on either side of the length's cost step (the jumps take
+// the nearest offset left as the cheapest).
+template <class V>
+constexpr bool offset_cost_grows() {
+    constexpr int step = len_cost_step<V>();
+    for (int len : {2, step > 2 ? step - 1 : 2, step > 2 ? step : 2, V::max_seq_len})
+        for (int off = 2; off <= V::max_offset; ++off)
+            if (V::seq_cost(len, off) < V::seq_cost(len, off - 1)) return false;
+    return true;
+}
+static_assert(offset_cost_grows<ktb_variant>());
+static_assert(offset_cost_grows<kta_variant>());
 
 // The memo words at p for lengths 2 to 5 (index len), and at the far offsets (index len + 8).
 template <class V>
@@ -377,18 +393,20 @@ int first_cheap_length(const pack_tables& t, int p, int lo, int hi, int limit) {
     return lo;
 }
 
-// The smallest l in lo..hi that may give a sequence cheaper than cost, or as cheap when
-// equal_too; split where the length part of the cost steps up.
+// The smallest l in lo..hi that may give a sequence at offset off or farther cheaper than cost,
+// or as cheap when equal_too; split where the length part of the cost steps up.
 template <class V>
-int first_useful_length(const pack_tables& t, int p, int lo, int hi, int cost, bool equal_too) {
+int first_useful_length(const pack_tables& t, int p, int lo, int hi, int off, int cost,
+                        bool equal_too) {
     constexpr int step = len_cost_step<V>();
     const int slack = equal_too ? 0 : 1;
     if (step != 0 && lo < step && hi >= step) {
-        const int below = first_cheap_length(t, p, lo, step - 1, cost - V::seq_cost(lo, 1) - slack);
+        const int below =
+            first_cheap_length(t, p, lo, step - 1, cost - V::seq_cost(lo, off) - slack);
         if (below != INT_MAX) return below;
-        return first_cheap_length(t, p, step, hi, cost - V::seq_cost(step, 1) - slack);
+        return first_cheap_length(t, p, step, hi, cost - V::seq_cost(step, off) - slack);
     }
-    return first_cheap_length(t, p, lo, hi, cost - V::seq_cost(lo, 1) - slack);
+    return first_cheap_length(t, p, lo, hi, cost - V::seq_cost(lo, off) - slack);
 }
 
 // The shortest length from which a candidate can change the inherited stretch. A stretch of
@@ -408,28 +426,30 @@ int useful_for_stretch(const uint8_t* b, int p, int x) {
 
 // The shortest length from which a candidate can change the best or the inherited stretch
 // (at least 3), or 0 when that is 2. A shorter one has a cost that the cost minima show not
-// to beat the best (the offset part taken at its least). stretch_len becomes the shortest
-// length that may change the stretch.
+// to beat the best (the offset part taken at off, the nearest offset left, since a farther one
+// never costs less). stretch_len becomes the shortest length that may change the stretch.
 template <class V>
-int useful_length(pack_tables& t, const uint8_t* b, const walk_state& w, int& stretch_len) {
+int useful_length(pack_tables& t, const uint8_t* b, const walk_state& w, int off,
+                  int& stretch_len) {
     const int p = w.p;
     const int best_cost = int(w.best_key >> 16);
     const int best_len = int(0xFFFF - (w.best_key & 0xFFFF));
     const int l0 = useful_for_stretch(b, p, w.rep_len - w.rep_period);
     stretch_len = l0;
     fill_cost_minima(t, p);
-    const int first =
-        std::min(first_useful_length<V>(t, p, 2, std::min(best_len, l0 - 1), best_cost, false),
-                 first_useful_length<V>(t, p, std::max(2, best_len + 1), l0 - 1, best_cost, true));
+    const int first = std::min(
+        first_useful_length<V>(t, p, 2, std::min(best_len, l0 - 1), off, best_cost, false),
+        first_useful_length<V>(t, p, std::max(2, best_len + 1), l0 - 1, off, best_cost, true));
     if (first == 2) return 0;
     return std::min(first, l0);
 }
 
 // The first index in lo..hi (positions ascending) whose position is at least x, or hi + 1.
-int first_at_least(const uint64_t* pair_pos, int lo, int hi, int x) {
+template <class E>
+int first_at_least(const E* list, int lo, int hi, int x) {
     while (lo <= hi) {
         const int mid = (lo + hi) / 2;
-        if (entry_pos(pair_pos[mid]) < x)
+        if (entry_pos(list[mid]) < x)
             lo = mid + 1;
         else
             hi = mid - 1;
@@ -437,28 +457,14 @@ int first_at_least(const uint64_t* pair_pos, int lo, int hi, int x) {
     return lo;
 }
 
-// The nearest candidate in low_c..hi_c (positions) at least l0 long, or 0 if there is none.
-// hi_c becomes the highest position the scan of the rarest pair's list did not clear: below
-// the one found, below low_c when the list ran out, or the entry at which the budget did
-// (unchanged when the list is too long to scan).
-int nearest_long(const pack_tables& t, const uint8_t* b, int n, int p, int l0, int low_c, int& hi_c,
-                 int& budget) {
-    if (l0 > p) { // longer than any candidate can be
-        hi_c = low_c - 1;
-        return 0;
-    }
-    const int j = rarest_pair_at(t, b, std::max(1, p - l0 + 2), p, n);
-    const int d = p - j;
-    const int key = b[j - 1] << 8 | b[j];
-    const int list_lo = int(t.pair_first[key]);
-    const int list_hi = int(t.pair_slot[j]) - 1;
-    const int from = first_at_least(t.pair_pos, list_lo, list_hi, std::max(low_c, l0 - 1) - d);
-    const int to = first_at_least(t.pair_pos, from, list_hi, hi_c - d + 1) - 1;
-    // A list far longer than the budget: the bytes before p are common, no use scanning.
-    if (to - from >= 4 * jump_budget) return 0;
+// The entries from to down to from of a list whose positions, moved on by d, end the l0 bytes
+// before p wherever those bytes match: the nearest that matches, as nearest_long gives it.
+template <class E>
+int scan_for_long(const E* list, int from, int to, int d, const uint8_t* b, int p, int l0,
+                  int low_c, int& hi_c, int& budget) {
     const uint8_t* tail = b + p - l0 + 1;
     for (int k = to; k >= from; --k) {
-        const int c = entry_pos(t.pair_pos[k]) + d;
+        const int c = entry_pos(list[k]) + d;
         if (budget == 0) {
             hi_c = c;
             return 0;
@@ -471,6 +477,60 @@ int nearest_long(const pack_tables& t, const uint8_t* b, int n, int p, int l0, i
     }
     hi_c = low_c - 1;
     return 0;
+}
+
+// The position among a few spread over the last l0 - len + 1 at which the longest string list
+// that fits in l0 bytes is shortest, with that list's level.
+int rarest_gram_at(const pack_tables& t, const uint8_t* b, int p, int l0, int& level) {
+    level = l0 >= gram_len[1] ? 1 : 0;
+    const int spread = l0 - gram_len[level];
+    const int step = std::max(1, spread / 3);
+    int best_j = p;
+    int best_count = gram_count(t, b, p, level);
+    for (int j = p - step; j >= p - spread; j -= step)
+        if (const int count = gram_count(t, b, j, level); count < best_count) {
+            best_count = count;
+            best_j = j;
+        }
+    return best_j;
+}
+
+// The nearest candidate in low_c..hi_c (positions) at least l0 long, or 0 if there is none.
+// hi_c becomes the highest position the scan did not clear: below the one found, below low_c
+// when the list ran out, or the entry at which the budget did (unchanged when the list is too
+// long to scan). The list scanned is the rarest pair's of the l0 bytes before p or, where that
+// holds many candidates, the rarest of a few of their 8- or 16-byte strings: either holds every
+// candidate that matches the l0 bytes.
+int nearest_long(const pack_tables& t, const uint8_t* b, int n, int p, int l0, int low_c, int& hi_c,
+                 int& budget) {
+    if (l0 > p) { // longer than any candidate can be
+        hi_c = low_c - 1;
+        return 0;
+    }
+    const int low = std::max(low_c, l0 - 1);
+    const int j = rarest_pair_at(t, b, std::max(1, p - l0 + 2), p, n);
+    const int d = p - j;
+    const int key = b[j - 1] << 8 | b[j];
+    const int list_hi = int(t.pair_slot[j]) - 1;
+    const int from = first_at_least(t.pair_pos, int(t.pair_first[key]), list_hi, low - d);
+    const int to = first_at_least(t.pair_pos, from, list_hi, hi_c - d + 1) - 1;
+    if (to - from >= gram_from && l0 >= gram_len[0]) {
+        int level = 0;
+        const int gj = rarest_gram_at(t, b, p, l0, level);
+        const int gd = p - gj;
+        const uint16_t* list = t.gram_pos[level];
+        const int gram_hi = int(t.gram_slot[level][gj]) - 1;
+        const int gram_lo = int(t.gram_first[level][gram_key(b, gj, level)]);
+        const int g_from = first_at_least(list, gram_lo, gram_hi, low - gd);
+        const int g_to = first_at_least(list, g_from, gram_hi, hi_c - gd + 1) - 1;
+        if (g_to - g_from < to - from) {
+            if (g_to - g_from >= 4 * jump_budget) return 0;
+            return scan_for_long(list, g_from, g_to, gd, b, p, l0, low_c, hi_c, budget);
+        }
+    }
+    // A list far longer than the budget: the bytes before p are common, no use scanning.
+    if (to - from >= 4 * jump_budget) return 0;
+    return scan_for_long(t.pair_pos, from, to, d, b, p, l0, low_c, hi_c, budget);
 }
 
 // Passes over the candidates from index i down that can't change the walk's result: only
@@ -517,7 +577,7 @@ jump_outcome try_jump(pack_tables& t, const uint8_t* b, int n, walk_state& w, in
             break;
         }
         int stretch_len = 0;
-        const int l0 = useful_length<V>(t, b, w, stretch_len);
+        const int l0 = useful_length<V>(t, b, w, p - hi_c, stretch_len);
         if (l0 == 0) break;
         // Below fresh_c, only where every candidate passed over is at most offset + 2 long.
         const int low_c = l0 <= p - hi_c + 3 ? reach_c : fresh_c;

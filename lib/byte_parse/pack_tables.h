@@ -9,6 +9,8 @@
 inline constexpr int max_input = 65536;
 // The longest period whose repeats the fast walk finds through period_run.
 inline constexpr int max_jump_period = 16;
+// The string lengths of the jumps' longer lists (gram_lists.h).
+inline constexpr int gram_levels = 2;
 
 // The memo of candidate c: where it was last compared, the match length found then and, in
 // the fast walk, the cost of that sequence.
@@ -86,6 +88,11 @@ struct pack_tables {
     // them; built for q once bit q of period_ready is set.
     uint16_t period_run[max_jump_period][max_input];
     uint32_t period_ready;
+    // Per string length of gram_lists.h, positions grouped by the key of the string ending
+    // there, as pair_pos is by pair (pair_first and pair_slot likewise).
+    uint16_t gram_pos[gram_levels][max_input];
+    uint16_t gram_slot[gram_levels][max_input];
+    uint32_t gram_first[gram_levels][max_input + 1];
     int32_t cost_filled;
     int32_t jump_ready;
     int64_t jump_cost;  // bytes compared for candidates a jump left without a memo

@@ -193,6 +193,20 @@ bytes long_period_runs(std::mt19937& rng) {
     return b;
 }
 
+// Two symbols, the second at 3 or 50 percent: the bytes before p are made of four pairs, and
+// the jumps find the longer candidates through the lists of 8- and 16-byte strings.
+bytes two_symbols_sparse(std::mt19937& rng) {
+    bytes b(16000);
+    for (auto& x : b) x = uint8_t(rng() % 100 < 3 ? 0x55 : 0xAA);
+    return b;
+}
+
+bytes two_symbols_even(std::mt19937& rng) {
+    bytes b(16000);
+    for (auto& x : b) x = uint8_t(rng() % 2 ? 0x55 : 0xAA);
+    return b;
+}
+
 TEST_P(corpus, fast_walk_equals_plain_walk_on_edge_shapes) {
     const shape shapes[] = {
         {"sparse runs of 56 to 71 zeros", sparse_runs},
@@ -203,6 +217,8 @@ TEST_P(corpus, fast_walk_equals_plain_walk_on_edge_shapes) {
         {"runs of a period 6 to 16 from the start", long_period_runs},
         {"runs of a period as long as each other", tied_period_runs},
         {"runs of a period 6 to 16 from the start", long_period_runs},
+        {"two symbols, 3 percent of the second", two_symbols_sparse},
+        {"two symbols, half and half", two_symbols_even},
     };
     std::mt19937 rng(99);
     for (const shape& s : shapes) {
