@@ -8,7 +8,8 @@
 ;; Registers throughout: HL the stream, DE the output, BC a count, A the bit buffer (a bit
 ;; byte shifted left with a marker 1 below its unread bits; 128 when empty) in every model
 ;; that reads bits. Sequences push DE and take the offset in DE, so that the copy is
-;; "ex (sp),hl / push hl / sbc hl,de / pop de / ldir / pop hl".
+;; "ex (sp),hl / push hl / sbc hl,de / pop de / ldir / pop hl"; a fixed-width offset (o5)
+;; is read negated instead, for "ex (sp),hl / ex de,hl / add hl,de / ldir / pop hl".
 ;;
 ;; ---------------------------------------------------------------- the datasheet
 ;#if t1
@@ -76,7 +77,7 @@
 ;#elif o4
 ; Size: 80 bytes. Speed: 71.1 T-states per output byte on the test corpus (-t24o4).
 ;#elif o5
-; Size: 59 bytes. Speed: 55.6 T-states per output byte on the test corpus (-t25o12).
+; Size: 58 bytes. Speed: 56.8 T-states per output byte on the test corpus (-t25o12).
 ;#elif o6
 ; Size: 84 bytes. Speed: 60.5 T-states per output byte on the test corpus (-t26o6o14).
 ;#else
@@ -90,7 +91,7 @@
 ;#elif o4
 ; Size: 80 bytes. Speed: 106.8 T-states per output byte on the test corpus (-t34o4).
 ;#elif o5
-; Size: 67 bytes. Speed: 88.1 T-states per output byte on the test corpus (-t35o12).
+; Size: 66 bytes. Speed: 89.9 T-states per output byte on the test corpus (-t35o12).
 ;#elif o6
 ; Size: 92 bytes. Speed: 103.9 T-states per output byte on the test corpus (-t36o6o14).
 ;#else
@@ -98,15 +99,15 @@
 ;#endif
 ;#elif t4
 ;#if o1
-; Size: 55 bytes. Speed: 56.9 T-states per output byte on the test corpus (-t41).
+; Size: 54 bytes. Speed: 55.8 T-states per output byte on the test corpus (-t41).
 ;#elif o2
-; Size: 64 bytes. Speed: 51.9 T-states per output byte on the test corpus (-t42).
+; Size: 63 bytes. Speed: 51.1 T-states per output byte on the test corpus (-t42).
 ;#elif o4
-; Size: 85 bytes. Speed: 93.4 T-states per output byte on the test corpus (-t44o4).
+; Size: 84 bytes. Speed: 92.6 T-states per output byte on the test corpus (-t44o4).
 ;#elif o5
-; Size: 66 bytes. Speed: 77.1 T-states per output byte on the test corpus (-t45o12).
+; Size: 64 bytes. Speed: 77.8 T-states per output byte on the test corpus (-t45o12).
 ;#elif o6
-; Size: 91 bytes. Speed: 77.1 T-states per output byte on the test corpus (-t46o6o14).
+; Size: 90 bytes. Speed: 76.3 T-states per output byte on the test corpus (-t46o6o14).
 ;#else
 ; Size: 69 bytes. Speed: 81.6 T-states per output byte on the test corpus (-t47).
 ;#endif
@@ -118,7 +119,7 @@
 ;#elif o4
 ; Size: 103 bytes. Speed: 106.9 T-states per output byte on the test corpus (-t54o4).
 ;#elif o5
-; Size: 91 bytes. Speed: 82.7 T-states per output byte on the test corpus (-t55o12).
+; Size: 90 bytes. Speed: 84.3 T-states per output byte on the test corpus (-t55o12).
 ;#elif o6
 ; Size: 115 bytes. Speed: 82.8 T-states per output byte on the test corpus (-t56o6o14).
 ;#else
@@ -320,14 +321,20 @@
 ;#elif t4
 ;; ---------------------------------------------------------------- BLK: gamma, then 1 or 0
 @:
+;#if o7
         ld a,128                ; no bit byte yet
+;#else
+        ; Every token but the first starts after an ldir, with BC = 0. The first finds C = 0
+        ; and B = 128, whose one bit the gamma's first shift drops.
+        ld bc,32768
+        ld a,b                  ; no bit byte yet
+;#endif
 @_token:
         push de
 ;#if o1 o2 o5 o6
 ;; This model reads no other gamma code: the reading is inlined, and its value loop reads one
 ;; bit past the value, the token's kind, which it leaves in carry.
-        ld bc,0
-        ld d,b                  ; minus the value bits, counted down from no extra bits
+        ld d,c                  ; minus the value bits, counted down from no extra bits
 @_gamma_zero:
         dec d
 ;#if o5 o6
@@ -431,7 +438,8 @@
 ;#endif
 ;; ---------------------------------------------------------------- the offset, into DE
 ;; On the way to the copy: BC = length, the output position on the stack, and DE + carry the
-;; offset. After a bit grammar's head carry is clear (a 0 read, or a gamma value's top bit).
+;; offset (o5 in KTB, ZX7, BLK and TS1: DE = minus the offset). After a bit grammar's head
+;; carry is clear (a 0 read, or a gamma value's top bit).
 ;#if ! t1 t2
 ;#if o1 o2
         ld e,(hl)
@@ -533,6 +541,7 @@
 ;#endif
 ;#endif
 ;#elif o5
+;#if t1
         ; DE = a marker bit that carry takes after the last of the {W1} bits: offset - 1.
         ld de,{1<<(16-W1)}
 @_offset_bit:
@@ -541,6 +550,19 @@
         rl e
         rl d
         jr nc,@_offset_bit
+;#else
+        ; DE = the {W1} bits complemented below ones, minus the offset; the 0 that carry
+        ; takes after the last bit ends the loop. A negative offset is added, which keeps
+        ; the output in DE for free.
+        ld de,{0xFFFF^(1<<(16-W1))}
+@_offset_bit:
+        add a,a                 ; the reader inlined in the loop, where it pays
+        call z,@_reload
+        ccf
+        rl e
+        rl d
+        jr c,@_offset_bit
+;#endif
 ;#elif o6
 ;#if t5
         call @_bit
@@ -608,12 +630,23 @@
 ;#if ! t1 t2 o1 o2
 @_copy:
         ex (sp),hl              ; HL = output, the stream position kept
+;#if ! t1 o5
+;#if o5
+        ex de,hl
+        add hl,de
+;#else
         push hl
 ;#if o6
 @_subtract:
 ;#endif
         sbc hl,de
         pop de
+;#endif
+;#else
+        push hl
+        sbc hl,de
+        pop de
+;#endif
         ldir                    ; byte by byte, so an offset below the count repeats
         pop hl
         jr @_token
@@ -653,6 +686,8 @@
 ;#endif
 @_gamma_d:
         ld c,b                  ; B = 0 from every caller
+;#elif t4 o4
+        ld d,c                  ; no extra value bits; BC = 0 but for B's dropped bit
 ;#else
         ld bc,0
         ld d,b                  ; no extra value bits
