@@ -43,7 +43,7 @@
 ;#elif o5
 ; Size: 81 bytes. Speed: 81.0 T-states per output byte on the test corpus (-t65o12).
 ;#elif o6
-; Size: 105 bytes. Speed: 83.5 T-states per output byte on the test corpus (-t66o6o14).
+; Size: 99 bytes. Speed: 83.6 T-states per output byte on the test corpus (-t66o6o14).
 ;#else
 ; Size: 92 bytes. Speed: 82.3 T-states per output byte on the test corpus (-t67).
 ;#endif
@@ -120,24 +120,19 @@
         rl d
         jr nc,@_offset_bit
 ;#elif o6
+        ; DE = a marker bit that carry takes after the last bit: offset - 1. A long offset,
+        ; offset - 1 = rest + (1 << {W1}): wider than {W1} bits, its top {W2} - {W1} bits
+        ; are read first, under a second marker that leaves after them, then + 1, then the
+        ; last {W1} as a short one; no wider, it is read whole above a 1 that ends as
+        ; 1 << {W1}, and the jr skips the second part: a width is an operand here too.
         call @_bit
-        ; DE = a marker bit that carry takes after the last bit: offset - 1, less 1 << {W1}
-        ; for a long one.
         ld de,{1<<(16-W1)}
         jr c,@_offset_short
-        ld de,{1<<(16-W2)}
+        ld de,{(1<<(16-W2)) + (W2>W1)*(1<<(16-W2+W1)) + (W2<=W1)*(1<<((W1-W2)*(W1>=W2)))}
         call @_offset_bits
-        ex (sp),hl
-        push hl
-        sbc hl,de
-        ld de,{1<<W1}
-        jr @_subtract
-@_offset_bits:
-        call @_bit
-        rl e
-        rl d
-        jr nc,@_offset_bits
-        ret
+        jr @_offset_more+{4*(W2<=W1)}
+@_offset_more:
+        inc de
 @_offset_short:
         call @_offset_bits
 ;#elif o7
@@ -161,9 +156,6 @@
 ;#endif
         ex (sp),hl              ; HL = output, the stream position kept
         push hl
-;#if o6
-@_subtract:
-;#endif
         sbc hl,de
         pop de
 ;; ---------------------------------------------------------------- the copy
@@ -187,6 +179,15 @@
         jr nc,@_gamma_bit       ; the leading 1 leaves B after 16 value bits: the end mark
         pop bc                  ; the return address; the output position is in DE
         ret
+;#if o6
+;; Out: DE shifted left by the bits read up to and with the one that shifts a 1 into carry.
+@_offset_bits:
+        call @_bit
+        rl e
+        rl d
+        jr nc,@_offset_bits
+        ret
+;#endif
 ;#if o4
 ;; In: C = the number of bits. Out: DE = DE shifted left by the bits read.
 @_bits:
