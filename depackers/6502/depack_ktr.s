@@ -24,26 +24,27 @@
 ; In:  @_src = packed stream, @_dst = destination (zero page, low byte first).
 ;      Call with jsr @. The decimal flag may be set: the routine clears it.
 ; Out: @_dst = one past the last byte written; @_src one past the end mark.
-; Destroys A, X, Y and the flags. Uses 11 zero-page bytes (segment ZEROPAGE) and up to 6 bytes
-; of stack besides its return address; writes no memory but the output and those bytes.
+; Destroys A, X, Y and the flags. Uses 11 zero-page bytes (segment ZEROPAGE) and up to
+; {5 + (C == 4 || C == 6)} bytes of stack besides its return address; writes no memory but the output and
+; those bytes.
 ; Ends at an overlong length after either flag (the packers write flag 1).
 ;#if o1
-; Size: 131 bytes. Speed: 61.6 cycles per output byte on the test corpus.
+; Size: 126 bytes. Speed: 60.9 cycles per output byte on the test corpus.
 ; Goal: at most 140 bytes and 90 cycles per output byte: met.
 ;#elif o2
-; Size: 143 bytes. Speed: 60.5 cycles per output byte on the test corpus.
-; Goal: at most 140 bytes and 90 cycles per output byte: size over.
+; Size: 138 bytes. Speed: 60.0 cycles per output byte on the test corpus.
+; Goal: at most 140 bytes and 90 cycles per output byte: met.
 ;#elif o4
-; Size: 166 bytes. Speed: 84.1 cycles per output byte on the test corpus.
+; Size: 161 bytes. Speed: 83.4 cycles per output byte on the test corpus.
 ; Goal: at most 140 bytes and 90 cycles per output byte: size over.
 ;#elif o5
-; Size: 139 bytes. Speed: 79.7 cycles per output byte on the test corpus.
+; Size: 134 bytes. Speed: 78.3 cycles per output byte on the test corpus.
 ; Goal: at most 140 bytes and 90 cycles per output byte: met.
 ;#elif o6
-; Size: 167 bytes. Speed: 81.3 cycles per output byte on the test corpus.
+; Size: 161 bytes. Speed: 80.5 cycles per output byte on the test corpus.
 ; Goal: at most 140 bytes and 90 cycles per output byte: size over.
 ;#else
-; Size: 150 bytes. Speed: 78.0 cycles per output byte on the test corpus.
+; Size: 145 bytes. Speed: 78.2 cycles per output byte on the test corpus.
 ; Goal: at most 140 bytes and 90 cycles per output byte: size over.
 ;#endif
 ; Speed over the corpus files cut to 8192 bytes, with the offset widths 4 (coding 4), 12
@@ -78,19 +79,31 @@
 ;#endif
         jsr @_byte              ; the first byte, raw, stored as a copy through @_from with
         bne @_store             ; X = 0: a literal run may follow it
-; The copy ended: a flag, then a length; flag 1 adds the new offset.
+; The copy ended: a flag, kept on the stack, then a length as an interlaced gamma code into
+; @_count, which is 0. After 16 value bits the code is overlong, the end mark.
 @_done:
         jsr @_bit
-        bcs @_sequence
-        jsr @_gamma
+        php
+        inc @_count             ; the leading 1
+@_gamma_next:
+        jsr @_bit               ; a 1 goes on, a 0 stops
+        bcc @_gamma_end
+        jsr @_bit
+        rol @_count
+        rol @_count+1
+        bcc @_gamma_next        ; the leading 1 leaves after 16 value bits
+        pla
+        rts
+@_gamma_end:
+        plp
+        bcs @_sequence          ; flag 1: the length - 1, then the new offset
         txa
         bne @_repeat            ; right after a literal run: a repeat
         ldx #<(@_src - @_from)  ; a literal run, read through @_src
         bne @_copy_next
 @_sequence:
-        jsr @_gamma             ; the length - 1
 ;; ---------------------------------------------------------------- the offset, into @_last
-;; Codings 4 to 6 leave carry clear, as the gamma code did, for the subtraction below.
+;; Codings 4 to 6 leave carry clear for the subtraction below: their last shift moves a 0 out.
 ;#if o1
         jsr @_byte
         sta @_last
@@ -146,7 +159,7 @@
         lda #{(1 << W1) >> 8}
         adc @_last+1
         sta @_last+1
-        ldx #0
+        inx                     ; X = -1 after the read: the short form's read is empty
 @_offset_short:
         jsr @_read
 ;#else
@@ -203,21 +216,6 @@
         inc @_dst+1
         bne @_copy_next         ; the output does not pass $FFFF
 ;; ---------------------------------------------------------------- the readers
-; An interlaced gamma code into @_count, which is 0, carry clear. After 16 value bits the code is
-; overlong, the end mark: it returns from the routine, its caller being at the routine's level.
-@_gamma:
-        inc @_count             ; the leading 1
-@_gamma_next:
-        jsr @_bit               ; a 1 goes on, a 0 stops
-        bcc @_gamma_end
-        jsr @_bit
-        rol @_count
-        rol @_count+1
-        bcc @_gamma_next        ; the leading 1 leaves after 16 value bits
-        pla
-        pla
-@_gamma_end:
-        rts
 ;#if o4 o6
 ; @_last = @_last * 2 ^ X + the next X bits, carry clear. Destroys A and X.
 @_read_next:
