@@ -103,7 +103,7 @@
 ;#elif o2
 ; Size: 63 bytes. Speed: 51.1 T-states per output byte on the test corpus (-t42).
 ;#elif o4
-; Size: 84 bytes. Speed: 92.6 T-states per output byte on the test corpus (-t44o4).
+; Size: 83 bytes. Speed: 83.3 T-states per output byte on the test corpus (-t44o4).
 ;#elif o5
 ; Size: 64 bytes. Speed: 77.8 T-states per output byte on the test corpus (-t45o12).
 ;#elif o6
@@ -331,13 +331,13 @@
 ;#endif
 @_token:
         push de
-;#if o1 o2 o5 o6
+;#if o1 o2 o4 o5 o6
 ;; This model reads no other gamma code: the reading is inlined, and its value loop reads one
 ;; bit past the value, the token's kind, which it leaves in carry.
         ld d,c                  ; minus the value bits, counted down from no extra bits
 @_gamma_zero:
         dec d
-;#if o5 o6
+;#if o4 o5 o6
         add a,a
         call z,@_reload
 ;#else
@@ -345,7 +345,7 @@
 ;#endif
         jr nc,@_gamma_zero
         bit 4,d                 ; clear at 16 value bits: the overlong code of the end mark
-;#if o5 o6
+;#if o4 o5 o6
         jr nz,@_value
         pop de                  ; the end mark: the output position
         ret
@@ -355,7 +355,7 @@
 @_value:
         rl c                    ; the leading 1 from carry, then each value bit
         rl b
-;#if o5 o6
+;#if o4 o5 o6
         add a,a
         call z,@_reload
 ;#else
@@ -515,14 +515,24 @@
         dec c
         jr nz,@_group
         pop bc
+;#elif t4
+        push bc                 ; the length
+        ld e,d                  ; D = 0 after the gamma
+        ld b,2                  ; two bits of class
+        call @_bits
+        ld c,e
+        inc c                   ; n + 1 groups
+        ld e,d
+@_group:
+        ld b,{W1}
+        call @_bits
+        inc de
+        dec c
+        jr nz,@_group
+        pop bc
 ;#else
         push bc
-;#if t4
-        ld b,d                  ; D = 0 after the gamma
-        ld c,d
-;#else
         ld bc,0
-;#endif
         ld d,253                ; minus bits - 1: two bits of class
         call @_bits
         ld e,c
@@ -654,6 +664,7 @@
 ;; ---------------------------------------------------------------- gamma codes and bit fields
 ;#if t1 t2 o1 o2 o4 o5 o6
 ;#elif t3 t4 t5 o1 o2 o5 o6
+;#elif t4 o4
 ;#elif t2 o7
 ;#elif t1 t2 t3 o4 o7
 ;; Out: DE = the value, carry clear, C (ZX7) or B = 0. Every gamma and bit field of the model
@@ -686,8 +697,6 @@
 ;#endif
 @_gamma_d:
         ld c,b                  ; B = 0 from every caller
-;#elif t4 o4
-        ld d,c                  ; no extra value bits; BC = 0 but for B's dropped bit
 ;#else
         ld bc,0
         ld d,b                  ; no extra value bits
@@ -708,6 +717,15 @@
 ;#endif
 ;#if t1 t2 o1 o2 o5 o6
 ;#elif t3 t4 t5 o1 o2 o5 o6
+;#elif t4 o4
+;; In: B = the bits to read. Out: DE = DE shifted left by them, B = 0.
+@_bits:
+        add a,a
+        call z,@_reload
+        rl e
+        rl d
+        djnz @_bits
+        ret
 ;#elif t2 o7
 ;#elif t1 t2 t3 o4 o7
 ;; In at @_bits: C (ZX7) or B = minus bits - 1. Out: DE = DE shifted left by the bits read.
@@ -753,6 +771,7 @@
         ret
 ;#elif t3 t4 t5 o1 o2 o5 o6
 ;; (the end mark returns from the gamma reading)
+;#elif t4 o4
 ;#elif t3 t4 t5
 @_end:
         pop de                  ; the gamma's return address
