@@ -25,26 +25,26 @@
 ;      Call with jsr @. The decimal flag may be set: the routine clears it.
 ; Out: @_dst = one past the last byte written; @_src one past the end mark.
 ; Destroys A, X, Y and the flags. Uses 11 zero-page bytes (segment ZEROPAGE) and up to
-; {5 + (C == 4 || C == 6)} bytes of stack besides its return address; writes no memory but the output and
+; {C == 2 ? 5 : C == 4 ? 4 : 3} bytes of stack besides its return address; writes no memory but the output and
 ; those bytes.
 ; Ends at an overlong length after either flag (the packers write flag 1).
 ;#if o1
-; Size: 126 bytes. Speed: 60.9 cycles per output byte on the test corpus.
+; Size: 126 bytes. Speed: 60.1 cycles per output byte on the test corpus.
 ; Goal: at most 140 bytes and 90 cycles per output byte: met.
 ;#elif o2
 ; Size: 138 bytes. Speed: 60.0 cycles per output byte on the test corpus.
 ; Goal: at most 140 bytes and 90 cycles per output byte: met.
 ;#elif o4
-; Size: 161 bytes. Speed: 83.4 cycles per output byte on the test corpus.
+; Size: 159 bytes. Speed: 81.9 cycles per output byte on the test corpus.
 ; Goal: at most 140 bytes and 90 cycles per output byte: size over.
 ;#elif o5
-; Size: 134 bytes. Speed: 78.3 cycles per output byte on the test corpus.
+; Size: 132 bytes. Speed: 77.8 cycles per output byte on the test corpus.
 ; Goal: at most 140 bytes and 90 cycles per output byte: met.
 ;#elif o6
-; Size: 161 bytes. Speed: 80.5 cycles per output byte on the test corpus.
+; Size: 156 bytes. Speed: 80.3 cycles per output byte on the test corpus.
 ; Goal: at most 140 bytes and 90 cycles per output byte: size over.
 ;#else
-; Size: 145 bytes. Speed: 78.2 cycles per output byte on the test corpus.
+; Size: 143 bytes. Speed: 75.8 cycles per output byte on the test corpus.
 ; Goal: at most 140 bytes and 90 cycles per output byte: size over.
 ;#endif
 ; Speed over the corpus files cut to 8192 bytes, with the offset widths 4 (coding 4), 12
@@ -77,7 +77,12 @@
 ;#if o1 o2 o7
         inc @_last              ; the last offset: 1 before any sequence
 ;#endif
+;#if o2
         jsr @_byte              ; the first byte, raw, stored as a copy through @_from with
+;#else
+        lda (@_src),y           ; the first byte, raw, stored as a copy through @_from with
+        jsr @_next
+;#endif
         bne @_store             ; X = 0: a literal run may follow it
 ; The copy ended: a flag, kept on the stack, then a length as an interlaced gamma code into
 ; @_count, which is 0. After 16 value bits the code is overlong, the end mark.
@@ -105,7 +110,8 @@
 ;; ---------------------------------------------------------------- the offset, into @_last
 ;; Codings 4 to 6 leave carry clear for the subtraction below: their last shift moves a 0 out.
 ;#if o1
-        jsr @_byte
+        lda (@_src),y
+        jsr @_next
         sta @_last
 ;#elif o2
         jsr @_byte
@@ -149,19 +155,26 @@
         sty @_last
         sty @_last+1
         jsr @_bit
+        php                     ; the form, for after the read
         ldx #{W1}
-        bcs @_offset_short
+        bcs @_offset_bit
         ldx #{W2}
-        jsr @_read              ; the long form starts where the short one ends
-        lda #{(1 << W1) & 255}
+@_offset_bit:                   ; the top bit of 16 leaves carry clear
+        jsr @_bit
+        rol @_last
+        rol @_last+1
+        dex
+        bne @_offset_bit
+        plp
+        bcs @_offset_read
+        lda #{(1 << W1) & 255}  ; the long form starts where the short one ends
         adc @_last
         sta @_last
         lda #{(1 << W1) >> 8}
         adc @_last+1
         sta @_last+1
-        inx                     ; X = -1 after the read: the short form's read is empty
-@_offset_short:
-        jsr @_read
+@_offset_read:
+        clc
 ;#else
         sty @_last
         sty @_last+1
@@ -216,7 +229,7 @@
         inc @_dst+1
         bne @_copy_next         ; the output does not pass $FFFF
 ;; ---------------------------------------------------------------- the readers
-;#if o4 o6
+;#if o4
 ; @_last = @_last * 2 ^ X + the next X bits, carry clear. Destroys A and X.
 @_read_next:
         jsr @_bit
@@ -230,18 +243,28 @@
 ; Carry = the next bit. Destroys A.
 @_bit:
         asl @_bits
-        bne @_bit_read
+;#if o2
+        bne @_bit_end
         jsr @_byte
         sec                     ; the marker
         rol a
         sta @_bits
-@_bit_read:
+@_bit_end:
         rts
 ; A = the next stream byte. Takes Y = 0; keeps X, Y and carry.
 @_byte:
         lda (@_src),y
+;#else
+        bne @_bit_read
+        lda (@_src),y
+        sec                     ; the marker
+        rol a
+        sta @_bits
+;#endif
+; The stream pointer moved past a byte: the flags not zero; keeps A, X, Y and carry.
+@_next:
         inc @_src
-        bne @_got
+        bne @_bit_read
         inc @_src+1
-@_got:
+@_bit_read:
         rts
