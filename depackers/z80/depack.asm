@@ -75,7 +75,7 @@
 ;#elif o2
 ; Size: 51 bytes. Speed: 32.1 T-states per output byte on the test corpus (LDIR: 21).
 ;#elif o4
-; Size: 80 bytes. Speed: 71.1 T-states per output byte on the test corpus (-t24o4).
+; Size: 79 bytes. Speed: 65.2 T-states per output byte on the test corpus (-t24o4).
 ;#elif o5
 ; Size: 58 bytes. Speed: 56.8 T-states per output byte on the test corpus (-t25o12).
 ;#elif o6
@@ -503,13 +503,13 @@
 ;#if t2
         push bc                 ; the count
         ld de,0
-        ld b,253                ; minus bits - 1: two bits of class
+        ld b,2                  ; two bits of class
         call @_bits
         ld c,e
         inc c                   ; n + 1 groups
         ld e,d
 @_group:
-        ld b,{255-W1}                ; {W1} bits
+        ld b,{W1}
         call @_bits
         inc de
         dec c
@@ -717,7 +717,7 @@
 ;#endif
 ;#if t1 t2 o1 o2 o5 o6
 ;#elif t3 t4 t5 o1 o2 o5 o6
-;#elif t4 o4
+;#elif t2 t4 o4
 ;; In: B = the bits to read. Out: DE = DE shifted left by them, B = 0.
 @_bits:
         add a,a
