@@ -37,7 +37,7 @@
 ;#if o1
 ; Size: 73 bytes. Speed: 57.0 T-states per output byte on the test corpus (-t61).
 ;#elif o2
-; Size: 82 bytes. Speed: 51.6 T-states per output byte on the test corpus (-t62).
+; Size: 81 bytes. Speed: 51.6 T-states per output byte on the test corpus (-t62).
 ;#elif o4
 ; Size: 100 bytes. Speed: 80.5 T-states per output byte on the test corpus (-t64o4).
 ;#elif o5
@@ -81,18 +81,19 @@
 ;; Out: DE = the offset and carry clear, or DE = the offset - 1 and carry set, so that the
 ;; sbc below gives the source. BC is kept.
 ;#if o1 o2
-        ld e,(hl)               ; carry is clear: the gamma's last bit was a 0
-        inc hl
-        ld d,0
+        ld d,0                  ; carry is clear: the gamma's last bit was a 0
 ;#endif
 ;#if o2
-        bit 7,e
+        bit 7,(hl)
         jr z,@_short_offset
-        ld d,e                  ; long offset: high part first
+        ld d,(hl)               ; long offset: high part first
         res 7,d
-        ld e,(hl)
         inc hl
 @_short_offset:
+;#endif
+;#if o1 o2
+        ld e,(hl)
+        inc hl
 ;#endif
 ;#if o4
         ; The class n, then n + 1 groups of {W1} bits read as ((g0 + 1) << {W1} | g1) + 1 ...:
