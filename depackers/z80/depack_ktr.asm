@@ -39,7 +39,7 @@
 ;#elif o2
 ; Size: 81 bytes. Speed: 51.6 T-states per output byte on the test corpus (-t62).
 ;#elif o4
-; Size: 100 bytes. Speed: 80.5 T-states per output byte on the test corpus (-t64o4).
+; Size: 99 bytes. Speed: 80.3 T-states per output byte on the test corpus (-t64o4).
 ;#elif o5
 ; Size: 81 bytes. Speed: 81.0 T-states per output byte on the test corpus (-t65o12).
 ;#elif o6
@@ -101,12 +101,11 @@
         ; is read under a marker bit set above it, which carry takes after its last bit: an
         ; offset below 65536 leaves room for a group's, bit {16-W1}.
         push bc
-        ld de,1<<14             ; two bits of class
+        ld de,$7FC0             ; two bits of class under the marker, 1s that end in D
         call @_bits
         ld b,e
         inc b                   ; n + 1 groups
-        ld e,d
-        dec de                  ; -1, made 0 by the first group's inc
+        ld e,d                  ; DE = -1, made 0 by the first group's inc
 @_group:
         inc de
         set {8-W1},d
