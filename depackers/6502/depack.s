@@ -4,9 +4,10 @@
 ;; widths W1, W2. What comes out is plain ca65 code for that one model.
 ;; Register use while a token is decoded: Y = 0, as the byte and bit reads index with it.
 ;; @_from gathers the bits of a gamma code or an offset, then holds where a copy reads from;
-;; @_hi counts the pages of a copy. In KTA, KTB and ZX7 the offset block in the middle leaves
-;; @_from = dst - offset for every type, the types' own code lying around it; BLK and TS1 follow
-;; as a block of their own, with one copy loop that counts the bytes left in @_count. ZX7 with
+;; @_hi counts the pages of a copy. In KTA, KTB with codings 1 and 2, and ZX7 the offset block
+;; in the middle leaves @_from = dst - offset for every type, the types' own code lying around
+;; it; KTB with the bit codings, BLK and TS1 follow as a block of their own, with one copy loop
+;; that counts the bytes left in @_count, after the offset block so that it falls in. ZX7 with
 ;; codings 1, 2, 4 and 6 keeps Y = 0 through its copies too, moving both pointers (smaller, and
 ;; slower where the speed goal leaves room), and with codings 1 and 2 gathers its gamma in
 ;; @_from+1 and @_hi, where the copy counts.
@@ -71,17 +72,17 @@
 ; Size: 119 bytes. Speed: 28.9 cycles per output byte on the test corpus (page copy: 16).
 ; Goal: no larger or slower than before the template (119 bytes, 28.9 cycles): met.
 ;#elif t2 o4
-; Size: 165 bytes. Speed: 48.9 cycles per output byte on the test corpus.
-; Goal: at most 140 bytes and 90 cycles per output byte: size over.
+; Size: 135 bytes. Speed: 67.6 cycles per output byte on the test corpus.
+; Goal: at most 140 bytes and 90 cycles per output byte: met.
 ;#elif t2 o5
-; Size: 138 bytes. Speed: 43.6 cycles per output byte on the test corpus.
+; Size: 112 bytes. Speed: 62.3 cycles per output byte on the test corpus.
 ; Goal: at most 140 bytes and 90 cycles per output byte: met.
 ;#elif t2 o6
-; Size: 169 bytes. Speed: 54.5 cycles per output byte on the test corpus.
-; Goal: at most 140 bytes and 90 cycles per output byte: size over.
+; Size: 139 bytes. Speed: 74.1 cycles per output byte on the test corpus.
+; Goal: at most 140 bytes and 90 cycles per output byte: met.
 ;#elif t2 o7
-; Size: 157 bytes. Speed: 50.8 cycles per output byte on the test corpus.
-; Goal: at most 140 bytes and 90 cycles per output byte: size over.
+; Size: 127 bytes. Speed: 68.0 cycles per output byte on the test corpus.
+; Goal: at most 140 bytes and 90 cycles per output byte: met.
 ;#elif t3 o1
 ; Size: 116 bytes. Speed: 67.1 cycles per output byte on the test corpus.
 ; Goal: at most 128 bytes and 90 cycles per output byte: met.
@@ -107,34 +108,34 @@
 ; Size: 126 bytes. Speed: 60.6 cycles per output byte on the test corpus.
 ; Goal: at most 128 bytes and 90 cycles per output byte: met.
 ;#elif t4 o4
-; Size: 149 bytes. Speed: 93.9 cycles per output byte on the test corpus.
+; Size: 149 bytes. Speed: 95.7 cycles per output byte on the test corpus.
 ; Goal: at most 150 bytes and 110 cycles per output byte: met.
 ;#elif t4 o5
 ; Size: 127 bytes. Speed: 89.7 cycles per output byte on the test corpus.
 ; Goal: at most 128 bytes and 90 cycles per output byte: met.
 ;#elif t4 o6
-; Size: 149 bytes. Speed: 90.3 cycles per output byte on the test corpus.
+; Size: 149 bytes. Speed: 92.2 cycles per output byte on the test corpus.
 ; Goal: at most 150 bytes and 110 cycles per output byte: met.
 ;#elif t4 o7
 ; Size: 122 bytes. Speed: 86.5 cycles per output byte on the test corpus.
 ; Goal: at most 128 bytes and 90 cycles per output byte: met.
 ;#elif t5 o1
-; Size: 143 bytes. Speed: 62.3 cycles per output byte on the test corpus.
+; Size: 141 bytes. Speed: 63.0 cycles per output byte on the test corpus.
 ; Goal: at most 128 bytes and 90 cycles per output byte: size over.
 ;#elif t5 o2
-; Size: 155 bytes. Speed: 61.6 cycles per output byte on the test corpus.
+; Size: 153 bytes. Speed: 63.4 cycles per output byte on the test corpus.
 ; Goal: at most 128 bytes and 90 cycles per output byte: size over.
 ;#elif t5 o4
-; Size: 180 bytes. Speed: 92.3 cycles per output byte on the test corpus.
+; Size: 177 bytes. Speed: 92.3 cycles per output byte on the test corpus.
 ; Goal: at most 150 bytes and 110 cycles per output byte: size over.
 ;#elif t5 o5
-; Size: 164 bytes. Speed: 80.8 cycles per output byte on the test corpus.
+; Size: 162 bytes. Speed: 80.6 cycles per output byte on the test corpus.
 ; Goal: at most 128 bytes and 90 cycles per output byte: size over.
 ;#elif t5 o6
-; Size: 180 bytes. Speed: 88.7 cycles per output byte on the test corpus.
+; Size: 177 bytes. Speed: 88.6 cycles per output byte on the test corpus.
 ; Goal: at most 150 bytes and 110 cycles per output byte: size over.
 ;#elif t5 o7
-; Size: 153 bytes. Speed: 86.5 cycles per output byte on the test corpus.
+; Size: 151 bytes. Speed: 88.2 cycles per output byte on the test corpus.
 ; Goal: at most 128 bytes and 90 cycles per output byte: size over.
 ;#endif
 ;#if t1 o1
@@ -162,13 +163,15 @@
 @_src:  .res 2
 @_dst:  .res 2
 @_from: .res 2                  ; bits read, then where a copy reads from
-;#if t4 t5
+;#if t2 t4 t5
+;#if ! t2 o1 o2
 @_count: .res 2                 ; bytes left to copy
+;#else
+@_hi:   .res 1                  ; pages left to copy
+@_control: .res 1
+;#endif
 ;#elif ! t1 o1 o2
 @_hi:   .res 1                  ; pages left to copy
-;#endif
-;#if t2
-@_control: .res 1
 ;#endif
 ;#if ! t1 t2 o1 o2
 @_bits: .res 1                  ; bit buffer: bits left, then a marker 1; 0 when empty
@@ -179,6 +182,7 @@
 
 .segment "CODE"
 ;#if t1 t2 t3
+;#if ! t2 o4 o5 o6 o7
 ;#if t1
 ;; ---------------------------------------------------------------- KTA
 @:
@@ -209,9 +213,6 @@
         ; the entry is @ below
 ;#endif
 @_sequence:
-;#if o4 o5 o6 o7
-        stx @_control           ; the bit reads count with X
-;#endif
 ;#else
 ;; ---------------------------------------------------------------- ZX7
 @:
@@ -445,9 +446,6 @@
         rts
 ;#elif t2
 ;; ---------------------------------------------------------------- KTB
-;#if o4 o5 o6 o7
-        ldx @_control
-;#endif
 @_copy:
         txa                     ; a low byte of 0 needs no extra round of X
         beq @_copy_byte
@@ -468,16 +466,8 @@
         sta @_dst
         bcc @_token
         inc @_dst+1
-;#if o4 o5 o6 o7
-        bne @_token             ; the output does not pass $FFFF
 @:
         cld
-        ldy #0
-        sty @_bits
-;#else
-@:
-        cld
-;#endif
 @_token:
         ldy #0                  ; @_byte and the copy loop take Y = 0
         jsr @_byte
@@ -576,9 +566,7 @@
 ;#endif
         asl @_bits
         bne @_bit_read
-;#if t2
-        jsr @_byte              ; leaves carry set: the marker
-;#elif o2
+;#if o2
         jsr @_byte
 ;#elif t3 o5
         lda (@_src),y
@@ -659,16 +647,20 @@
 @_got:
         rts
 ;#endif
-;#else
-;; ---------------------------------------------------------------- BLK, TS1
+;#endif
+;#endif
+;#if t2 t4 t5
+;#if ! t2 o1 o2
+;; ---------------------------------------------------------------- KTB (bit offsets), BLK, TS1
 ;; Y = 0 throughout. One loop makes every copy: X picks the pointer it reads through, @_src (a
 ;; literal run) or @_from (a sequence), and @_count is the bytes left. A gamma code or a bit
 ;; field gathers in @_count (codings 1 and 2) or @_from (the others).
 ;; ---------------------------------------------------------------- the readers
-; A gamma code with X extra bits (TS1; none in BLK): its value, carry clear; an overlong code
-; leaves carry as its last bit, set. Destroys A and X.
+;#if ! t2 o4 o5 o6
+; A gamma code with X extra bits (TS1; none in BLK and KTB): its value, carry clear; an
+; overlong code leaves carry as its last bit, set. Destroys A and X.
 @_gamma:
-;#if t4
+;#if t2 t4
         ldx #0
 ;#endif
 ;#if o1 o2
@@ -685,14 +677,26 @@
         cpx #16
         bne @_gamma_zero
         ; then the bit after the zeros, below
+;#endif
+;#if t2 o4 o5
+; The value gathered so far * 2 ^ X + the next X bits, carry clear. Destroys A and X. The
+; bit read is inline, as the offset makes no other.
+@_read_next:
+;#else
 ; Carry = the next bit. Destroys A.
 @_bit:
+;#endif
         asl @_bits
+;#if t2 o4 o5
+        bne @_read_bit
+;#else
         bne @_end
+;#endif
         jsr @_byte
         sec                     ; the marker
         rol a
         sta @_bits
+;#if ! t2 o4 o5
 @_end:
         rts
 ; The value gathered so far * 2 ^ X + the next X bits, carry clear. Destroys A and X.
@@ -707,6 +711,7 @@
 ;#else
         jsr @_bit
 ;#endif
+;#endif
 @_read_bit:
 ;#if o1 o2
         rol @_count
@@ -718,6 +723,9 @@
 @_read:
         dex
         bpl @_read_next
+;#if t2 o4 o5
+@_end:
+;#endif
         rts
 ; A = next stream byte. Takes Y = 0; keeps X, Y and carry.
 @_byte:
@@ -744,41 +752,28 @@
         lsr a                   ; carry: 1110, a sequence; clear: 1111, a literal run
         bpl @_kind
 ;#endif
-;; ---------------------------------------------------------------- the copy
-@_copy_next:                    ; one byte fewer left; none left ends the token
-        lda @_count
-        bne @_count_low
-        lda @_count+1
-        beq @_token
-        dec @_count+1
-@_count_low:
-        dec @_count
-;#if o1 o2
-@_copy:                         ; X = 0: the stream, @_from - @_src: the sequence
-        lda (@_src,x)           ; front to back one byte at a time, so an offset below the
-        sta (@_dst),y           ; count repeats
-        inc @_src,x
-        bne @_copy_put
-        inc @_src+1,x
-;#else
-@_copy:                         ; X = 0: the sequence, @_src - @_from: the stream
-        lda (@_from,x)          ; front to back one byte at a time, so an offset below the
-        sta (@_dst),y           ; count repeats
-        inc @_from,x
-        bne @_copy_put
-        inc @_from+1,x
-;#endif
-@_copy_put:
-        inc @_dst
-        bne @_copy_next
-        inc @_dst+1
-        bne @_copy_next         ; the output does not pass $FFFF
 ;; ---------------------------------------------------------------- the entry
 @:
         cld
         ldy #0
         sty @_bits
-;#if t4
+;#if t2
+@_token:
+        jsr @_byte
+        tax                     ; 0x00 ends
+        beq @_end
+        stx @_count+1
+        and #$3F                ; the count, or its high part
+        bit @_count+1           ; N = long count, V = sequence; @_byte keeps V
+        sty @_count+1
+        bpl @_short_count
+        sta @_count+1
+        jsr @_byte              ; the long count's low byte
+@_short_count:
+        sta @_count
+        ldx #<(@_src - @_from)
+        bvc @_copy_next         ; a literal run: from the stream
+;#elif t4
 @_token:
         jsr @_gamma             ; gamma g, or an overlong code that ends
         bcs @_end
@@ -916,17 +911,41 @@
         ldx #@_from - @_src
 ;#if t4
         bne @_copy              ; g + 1 bytes: one before the count
-;#else
-        bne @_copy_next
 ;#endif
 ;#else
         inx                     ; X = 0 after the reads
 ;#if t4
         beq @_copy              ; g + 1 bytes: one before the count
-;#elif o4 o6
-        jmp @_copy_next         ; out of a branch's reach
-;#else
-        beq @_copy_next
 ;#endif
+;#endif
+;; ---------------------------------------------------------------- the copy
+@_copy_next:                    ; one byte fewer left; none left ends the token
+        lda @_count
+        bne @_count_low
+        lda @_count+1
+        beq @_token
+        dec @_count+1
+@_count_low:
+        dec @_count
+;#if o1 o2
+@_copy:                         ; X = 0: the stream, @_from - @_src: the sequence
+        lda (@_src,x)           ; front to back one byte at a time, so an offset below the
+        sta (@_dst),y           ; count repeats
+        inc @_src,x
+        bne @_copy_put
+        inc @_src+1,x
+;#else
+@_copy:                         ; X = 0: the sequence, @_src - @_from: the stream
+        lda (@_from,x)          ; front to back one byte at a time, so an offset below the
+        sta (@_dst),y           ; count repeats
+        inc @_from,x
+        bne @_copy_put
+        inc @_from+1,x
+;#endif
+@_copy_put:
+        inc @_dst
+        bne @_copy_next
+        inc @_dst+1
+        bne @_copy_next         ; the output does not pass $FFFF
 ;#endif
 ;#endif
