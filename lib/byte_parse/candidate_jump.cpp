@@ -3,8 +3,6 @@
 
 #include <algorithm>
 
-#include "gram_lists.h"
-
 void prepare_jump_tables(pack_tables& t, const uint8_t* b, int n) {
     for (int j = 1; j < n; ++j) t.rare_pair[0][j] = uint16_t(j);
     for (int k = 1; (1 << k) < n; ++k) {
@@ -14,7 +12,6 @@ void prepare_jump_tables(pack_tables& t, const uint8_t* b, int n) {
             t.rare_pair[k][j] = uint16_t(pair_count(t, b, x, n) <= pair_count(t, b, y, n) ? x : y);
         }
     }
-    build_gram_lists(t, b, n);
     t.jump_ready = 1;
 }
 

@@ -501,7 +501,7 @@ int rarest_gram_at(const pack_tables& t, const uint8_t* b, int p, int l0, int& l
 // long to scan). The list scanned is the rarest pair's of the l0 bytes before p or, where that
 // holds many candidates, the rarest of a few of their 8- or 16-byte strings: either holds every
 // candidate that matches the l0 bytes.
-int nearest_long(const pack_tables& t, const uint8_t* b, int n, int p, int l0, int low_c, int& hi_c,
+int nearest_long(pack_tables& t, const uint8_t* b, int n, int p, int l0, int low_c, int& hi_c,
                  int& budget) {
     if (l0 > p) { // longer than any candidate can be
         hi_c = low_c - 1;
@@ -515,6 +515,7 @@ int nearest_long(const pack_tables& t, const uint8_t* b, int n, int p, int l0, i
     const int from = first_at_least(t.pair_pos, int(t.pair_first[key]), list_hi, low - d);
     const int to = first_at_least(t.pair_pos, from, list_hi, hi_c - d + 1) - 1;
     if (to - from >= gram_from && l0 >= gram_len[0]) {
+        if (!t.gram_ready) build_gram_lists(t, b, n);
         int level = 0;
         const int gj = rarest_gram_at(t, b, p, l0, level);
         const int gd = p - gj;

@@ -1,4 +1,4 @@
-// A counting sort per level, as for the pair lists; built when the first jump is tried.
+// A counting sort per level, as for the pair lists.
 #include "gram_lists.h"
 
 #include <algorithm>
@@ -20,4 +20,5 @@ void build_gram_lists(pack_tables& t, const uint8_t* b, int n) {
             t.gram_slot[level][j] = uint16_t(slot);
         }
     }
+    t.gram_ready = 1;
 }

@@ -32,4 +32,5 @@ inline int gram_count(const pack_tables& t, const uint8_t* b, int j, int level) 
 
 // Groups the positions gram_len - 1 .. n - 1 by key, ascending within a key, for each level:
 // gram_first[level][key] is the index of the key's first entry, gram_slot[level][j] that of j.
+// Sets gram_ready.
 void build_gram_lists(pack_tables& t, const uint8_t* b, int n);

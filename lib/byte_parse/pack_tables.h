@@ -89,10 +89,12 @@ struct pack_tables {
     uint16_t period_run[max_jump_period][max_input];
     uint32_t period_ready;
     // Per string length of gram_lists.h, positions grouped by the key of the string ending
-    // there, as pair_pos is by pair (pair_first and pair_slot likewise).
+    // there, as pair_pos is by pair (pair_first and pair_slot likewise); built when first
+    // needed (gram_ready).
     uint16_t gram_pos[gram_levels][max_input];
     uint16_t gram_slot[gram_levels][max_input];
     uint32_t gram_first[gram_levels][max_input + 1];
+    int32_t gram_ready;
     int32_t cost_filled;
     int32_t jump_ready;
     int64_t jump_cost;  // bytes compared for candidates a jump left without a memo
