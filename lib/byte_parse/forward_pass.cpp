@@ -356,13 +356,13 @@ bool full_visit(pack_tables& t, const uint8_t* b, walk_state& w, uint64_t e) {
                    b[c - 2] == b[p - 2]) {
             // Way B for a candidate whose c - 1 the walk at p - 1 passed over in one step
             // (examined, but without a memo): the same length, compared.
-            len = compare_back(b, c, p, max_len);
+            len = compare_back<true>(b, c, p, max_len);
             t.jump_cost += len;
         } else if ((q = t.stretch[c].period) != 0 && t.stretch[p - q].period == q) {
-            len = repeat_shortcut<V>(t, b, c, p, q, max_len, w.skip_above);
+            len = repeat_shortcut<V, true>(t, b, c, p, q, max_len, w.skip_above);
             set_span(w);
         } else {
-            len = compare_back(b, c, p, max_len);
+            len = compare_back<true>(b, c, p, max_len);
         }
         seq = t.cost[p - len] + V::seq_cost(len, off);
     }
@@ -629,8 +629,7 @@ jump_outcome try_jump(pack_tables& t, const uint8_t* b, int n, walk_state& w, in
             fresh = off < w.prev_jump_lo || off > w.prev_jump_hi;
             len = known_len;
             if (len == 0) {
-                len = l0;
-                while (len < max_len && b[c - len] == b[p - len]) ++len;
+                len = extend_back<true>(b, c, p, l0, max_len);
             }
         }
         if (fresh && len > off + 2 && t.stretch[c].period != 0 &&

@@ -7,6 +7,7 @@
 #include <climits>
 
 #include "candidate_jump.h"
+#include "parse_steps.h"
 #include "variant.h"
 
 namespace {
@@ -31,9 +32,7 @@ int match_len(const run_scan& s, int i) {
     const int a_c = s.r0 - i * s.k->q + s.k->q;
     const int max_len = std::min(c + 1, V::max_seq_len);
     int len = std::min({a_c, s.a_p, max_len});
-    if (a_c == s.a_p)
-        while (len < max_len && s.b[c - len] == s.b[p - len]) ++len;
-    return len;
+    return a_c == s.a_p ? extend_back<true>(s.b, c, p, len, max_len) : len;
 }
 
 // first_cheaper bounds a range's costs by the shortest length and the nearest offset: the

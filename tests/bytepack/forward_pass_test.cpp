@@ -2,6 +2,7 @@
 // variants and for both walks (fast and plain), which must give the same rows.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "forward_pass.h"
 #include "forward_pass_plain.h"
 #include "pack_support.h"
+#include "parse_steps.h"
 #include "variant.h"
 
 namespace {
@@ -186,6 +188,27 @@ TEST_P(forward_pass_rows, sequences_stop_at_the_longest_length) {
     int longest = 0;
     for (int len : r.step_len) longest = std::max(longest, len);
     EXPECT_EQ(longest, cap);
+}
+
+// The fast walk compares eight bytes at a time: a copy of the bytes before p broken at each
+// distance back from it, with matches that run to position 0 and stop at max_len, must give the
+// byte loop's length from every starting length.
+TEST(extend_back, words_give_the_byte_loops_length) {
+    bytes in(200);
+    for (size_t i = 0; i < in.size(); ++i) in[i] = uint8_t(i * 37 + 11);
+    const int p = 150, c = 60;
+    std::copy(in.begin(), in.begin() + c + 1, in.begin() + (p - c)); // c + 1 bytes match
+    for (int brk = 0; brk <= c + 1; ++brk) {
+        bytes b = in;
+        if (brk <= c) b[size_t(p - brk)] ^= 0x80; // the match is brk bytes long
+        for (int max_len : {c + 1, 17, 16, 9})
+            for (int len = 0; len <= std::min(brk, max_len); ++len) {
+                const int words = extend_back<true>(b.data(), c, p, len, max_len);
+                EXPECT_EQ(words, std::min(brk, max_len))
+                    << "break at " << brk << ", from " << len << ", max " << max_len;
+                EXPECT_EQ(words, extend_back<false>(b.data(), c, p, len, max_len));
+            }
+    }
 }
 
 std::string walk_name(const testing::TestParamInfo<walk_case>& info) {
