@@ -6,7 +6,8 @@
 ;; @_from gathers the bits of a gamma code or an offset, then holds where a copy reads from;
 ;; @_hi counts the pages of a copy. In KTA, KTB with codings 1 and 2, and ZX7 the offset block
 ;; in the middle leaves @_from = dst - offset for every type, the types' own code lying around
-;; it; KTB with the bit codings, BLK and TS1 follow as a block of their own, with one copy loop
+;; it; ZX7 with coding 5 follows as a block of its own, its gamma read inline. KTB with the bit
+;; codings, BLK and TS1 follow as a third block, with one copy loop
 ;; that counts the bytes left in @_count, after the offset block so that it falls in. ZX7 with
 ;; codings 1, 2, 4 and 6 keeps Y = 0 through its copies too, moving both pointers (smaller, and
 ;; slower where the speed goal leaves room), and with codings 1 and 2 gathers its gamma in
@@ -93,8 +94,8 @@
 ; Size: 150 bytes. Speed: 105.2 cycles per output byte on the test corpus.
 ; Goal: at most 150 bytes and 110 cycles per output byte: met.
 ;#elif t3 o5
-; Size: 134 bytes. Speed: 86.3 cycles per output byte on the test corpus.
-; Goal: at most 128 bytes and 90 cycles per output byte: size over.
+; Size: 127 bytes. Speed: 86.2 cycles per output byte on the test corpus.
+; Goal: at most 128 bytes and 90 cycles per output byte: met.
 ;#elif t3 o6
 ; Size: 150 bytes. Speed: 103.9 cycles per output byte on the test corpus.
 ; Goal: at most 150 bytes and 110 cycles per output byte: met.
@@ -120,22 +121,22 @@
 ; Size: 122 bytes. Speed: 86.5 cycles per output byte on the test corpus.
 ; Goal: at most 128 bytes and 90 cycles per output byte: met.
 ;#elif t5 o1
-; Size: 141 bytes. Speed: 63.0 cycles per output byte on the test corpus.
+; Size: 134 bytes. Speed: 62.7 cycles per output byte on the test corpus.
 ; Goal: at most 128 bytes and 90 cycles per output byte: size over.
 ;#elif t5 o2
-; Size: 153 bytes. Speed: 63.4 cycles per output byte on the test corpus.
+; Size: 146 bytes. Speed: 62.0 cycles per output byte on the test corpus.
 ; Goal: at most 128 bytes and 90 cycles per output byte: size over.
 ;#elif t5 o4
-; Size: 177 bytes. Speed: 92.3 cycles per output byte on the test corpus.
+; Size: 174 bytes. Speed: 92.0 cycles per output byte on the test corpus.
 ; Goal: at most 150 bytes and 110 cycles per output byte: size over.
 ;#elif t5 o5
-; Size: 162 bytes. Speed: 80.6 cycles per output byte on the test corpus.
+; Size: 158 bytes. Speed: 80.3 cycles per output byte on the test corpus.
 ; Goal: at most 128 bytes and 90 cycles per output byte: size over.
 ;#elif t5 o6
-; Size: 177 bytes. Speed: 88.6 cycles per output byte on the test corpus.
+; Size: 174 bytes. Speed: 88.3 cycles per output byte on the test corpus.
 ; Goal: at most 150 bytes and 110 cycles per output byte: size over.
 ;#elif t5 o7
-; Size: 151 bytes. Speed: 88.2 cycles per output byte on the test corpus.
+; Size: 148 bytes. Speed: 87.9 cycles per output byte on the test corpus.
 ; Goal: at most 128 bytes and 90 cycles per output byte: size over.
 ;#endif
 ;#if t1 o1
@@ -182,6 +183,7 @@
 
 .segment "CODE"
 ;#if t1 t2 t3
+;#if ! t3 o5
 ;#if ! t2 o4 o5 o6 o7
 ;#if t1
 ;; ---------------------------------------------------------------- KTA
@@ -219,19 +221,10 @@
         cld
         ldy #0
         sty @_bits
-;#if o5 o7
+;#if o7
 @_literal:                      ; one literal byte: the first raw byte comes here first
-;#if o5
-        lda (@_src),y           ; inline: the bit reads take the time here
-        sta (@_dst),y
-        inc @_src
-        bne @_literal_read
-        inc @_src+1
-@_literal_read:
-;#else
         jsr @_byte
         sta (@_dst),y
-;#endif
         iny
 @_copied:                       ; dst += Y
         tya
@@ -505,7 +498,7 @@
         tax
         inx
 ;#endif
-;#if o5 o7
+;#if o7
 @_copy:                         ; X = the low count (0 = 256), @_hi = pages
         lda (@_from),y          ; front to back one byte at a time, so an offset below
         sta (@_dst),y           ; the count repeats
@@ -568,13 +561,6 @@
         bne @_bit_read
 ;#if o2
         jsr @_byte
-;#elif t3 o5
-        lda (@_src),y
-        inc @_src
-        bne @_bit_load
-        inc @_src+1
-@_bit_load:
-        sec                     ; the marker
 ;#elif t3
         jsr @_byte
         sec                     ; the marker
@@ -636,7 +622,6 @@
 @_got:
         cmp #0
         rts
-;#elif t3 o5
 ;#elif t3
 ; A = next stream byte. Takes Y = 0; keeps X, Y and carry.
 @_byte:
@@ -647,6 +632,99 @@
 @_got:
         rts
 ;#endif
+;#endif
+;#else
+;; ---------------------------------------------------------------- ZX7 with coding 5
+;; Y = 0 while a token is read and X = 0 when one starts, as the gamma code, read inline,
+;; counts with it. A sequence copies with Y as its index and X, @_hi as its count; the
+;; literal byte and the copy both end at @_copied with carry set and Y the index of the last
+;; byte written, so that the add takes the one byte more.
+@:
+        cld
+        lda #$80                ; the bit buffer empty: its marker alone
+        sta @_bits
+        asl a                   ; A = 0 and carry set, as @_copied takes them
+        tax
+        tay
+@_literal:                      ; one literal byte: the first raw byte comes here first
+        lda (@_src),y
+        sta (@_dst),y
+        jsr @_skip
+@_copied:                       ; carry is set: dst += Y + 1
+        tya
+        adc @_dst
+        sta @_dst
+        bcc @_token
+        inc @_dst+1
+@_token:
+        ldy #0
+        jsr @_bit               ; 1: one literal byte
+        bcs @_literal
+        sty @_from              ; 0 and gamma g: a sequence of g + 1 bytes
+        sty @_from+1
+@_gamma_zero:
+        jsr @_bit
+        bcs @_gamma_value
+        inx
+        cpx #16
+        bne @_gamma_zero
+        ; an overlong code ends: @_bit reads the bit after the zeros and returns from @
+; Carry = the next bit. Destroys A.
+@_bit:
+        asl @_bits
+        bne @_bit_read
+        lda (@_src),y
+        rol a                   ; carry is set, as the marker just shifted out: the new marker
+        sta @_bits
+@_skip:                         ; the stream one byte on; keeps A, X, Y and carry
+        inc @_src
+        bne @_bit_read
+        inc @_src+1
+@_bit_read:
+        rts
+; @_from = @_from * 2 ^ X + the next X bits, carry clear. Destroys A and X.
+@_read_next:
+        jsr @_bit
+@_read_bit:
+        rol @_from
+        rol @_from+1
+@_read:
+        dex
+        bpl @_read_next
+        rts
+@_gamma_value:
+        jsr @_read_bit          ; the leading 1, then X bits
+        ldx @_from+1            ; pages: high + 1, the low count + 1 (0 = 256)
+        inx
+        stx @_hi
+        lda @_from
+        pha                     ; the offset's bits count with X
+        sty @_from
+        sty @_from+1
+        ldx #{W1}
+        jsr @_read
+        lda @_dst               ; carry is clear: from = dst - value - 1
+        sbc @_from
+        sta @_from
+        lda @_dst+1
+        sbc @_from+1
+        sta @_from+1            ; carry set: the offset reaches back no further than the output
+        pla
+        tax
+        inx
+@_copy:                         ; front to back one byte at a time, so an offset below the
+        lda (@_from),y          ; count repeats
+        sta (@_dst),y
+        dex
+        bne @_copy_next
+        dec @_hi
+        beq @_copied            ; with carry still set
+@_copy_next:
+        iny
+        bne @_copy
+        inc @_from+1
+        inc @_dst+1
+        bne @_copy              ; the output does not pass $FFFF
 ;#endif
 ;#endif
 ;#if t2 t4 t5
@@ -663,9 +741,11 @@
 ;#if t2 t4
         ldx #0
 ;#endif
-;#if o1 o2
+;#if t4 o1 o2
         sty @_count
         sty @_count+1
+;#elif o1 o2
+        ; @_count is 0: every copy ends at 0, and the first token is no gamma
 ;#else
         sty @_from
         sty @_from+1
@@ -693,7 +773,11 @@
         bne @_end
 ;#endif
         jsr @_byte
+;#if t5
+        ; carry is set, as the marker just shifted out: it is the new marker
+;#else
         sec                     ; the marker
+;#endif
         rol a
         sta @_bits
 ;#if ! t2 o4 o5
@@ -704,8 +788,7 @@
 ;#if t5 o5
         asl @_bits              ; the bit read inline: the offset's bits take the time
         bne @_read_bit
-        jsr @_byte
-        sec
+        jsr @_byte              ; carry set: the marker
         rol a
         sta @_bits
 ;#else
@@ -756,7 +839,12 @@
 @:
         cld
         ldy #0
+;#if t5
+        lda #$40                ; one 0 bit waits, so that the raw first byte is read as a
+        sta @_bits              ; literal byte; the marker follows it
+;#else
         sty @_bits
+;#endif
 ;#if t2
 @_token:
         jsr @_byte
@@ -799,8 +887,6 @@
 ;#endif
         bcs @_copy_next
 ;#else
-        ldx #0                  ; the first raw byte: one literal byte, as the prefix 0
-        beq @_prefix_end
 @_token:
         ldx #0
 @_prefix:                       ; X = the 1 bits before the first 0, up to 4
