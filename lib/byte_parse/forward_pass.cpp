@@ -409,39 +409,47 @@ int first_useful_length(const pack_tables& t, int p, int lo, int hi, int off, in
     return first_cheap_length(t, p, lo, hi, cost - V::seq_cost(lo, off) - slack);
 }
 
-// The shortest length from which a candidate can change the inherited stretch. A stretch of
-// period q passed on with m bytes makes the m bytes before p q-periodic, so that p matches
-// itself at offset q over m - q bytes; it replaces the excess x only if m - q > x, with
-// m <= len. Where p matches itself over at most x bytes at every offset 1 to r, a candidate
-// needs len > x + r + 1 (up to 8 offsets are checked, from 1 on).
-int useful_for_stretch(const uint8_t* b, int p, int x) {
-    int r = 0;
-    while (r < 8) {
-        const int q = r + 1;
-        if (p - q - x >= 0 && std::equal(b + p - x - q, b + p - q + 1, b + p - x)) break;
-        r = q;
+// Offsets at which useful_for_stretch checks whether p matches itself: up to the longest
+// period of the jump through runs, so that those periods get their own bound.
+constexpr int stretch_offsets = max_jump_period;
+
+// The shortest length from which a candidate can change the inherited stretch, or a length
+// from enough on below which none can. A stretch of period q passed on with m bytes makes the
+// m bytes before p q-periodic, so that p matches itself at offset q over m - q bytes; it
+// replaces the excess x only if m > 2q and m - q > x, with m <= len. So a candidate needs
+// len >= max(2q + 1, x + q + 1) for some q at which p matches itself over more than x bytes;
+// both terms grow with q, so the first such q gives the bound, and where none up to
+// stretch_offsets does, the next offset does.
+int useful_for_stretch(const uint8_t* b, int p, int x, int enough) {
+    for (int q = 1; q <= stretch_offsets; ++q) {
+        const int len = std::max(2 * q + 1, x + q + 1);
+        if (len >= enough) return len;
+        if (p - q - x >= 0 && std::equal(b + p - x - q, b + p - q + 1, b + p - x)) return len;
     }
-    return std::max(3, x + 2 + r);
+    return std::max(2 * stretch_offsets + 3, x + stretch_offsets + 2);
 }
 
 // The shortest length from which a candidate can change the best or the inherited stretch
 // (at least 3), or 0 when that is 2. A shorter one has a cost that the cost minima show not
 // to beat the best (the offset part taken at off, the nearest offset left, since a farther one
-// never costs less). stretch_len becomes the shortest length that may change the stretch.
+// never costs less). stretch_len becomes a length below which no candidate changes the
+// stretch. The lengths that may change the best are sought up to the stretch rule's largest
+// bound, and the stretch is checked only at offsets whose bound lies below them.
 template <class V>
 int useful_length(pack_tables& t, const uint8_t* b, const walk_state& w, int off,
                   int& stretch_len) {
     const int p = w.p;
     const int best_cost = int(w.best_key >> 16);
     const int best_len = int(0xFFFF - (w.best_key & 0xFFFF));
-    const int l0 = useful_for_stretch(b, p, w.rep_len - w.rep_period);
-    stretch_len = l0;
+    const int x = w.rep_len - w.rep_period;
+    const int most = std::max(2 * stretch_offsets + 3, x + stretch_offsets + 2);
     fill_cost_minima(t, p);
     const int first = std::min(
-        first_useful_length<V>(t, p, 2, std::min(best_len, l0 - 1), off, best_cost, false),
-        first_useful_length<V>(t, p, std::max(2, best_len + 1), l0 - 1, off, best_cost, true));
+        first_useful_length<V>(t, p, 2, std::min(best_len, most - 1), off, best_cost, false),
+        first_useful_length<V>(t, p, std::max(2, best_len + 1), most - 1, off, best_cost, true));
     if (first == 2) return 0;
-    return std::min(first, l0);
+    stretch_len = useful_for_stretch(b, p, x, first);
+    return std::min(first, stretch_len);
 }
 
 // The first index in lo..hi (positions ascending) whose position is at least x, or hi + 1.
