@@ -7,8 +7,9 @@
 ;; @_hi counts the pages of a copy. In KTA, KTB with codings 1 and 2, and ZX7 the offset block
 ;; in the middle leaves @_from = dst - offset for every type, the types' own code lying around
 ;; it; ZX7 with coding 5 follows as a block of its own, its gamma read inline. KTB with the bit
-;; codings, BLK and TS1 follow as a third block, with one copy loop
-;; that counts the bytes left in @_count, after the offset block so that it falls in. ZX7 with
+;; codings, BLK and TS1 follow as a third block, with one copy loop that counts the bytes left
+;; in @_count, after the offset block so that it falls in; TS1 with coding 1 has that block's
+;; shape, with its gamma read inline and its own bit reader, last. ZX7 with
 ;; codings 1, 2, 4 and 6 keeps Y = 0 through its copies too, moving both pointers (smaller, and
 ;; slower where the speed goal leaves room), and with codings 1 and 2 gathers its gamma in
 ;; @_from+1 and @_hi, where the copy counts.
@@ -121,8 +122,8 @@
 ; Size: 122 bytes. Speed: 86.5 cycles per output byte on the test corpus.
 ; Goal: at most 128 bytes and 90 cycles per output byte: met.
 ;#elif t5 o1
-; Size: 134 bytes. Speed: 62.7 cycles per output byte on the test corpus.
-; Goal: at most 128 bytes and 90 cycles per output byte: size over.
+; Size: 128 bytes. Speed: 60.8 cycles per output byte on the test corpus.
+; Goal: at most 128 bytes and 90 cycles per output byte: met.
 ;#elif t5 o2
 ; Size: 146 bytes. Speed: 62.0 cycles per output byte on the test corpus.
 ; Goal: at most 128 bytes and 90 cycles per output byte: size over.
@@ -729,6 +730,7 @@
 ;#endif
 ;#if t2 t4 t5
 ;#if ! t2 o1 o2
+;#if ! t5 o1
 ;; ---------------------------------------------------------------- KTB (bit offsets), BLK, TS1
 ;; Y = 0 throughout. One loop makes every copy: X picks the pointer it reads through, @_src (a
 ;; literal run) or @_from (a sequence), and @_count is the bytes left. A gamma code or a bit
@@ -1033,5 +1035,97 @@
         bne @_copy_next
         inc @_dst+1
         bne @_copy_next         ; the output does not pass $FFFF
+;#else
+;; ---------------------------------------------------------------- TS1 with coding 1
+;; Y = 0 throughout, and @_count = 0 whenever a token starts, as every copy ends there: the
+;; gamma code gathers in it uncleared. One loop makes every copy: X picks the pointer it reads
+;; through, @_src (a literal run) or @_from (a sequence). The gamma code is read inline after
+;; the prefix, the token's kind waiting in @_from, which the offset then overwrites.
+@:
+        cld
+        ldy #0
+        lda #$40                ; one 0 bit waits, so that the raw first byte is read as a
+        sta @_bits              ; literal byte; the marker follows it
+@_token:
+        ldx #0
+@_prefix:                       ; X = the 1 bits before the first 0, up to 4
+        jsr @_bit
+        bcc @_prefix_end
+        inx
+        cpx #4
+        bne @_prefix
+@_gamma_length:                 ; 1110 and 1111: gamma with 2 or 3 extra bits
+        stx @_from              ; bit 0: 1 for 1110, a sequence; 0 for 1111, a literal run
+        dex
+@_gamma_zero:
+        jsr @_bit
+        bcs @_gamma_value
+        inx
+        cpx #16
+        bne @_gamma_zero
+        ; an overlong code ends: @_bit reads the bit after the zeros and returns from @
+; Carry = the next bit. Destroys A.
+@_bit:
+        asl @_bits
+        bne @_end
+        lda (@_src),y
+        rol a                   ; carry is set, as the marker just shifted out: the new marker
+        sta @_bits
+@_skip:                         ; the stream one byte on; keeps A, X, Y and carry
+        inc @_src
+        bne @_end
+        inc @_src+1
+@_end:
+        rts
+; @_count = @_count * 2 ^ X + the next X bits, carry clear. Destroys A and X.
+@_read_next:
+        jsr @_bit
+@_read_bit:
+        rol @_count
+        rol @_count+1
+        dex
+        bpl @_read_next
+        rts
+@_gamma_value:
+        jsr @_read_bit          ; the leading 1, then X bits
+        lsr @_from              ; carry: a sequence
+        bpl @_kind
+@_prefix_end:                   ; 0: one literal byte; 10 and 110: a sequence of 2 or 3
+        cpx #3
+        bcs @_gamma_length
+        inx
+        stx @_count
+        sty @_count+1
+        cpx #2                  ; carry: a sequence
+@_kind:
+        ldx #0
+        bcc @_copy_next
+        lda @_dst               ; from = dst - offset, carry set
+        sbc (@_src),y
+        sta @_from
+        lda @_dst+1
+        sbc #0
+        sta @_from+1
+        jsr @_skip
+        ldx #@_from - @_src
+@_copy_next:                    ; one byte fewer left; none left ends the token
+        lda @_count
+        bne @_count_low
+        lda @_count+1
+        beq @_token
+        dec @_count+1
+@_count_low:
+        dec @_count
+        lda (@_src,x)           ; X = 0: the stream, @_from - @_src: the sequence, front to
+        sta (@_dst),y           ; back one byte at a time, so an offset below the count repeats
+        inc @_src,x
+        bne @_copy_put
+        inc @_src+1,x
+@_copy_put:
+        inc @_dst
+        bne @_copy_next
+        inc @_dst+1
+        bne @_copy_next         ; the output does not pass $FFFF
+;#endif
 ;#endif
 ;#endif
