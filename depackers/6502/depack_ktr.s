@@ -25,27 +25,27 @@
 ;      Call with jsr @. The decimal flag may be set: the routine clears it.
 ; Out: @_dst = one past the last byte written; @_src one past the end mark.
 ; Destroys A, X, Y and the flags. Uses 11 zero-page bytes (segment ZEROPAGE) and up to
-; {C == 2 ? 5 : C == 4 ? 4 : 3} bytes of stack besides its return address; writes no memory but the output and
-; those bytes.
+; {C == 2 || C == 4 ? 5 : C == 6 ? 4 : 3} bytes of stack besides its return address; writes no memory but the
+; output and those bytes.
 ; Ends at an overlong length after either flag (the packers write flag 1).
 ;#if o1
-; Size: 126 bytes. Speed: 60.1 cycles per output byte on the test corpus.
+; Size: 124 bytes. Speed: 60.2 cycles per output byte on the test corpus.
 ; Goal: at most 140 bytes and 90 cycles per output byte: met.
 ;#elif o2
-; Size: 138 bytes. Speed: 60.0 cycles per output byte on the test corpus.
+; Size: 136 bytes. Speed: 59.7 cycles per output byte on the test corpus.
 ; Goal: at most 140 bytes and 90 cycles per output byte: met.
 ;#elif o4
-; Size: 159 bytes. Speed: 81.9 cycles per output byte on the test corpus.
+; Size: 157 bytes. Speed: 81.9 cycles per output byte on the test corpus.
 ; Goal: at most 140 bytes and 90 cycles per output byte: size over.
 ;#elif o5
-; Size: 132 bytes. Speed: 77.8 cycles per output byte on the test corpus.
+; Size: 129 bytes. Speed: 78.0 cycles per output byte on the test corpus.
 ; Goal: at most 140 bytes and 90 cycles per output byte: met.
 ;#elif o6
-; Size: 156 bytes. Speed: 80.3 cycles per output byte on the test corpus.
+; Size: 153 bytes. Speed: 80.3 cycles per output byte on the test corpus.
 ; Goal: at most 140 bytes and 90 cycles per output byte: size over.
 ;#else
-; Size: 143 bytes. Speed: 75.8 cycles per output byte on the test corpus.
-; Goal: at most 140 bytes and 90 cycles per output byte: size over.
+; Size: 140 bytes. Speed: 77.2 cycles per output byte on the test corpus.
+; Goal: at most 140 bytes and 90 cycles per output byte: met.
 ;#endif
 ; Speed over the corpus files cut to 8192 bytes, with the offset widths 4 (coding 4), 12
 ; (coding 5) or 6 and 14 (coding 6); other widths run at somewhat other speeds.
@@ -63,7 +63,7 @@
 @_bits:  .res 1                 ; bit buffer: bits left, then a marker 1; 0 when empty
 @_count: .res 2                 ; bytes left to copy; 0 between tokens
 @_last:  .res 2                 ; the last offset, or the offset - 1 the coding reads
-@_from:  .res 2                 ; where a copy from the output reads (codings 4: the class)
+@_from:  .res 2                 ; where a copy from the output reads (coding 4: the classes left)
 
 .segment "CODE"
 @:
@@ -101,11 +101,19 @@
         rts
 @_gamma_end:
         plp
+        php                     ; the flag stays for the copy
         bcs @_sequence          ; flag 1: the length - 1, then the new offset
+;#if o5 o6 o7
+        txa                     ; X: 0 <-> the stream's pointer, and 0 after a literal run is a
+        eor #<(@_src - @_from)  ; repeat (the offsets' reads also leave X = 0)
+        tax
+        beq @_repeat
+;#else
         txa
         bne @_repeat            ; right after a literal run: a repeat
         ldx #<(@_src - @_from)  ; a literal run, read through @_src
-        bne @_copy_next
+;#endif
+        bne @_copy_flag
 @_sequence:
 ;; ---------------------------------------------------------------- the offset, into @_last
 ;; Codings 4 to 6 leave carry clear for the subtraction below: their last shift moves a 0 out.
@@ -178,23 +186,20 @@
 ;#else
         sty @_last
         sty @_last+1
-        ldx #<-1
-@_offset_zero:                  ; X = the zeros before the leading 1, the bits after it
+        ldx #0
+@_offset_zero:                  ; X = the zeros before the leading 1, plus one
         inx
         jsr @_bit
         bcc @_offset_zero
-        bcs @_offset_value
-@_offset_next:
-        jsr @_bit
-@_offset_value:
+@_offset_value:                 ; then as many bits after it
         rol @_last
         rol @_last+1
         dex
-        bpl @_offset_next
+        beq @_offset_read
+        jsr @_bit
+        bne @_offset_value      ; the bit reader leaves the flags not zero
+@_offset_read:
 ;#endif
-        inc @_count             ; the length: one more than the code. The count does not
-        bne @_repeat            ; wrap, as no output holds 65537 bytes
-        inc @_count+1
 ; A repeat, or a sequence once its offset is read: from = dst - offset.
 @_repeat:
 ;#if o1 o2 o7
@@ -206,9 +211,15 @@
         lda @_dst+1
         sbc @_last+1
         sta @_from+1
+;#if ! o5 o6 o7
         ldx #0
+;#endif
 ;; ---------------------------------------------------------------- the copy
-; @_count bytes from the pointer X picks to dst, both moving past them, then to @_done.
+; @_count bytes from the pointer X picks to dst, both moving past them, then to @_done; a
+; sequence's length, one more than its code, copies a byte before the count.
+@_copy_flag:
+        plp
+        bcs @_copy_byte
 @_copy_next:
         lda @_count
         bne @_count_low
@@ -217,6 +228,7 @@
         dec @_count+1
 @_count_low:
         dec @_count
+@_copy_byte:
         lda (@_from,x)          ; front to back one byte at a time, so an offset below the
 @_store:                        ; length repeats
         sta (@_dst),y
@@ -240,7 +252,7 @@
         bpl @_read_next
         rts
 ;#endif
-; Carry = the next bit. Destroys A.
+; Carry = the next bit, and Z clear. Destroys A.
 @_bit:
         asl @_bits
 ;#if o2
