@@ -7,7 +7,9 @@
 ;; @_bit (three bytes a read against four for the reader inlined), except in coding 4's bit
 ;; fields, where offsets need the speed. The last offset, negated, is the one word on the
 ;; stack between tokens: a repeat adds it to DE, and after any copy HL - DE gives it again, so
-;; a new offset is stored by the same two instructions.
+;; a new offset is stored by the same two instructions. Codings 5 and 6 read their bits
+;; inverted, which gives minus the offset at no cost but a ccf, so a new offset takes a
+;; repeat's copy, which keeps the word across it.
 ;;
 ;; ---------------------------------------------------------------- the datasheet
 ; KTR depacker for the Z80,
@@ -41,9 +43,9 @@
 ;#elif o4
 ; Size: 99 bytes. Speed: 80.3 T-states per output byte on the test corpus (-t64o4).
 ;#elif o5
-; Size: 81 bytes. Speed: 81.0 T-states per output byte on the test corpus (-t65o12).
+; Size: 78 bytes. Speed: 82.4 T-states per output byte on the test corpus (-t65o12).
 ;#elif o6
-; Size: 99 bytes. Speed: 83.6 T-states per output byte on the test corpus (-t66o6o14).
+; Size: 96 bytes. Speed: 85.0 T-states per output byte on the test corpus (-t66o6o14).
 ;#else
 ; Size: 92 bytes. Speed: 82.3 T-states per output byte on the test corpus (-t67).
 ;#endif
@@ -64,8 +66,21 @@
         ldir
         call @_head             ; flag 0 after a literal run: a repeat
         ex (sp),hl              ; HL = minus the last offset, the stream position kept
+;#if o5 o6
+;; ---------------------------------------------------------------- the copy
+;; In: HL = minus the offset, the stream position on the stack. The offset is kept across the
+;; copy, so a repeat and a new offset end alike.
+@_copy:
+        push hl
+        add hl,de
+        ldir                    ; byte by byte, so an offset below the length repeats
+        pop hl
+        ex (sp),hl
+        jr @_token
+;#else
         add hl,de
         jr @_copy
+;#endif
 ;; ---------------------------------------------------------------- the flag, then a length
 ;; Out: BC = the length of a literal run or a repeat, back at the caller. A new offset does not
 ;; go back: its return address and the last offset leave the stack.
@@ -78,8 +93,12 @@
         inc bc                  ; the length is the gamma value + 1
         push de                 ; DE takes the offset
 ;; ---------------------------------------------------------------- the offset, into DE
+;#if o5 o6
+;; Out: DE = minus the offset, which the copy keeps on the stack as it is. BC is kept.
+;#else
 ;; Out: DE = the offset and carry clear, or DE = the offset - 1 and carry set, so that the
 ;; sbc below gives the source. BC is kept.
+;#endif
 ;#if o1 o2
         ld d,0                  ; carry is clear: the gamma's last bit was a 0
 ;#endif
@@ -113,27 +132,30 @@
         djnz @_group
         pop bc
 ;#elif o5
-        ; DE = a marker bit that carry takes after the last of the {W1} bits: offset - 1.
-        ld de,{1<<(16-W1)}
+        ; DE = minus the offset, that is NOT (offset - 1): the {W1} bits read inverted under
+        ; a 0 marker that carry takes after the last of them, the 1s above it the top.
+        ld de,{0xFFFF-(1<<(16-W1))}
 @_offset_bit:
         call @_bit
+        ccf
         rl e
         rl d
-        jr nc,@_offset_bit
+        jr c,@_offset_bit
 ;#elif o6
-        ; DE = a marker bit that carry takes after the last bit: offset - 1. A long offset,
-        ; offset - 1 = rest + (1 << {W1}): wider than {W1} bits, its top {W2} - {W1} bits
-        ; are read first, under a second marker that leaves after them, then + 1, then the
-        ; last {W1} as a short one; no wider, it is read whole above a 1 that ends as
-        ; 1 << {W1}, and the jr skips the second part: a width is an operand here too.
+        ; DE = minus the offset, that is NOT (offset - 1), read inverted under a 0 marker that
+        ; carry takes after the last bit. A long offset, offset - 1 = rest + (1 << {W1}):
+        ; wider than {W1} bits, its top {W2} - {W1} bits are read first, under a second
+        ; marker that leaves after them, then - 1 (+ 1 before the NOT), then the last {W1} as
+        ; a short one; no wider, it is read whole above a 0 that ends as bit {W1}, and the jr
+        ; skips the second part: a width is an operand here too.
         call @_bit
-        ld de,{1<<(16-W1)}
+        ld de,{0xFFFF-(1<<(16-W1))}
         jr c,@_offset_short
-        ld de,{(1<<(16-W2)) + (W2>W1)*(1<<(16-W2+W1)) + (W2<=W1)*(1<<((W1-W2)*(W1>=W2)))}
+        ld de,{0xFFFF-((1<<(16-W2)) + (W2>W1)*(1<<(16-W2+W1)) + (W2<=W1)*(1<<((W1-W2)*(W1>=W2))))}
         call @_offset_bits
         jr @_offset_more+{4*(W2<=W1)}
 @_offset_more:
-        inc de
+        dec de
 @_offset_short:
         call @_offset_bits
 ;#elif o7
@@ -156,6 +178,10 @@
         pop bc
 ;#endif
         ex (sp),hl              ; HL = output, the stream position kept
+;#if o5 o6
+        ex de,hl                ; HL = minus the offset, DE = output, as a repeat has them
+        jr @_copy
+;#else
         push hl
         sbc hl,de
         pop de
@@ -167,6 +193,7 @@
         sbc hl,de               ; the offset, negated, for the next repeat
         ex (sp),hl
         jr @_token
+;#endif
 ;; ---------------------------------------------------------------- lengths and bit fields
 ;; Out: BC = the value, carry clear. An overlong code is the end mark.
 @_gamma:
@@ -181,12 +208,14 @@
         pop bc                  ; the return address; the output position is in DE
         ret
 ;#if o6
-;; Out: DE shifted left by the bits read up to and with the one that shifts a 1 into carry.
+;; Out: DE shifted left by the bits read, inverted, up to and with the one that shifts a 0
+;; into carry.
 @_offset_bits:
         call @_bit
+        ccf
         rl e
         rl d
-        jr nc,@_offset_bits
+        jr c,@_offset_bits
         ret
 ;#endif
 ;#if o4

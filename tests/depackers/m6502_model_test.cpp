@@ -14,6 +14,7 @@
 #include "ktupack_written.h"
 #include "m6502_runner.h"
 #include "m6502_streams.h"
+#include "model_streams.h"
 #include "program_run.h"
 #include "published_figures.h"
 #include "routine_size.h"
@@ -49,15 +50,8 @@ std::vector<combo> all_combos() {
     return v;
 }
 
-// The widths tested: both ends and the middle; the middle one is the one measured.
-std::vector<pack_model> models_of(const combo& k) {
-    switch (k.coding) {
-    case 4: return {{k.type, 4, 4, 0}, {k.type, 4, 1, 0}, {k.type, 4, 7, 0}};
-    case 5: return {{k.type, 5, 12, 0}, {k.type, 5, 1, 0}, {k.type, 5, 16, 0}};
-    case 6: return {{k.type, 6, 6, 14}, {k.type, 6, 1, 1}, {k.type, 6, 15, 16}};
-    default: return {{k.type, k.coding, 0, 0}};
-    }
-}
+// The widths tested, the measured ones first (model_streams.h).
+std::vector<pack_model> models_of(const combo& k) { return tested_width_models(k.type, k.coding); }
 
 pack_model_desc desc_of(const pack_model& m) { return {m.type, m.coding, m.offset1, m.offset2}; }
 

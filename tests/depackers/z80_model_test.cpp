@@ -37,23 +37,8 @@ std::vector<combination> all_combinations() {
     return v;
 }
 
-// Widths at both ends of the search set's ranges and in the middle.
 std::vector<pack_model> tested_models(const combination& c) {
-    std::vector<pack_model> v;
-    switch (c.coding) {
-    case 4:
-        for (int w : {1, 4, 7}) v.push_back({c.type, 4, w, 0});
-        break;
-    case 5:
-        for (int w : {1, 8, 16}) v.push_back({c.type, 5, w, 0});
-        break;
-    case 6:
-        for (auto [a, b] : {std::pair{1, 1}, {8, 8}, {15, 16}, {6, 14}})
-            v.push_back({c.type, 6, a, b});
-        break;
-    default: v.push_back({c.type, c.coding, 0, 0});
-    }
-    return v;
+    return tested_width_models(c.type, c.coding);
 }
 
 // The widths whose figures the README and the headers state: what suits files of the corpus's
