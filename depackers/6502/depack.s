@@ -8,9 +8,9 @@
 ;; in the middle leaves @_from = dst - offset for every type, the types' own code lying around
 ;; it; ZX7 with coding 5 follows as a block of its own, its gamma read inline. KTB with the bit
 ;; codings, BLK and TS1 follow as a third block, with one copy loop that counts the bytes left
-;; in @_count, after the offset block so that it falls in; TS1 with coding 1 has that block's
-;; shape, with its gamma read inline and its own bit reader, last. ZX7 with
-;; codings 1, 2, 4 and 6 keeps Y = 0 through its copies too, moving both pointers (smaller, and
+;; in @_count, after the offset block so that it falls in; TS1 with codings 1 and 2 has that
+;; block's shape, with its gamma read inline and its own bit reader, last. ZX7 with codings 1,
+;; 2, 4 and 6 keeps Y = 0 through its copies too, moving both pointers (smaller, and
 ;; slower where the speed goal leaves room), and with codings 1 and 2 gathers its gamma in
 ;; @_from+1 and @_hi, where the copy counts.
 ;#if t1
@@ -125,7 +125,7 @@
 ; Size: 128 bytes. Speed: 60.8 cycles per output byte on the test corpus.
 ; Goal: at most 128 bytes and 90 cycles per output byte: met.
 ;#elif t5 o2
-; Size: 146 bytes. Speed: 62.0 cycles per output byte on the test corpus.
+; Size: 141 bytes. Speed: 61.2 cycles per output byte on the test corpus.
 ; Goal: at most 128 bytes and 90 cycles per output byte: size over.
 ;#elif t5 o4
 ; Size: 174 bytes. Speed: 92.0 cycles per output byte on the test corpus.
@@ -730,7 +730,7 @@
 ;#endif
 ;#if t2 t4 t5
 ;#if ! t2 o1 o2
-;#if ! t5 o1
+;#if ! t5 o1 o2
 ;; ---------------------------------------------------------------- KTB (bit offsets), BLK, TS1
 ;; Y = 0 throughout. One loop makes every copy: X picks the pointer it reads through, @_src (a
 ;; literal run) or @_from (a sequence), and @_count is the bytes left. A gamma code or a bit
@@ -743,11 +743,9 @@
 ;#if t2 t4
         ldx #0
 ;#endif
-;#if t4 o1 o2
+;#if o1 o2
         sty @_count
         sty @_count+1
-;#elif o1 o2
-        ; @_count is 0: every copy ends at 0, and the first token is no gamma
 ;#else
         sty @_from
         sty @_from+1
@@ -905,20 +903,14 @@
         sty @_count+1
         cpx #2                  ; carry: a sequence
 @_kind:
-;#if o1 o2
-        ldx #0
-;#else
         ldx #<(@_src - @_from)
-;#endif
         bcc @_copy_next
 ;#endif
 ;; ---------------------------------------------------------------- offset: from = dst - offset
 ;#if o1
         jsr @_byte
         eor #$FF                ; from = dst + ~offset + 1
-;#if t4
         sec
-;#endif
         adc @_dst
         sta @_from
         lda @_dst+1
@@ -1036,7 +1028,7 @@
         inc @_dst+1
         bne @_copy_next         ; the output does not pass $FFFF
 ;#else
-;; ---------------------------------------------------------------- TS1 with coding 1
+;; ---------------------------------------------------------------- TS1 with codings 1 and 2
 ;; Y = 0 throughout, and @_count = 0 whenever a token starts, as every copy ends there: the
 ;; gamma code gathers in it uncleared. One loop makes every copy: X picks the pointer it reads
 ;; through, @_src (a literal run) or @_from (a sequence). The gamma code is read inline after
@@ -1100,11 +1092,26 @@
 @_kind:
         ldx #0
         bcc @_copy_next
+;#if o1
         lda @_dst               ; from = dst - offset, carry set
         sbc (@_src),y
         sta @_from
         lda @_dst+1
         sbc #0
+;#else
+        sty @_from+1            ; the high part 0 unless the long form follows
+        lda (@_src),y
+        bpl @_offset_low
+        and #$7F                ; long offset: high part first
+        sta @_from+1
+        jsr @_skip
+@_offset_low:
+        lda @_dst               ; from = dst - offset, carry set
+        sbc (@_src),y
+        sta @_from
+        lda @_dst+1
+        sbc @_from+1
+;#endif
         sta @_from+1
         jsr @_skip
         ldx #@_from - @_src
