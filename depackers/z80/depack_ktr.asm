@@ -7,7 +7,7 @@
 ;; @_bit (three bytes a read against four for the reader inlined), except in coding 4's bit
 ;; fields, where offsets need the speed. The last offset, negated, is the one word on the
 ;; stack between tokens: a repeat adds it to DE, and after any copy HL - DE gives it again, so
-;; a new offset is stored by the same two instructions. Codings 5 and 6 read their bits
+;; a new offset is stored by the same two instructions. Codings 4 to 7 read their bits
 ;; inverted, which gives minus the offset at no cost but a ccf, so a new offset takes a
 ;; repeat's copy, which keeps the word across it.
 ;;
@@ -41,13 +41,13 @@
 ;#elif o2
 ; Size: 81 bytes. Speed: 51.6 T-states per output byte on the test corpus (-t62).
 ;#elif o4
-; Size: 99 bytes. Speed: 80.3 T-states per output byte on the test corpus (-t64o4).
+; Size: 96 bytes. Speed: 81.9 T-states per output byte on the test corpus (-t64o4).
 ;#elif o5
 ; Size: 78 bytes. Speed: 82.4 T-states per output byte on the test corpus (-t65o12).
 ;#elif o6
 ; Size: 96 bytes. Speed: 85.0 T-states per output byte on the test corpus (-t66o6o14).
 ;#else
-; Size: 92 bytes. Speed: 82.3 T-states per output byte on the test corpus (-t67).
+; Size: 91 bytes. Speed: 83.4 T-states per output byte on the test corpus (-t67).
 ;#endif
 ;; end of figures
 ; Labels start with @.
@@ -66,7 +66,7 @@
         ldir
         call @_head             ; flag 0 after a literal run: a repeat
         ex (sp),hl              ; HL = minus the last offset, the stream position kept
-;#if o5 o6
+;#if o4 o5 o6 o7
 ;; ---------------------------------------------------------------- the copy
 ;; In: HL = minus the offset, the stream position on the stack. The offset is kept across the
 ;; copy, so a repeat and a new offset end alike.
@@ -93,7 +93,7 @@
         inc bc                  ; the length is the gamma value + 1
         push de                 ; DE takes the offset
 ;; ---------------------------------------------------------------- the offset, into DE
-;#if o5 o6
+;#if o4 o5 o6 o7
 ;; Out: DE = minus the offset, which the copy keeps on the stack as it is. BC is kept.
 ;#else
 ;; Out: DE = the offset and carry clear, or DE = the offset - 1 and carry set, so that the
@@ -115,21 +115,22 @@
         inc hl
 ;#endif
 ;#if o4
-        ; The class n, then n + 1 groups of {W1} bits read as ((g0 + 1) << {W1} | g1) + 1 ...:
-        ; each +1 adds the base of the next class, the last one comes from carry. Each field
-        ; is read under a marker bit set above it, which carry takes after its last bit: an
-        ; offset below 65536 leaves room for a group's, bit {16-W1}.
+        ; The class n, then n + 1 groups of {W1} bits, offset - 1 being
+        ; ((g0 + 1) << {W1} | g1) + 1 ...: each +1 adds the base of the next class. All is
+        ; read inverted, which gives NOT (offset - 1), minus the offset: each +1 is a - 1 and
+        ; each field is read under a 0 marker cleared above it, which carry takes after its
+        ; last bit (an offset below 65536 leaves room for a group's, bit {16-W1}).
         push bc
-        ld de,$7FC0             ; two bits of class under the marker, 1s that end in D
+        ld de,$803F             ; two bits of class under the marker, 0s that end in D
         call @_bits
-        ld b,e
-        inc b                   ; n + 1 groups
-        ld e,d                  ; DE = -1, made 0 by the first group's inc
+        ld b,e                  ; NOT n, which counts n + 1 groups up to 0
+        ld e,d                  ; DE = 0, NOT -1, made NOT 0 by the first group's - 1
 @_group:
-        inc de
-        set {8-W1},d
+        dec de
+        res {8-W1},d
         call @_bits
-        djnz @_group
+        inc b
+        jr nz,@_group
         pop bc
 ;#elif o5
         ; DE = minus the offset, that is NOT (offset - 1): the {W1} bits read inverted under
@@ -160,10 +161,12 @@
         call @_offset_bits
 ;#elif o7
         ; B counts the zeros and the leading 1, then the bits after it: the leading 1 from
-        ; carry, then each value bit. Carry is clear at the end, from bit 16 of the offset.
+        ; carry, then each value bit, all inverted into 1s, which gives NOT offset; + 1 makes
+        ; it minus the offset.
         push bc
         ld de,0
         ld b,d
+        dec de
 @_offset_zero:
         inc b
         call @_bit
@@ -172,13 +175,15 @@
 @_offset_bit:
         call @_bit
 @_offset_value:
+        ccf
         rl e
         rl d
         djnz @_offset_bit
         pop bc
+        inc de
 ;#endif
         ex (sp),hl              ; HL = output, the stream position kept
-;#if o5 o6
+;#if o4 o5 o6 o7
         ex de,hl                ; HL = minus the offset, DE = output, as a repeat has them
         jr @_copy
 ;#else
@@ -219,13 +224,15 @@
         ret
 ;#endif
 ;#if o4
-;; Out: DE shifted left by the bits read up to and with the one that shifts a 1 into carry.
+;; Out: DE shifted left by the bits read, inverted, up to and with the one that shifts a 0
+;; into carry.
 @_bits:
         add a,a                 ; the reader inlined, where offsets need speed
         call z,@_reload
+        ccf
         rl e
         rl d
-        jr nc,@_bits
+        jr c,@_bits
         ret
 ;#endif
 @_bit:
