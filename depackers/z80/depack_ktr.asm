@@ -6,10 +6,11 @@
 ;; byte shifted left with a marker 1 below its unread bits; 128 when empty), read by calling
 ;; @_bit (three bytes a read against four for the reader inlined), except in coding 4's bit
 ;; fields, where offsets need the speed. The last offset, negated, is the one word on the
-;; stack between tokens: a repeat adds it to DE, and after any copy HL - DE gives it again, so
-;; a new offset is stored by the same two instructions. Codings 4 to 7 read their bits
-;; inverted, which gives minus the offset at no cost but a ccf, so a new offset takes a
-;; repeat's copy, which keeps the word across it.
+;; stack between tokens, and a repeat adds it to DE. Codings 1 and 4 to 7 read minus a new
+;; offset (4 to 7 read their bits inverted, at the cost of a ccf; 1 negates its byte in A
+;; while the bit buffer waits on the stack), so a new offset takes a repeat's copy, which keeps
+;; the word across it. Coding 2 reads the offset itself and subtracts it from DE; after its
+;; copy HL - DE gives minus the offset again.
 ;;
 ;; ---------------------------------------------------------------- the datasheet
 ; KTR depacker for the Z80,
@@ -37,7 +38,7 @@
 ; Ends at the packers' end mark: flag 1 and an overlong length.
 ;; figures: measured by tests/depackers/z80_model_tests, which checks them
 ;#if o1
-; Size: 73 bytes. Speed: 57.0 T-states per output byte on the test corpus (-t61).
+; Size: 71 bytes. Speed: 56.8 T-states per output byte on the test corpus (-t61).
 ;#elif o2
 ; Size: 81 bytes. Speed: 51.6 T-states per output byte on the test corpus (-t62).
 ;#elif o4
@@ -66,7 +67,7 @@
         ldir
         call @_head             ; flag 0 after a literal run: a repeat
         ex (sp),hl              ; HL = minus the last offset, the stream position kept
-;#if o4 o5 o6 o7
+;#if o1 o4 o5 o6 o7
 ;; ---------------------------------------------------------------- the copy
 ;; In: HL = minus the offset, the stream position on the stack. The offset is kept across the
 ;; copy, so a repeat and a new offset end alike.
@@ -91,6 +92,19 @@
         pop bc
         call @_gamma
         inc bc                  ; the length is the gamma value + 1
+;#if o1
+;; ---------------------------------------------------------------- the offset, into HL
+;; The bit buffer waits on the stack while A takes minus the offset byte.
+        push af
+        xor a
+        sub (hl)                ; an offset of 1 to 255: the high byte of minus it is 255
+        inc hl
+        ex (sp),hl              ; H = the bit buffer, the stream position kept
+        ld l,a
+        ld a,h
+        ld h,255                ; HL = minus the offset, DE = output, as a repeat has them
+        jr @_copy
+;#else
         push de                 ; DE takes the offset
 ;; ---------------------------------------------------------------- the offset, into DE
 ;#if o4 o5 o6 o7
@@ -98,8 +112,6 @@
 ;#else
 ;; Out: DE = the offset and carry clear, or DE = the offset - 1 and carry set, so that the
 ;; sbc below gives the source. BC is kept.
-;#endif
-;#if o1 o2
         ld d,0                  ; carry is clear: the gamma's last bit was a 0
 ;#endif
 ;#if o2
@@ -110,7 +122,7 @@
         inc hl
 @_short_offset:
 ;#endif
-;#if o1 o2
+;#if o2
         ld e,(hl)
         inc hl
 ;#endif
@@ -198,6 +210,7 @@
         sbc hl,de               ; the offset, negated, for the next repeat
         ex (sp),hl
         jr @_token
+;#endif
 ;#endif
 ;; ---------------------------------------------------------------- lengths and bit fields
 ;; Out: BC = the value, carry clear. An overlong code is the end mark.
