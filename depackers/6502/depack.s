@@ -128,16 +128,16 @@
 ; Size: 141 bytes. Speed: 61.2 cycles per output byte on the test corpus.
 ; Goal: at most 128 bytes and 90 cycles per output byte: size over.
 ;#elif t5 o4
-; Size: 174 bytes. Speed: 92.0 cycles per output byte on the test corpus.
+; Size: 170 bytes. Speed: 90.3 cycles per output byte on the test corpus.
 ; Goal: at most 150 bytes and 110 cycles per output byte: size over.
 ;#elif t5 o5
-; Size: 158 bytes. Speed: 80.3 cycles per output byte on the test corpus.
+; Size: 151 bytes. Speed: 81.7 cycles per output byte on the test corpus.
 ; Goal: at most 128 bytes and 90 cycles per output byte: size over.
 ;#elif t5 o6
-; Size: 174 bytes. Speed: 88.3 cycles per output byte on the test corpus.
+; Size: 170 bytes. Speed: 86.7 cycles per output byte on the test corpus.
 ; Goal: at most 150 bytes and 110 cycles per output byte: size over.
 ;#elif t5 o7
-; Size: 148 bytes. Speed: 87.9 cycles per output byte on the test corpus.
+; Size: 144 bytes. Speed: 85.3 cycles per output byte on the test corpus.
 ; Goal: at most 128 bytes and 90 cycles per output byte: size over.
 ;#endif
 ;#if t1 o1
@@ -772,25 +772,29 @@
 ;#else
         bne @_end
 ;#endif
-        jsr @_byte
 ;#if t5
-        ; carry is set, as the marker just shifted out: it is the new marker
+@_bit_load:
+        lda (@_src),y           ; the only byte read: inline
+        rol a                   ; carry is set, as the marker just shifted out: the new marker
+        sta @_bits
+        inc @_src
+        bne @_end
+        inc @_src+1
 ;#else
+        jsr @_byte
         sec                     ; the marker
-;#endif
         rol a
         sta @_bits
+;#endif
 ;#if ! t2 o4 o5
 @_end:
         rts
 ; The value gathered so far * 2 ^ X + the next X bits, carry clear. Destroys A and X.
 @_read_next:
 ;#if t5 o5
-        asl @_bits              ; the bit read inline: the offset's bits take the time
-        bne @_read_bit
-        jsr @_byte              ; carry set: the marker
-        rol a
-        sta @_bits
+        asl @_bits              ; the bit read inline but for the load: the offset's bits
+        bne @_read_bit          ; take the time
+        jsr @_bit_load
 ;#else
         jsr @_bit
 ;#endif
@@ -810,6 +814,7 @@
 @_end:
 ;#endif
         rts
+;#if ! t5
 ; A = next stream byte. Takes Y = 0; keeps X, Y and carry.
 @_byte:
         lda (@_src),y
@@ -818,6 +823,7 @@
         inc @_src+1
 @_got:
         rts
+;#endif
 ;#if t5
 @_gamma_length:                 ; 1110 and 1111: gamma with 2 or 3 extra bits
         txa
