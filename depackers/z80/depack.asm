@@ -81,7 +81,7 @@
 ;#elif o5
 ; Size: 58 bytes. Speed: 56.8 T-states per output byte on the test corpus (-t25o12).
 ;#elif o6
-; Size: 84 bytes. Speed: 60.5 T-states per output byte on the test corpus (-t26o6o14).
+; Size: 75 bytes. Speed: 61.7 T-states per output byte on the test corpus (-t26o6o14).
 ;#else
 ; Size: 72 bytes. Speed: 56.8 T-states per output byte on the test corpus (-t27).
 ;#endif
@@ -95,7 +95,7 @@
 ;#elif o5
 ; Size: 66 bytes. Speed: 89.9 T-states per output byte on the test corpus (-t35o12).
 ;#elif o6
-; Size: 92 bytes. Speed: 103.9 T-states per output byte on the test corpus (-t36o6o14).
+; Size: 79 bytes. Speed: 106.0 T-states per output byte on the test corpus (-t36o6o14).
 ;#else
 ; Size: 64 bytes. Speed: 83.8 T-states per output byte on the test corpus (-t37).
 ;#endif
@@ -123,7 +123,7 @@
 ;#elif o5
 ; Size: 90 bytes. Speed: 84.3 T-states per output byte on the test corpus (-t55o12).
 ;#elif o6
-; Size: 115 bytes. Speed: 82.8 T-states per output byte on the test corpus (-t56o6o14).
+; Size: 106 bytes. Speed: 84.0 T-states per output byte on the test corpus (-t56o6o14).
 ;#else
 ; Size: 90 bytes. Speed: 88.5 T-states per output byte on the test corpus (-t57).
 ;#endif
@@ -292,9 +292,11 @@
         jr nz,@_value
         pop de                  ; the end mark: the output position
         ret
+;#if o5
 @_value_bit:
         add a,a
         call z,@_reload
+;#endif
 @_value:
 ;#else
         jr z,@_end
@@ -305,8 +307,12 @@
 ;#endif
         rl c                    ; the leading 1 from carry, then each value bit
         rl b
+;#if o6
+        add a,a                 ; one bit past the value: the offset's flag, kept by inc d
+        call z,@_reload
+;#endif
         inc d
-;#if o5 o6
+;#if o5
         jr nz,@_value_bit
 ;#else
         jr nz,@_value
@@ -589,28 +595,9 @@
         jr c,@_offset_bit
 ;#endif
 ;#elif o6
-;#if t4
-        ; DE = minus the offset, that is NOT (offset - 1), read inverted under a 0 marker that
-        ; carry takes after the last bit; each read takes 1 off DE first. A long offset,
-        ; offset - 1 = rest + (1 << {W1}): wider than {W1} bits, its top {W2} - {W1} bits are
-        ; read first, under a second marker that leaves after them, then - 1 (+ 1 before the
-        ; NOT) and the last {W1} as a short one; no wider, the first call is to a bare ret
-        ; (a width is an operand here too) and the rest is read whole above a 0 that ends as
-        ; bit {W1}. The reader is called throughout: this model has speed to spare.
-        call @_bit
-        ld de,{0x10000-(1<<(16-W1))}
-        jr c,@_offset_short
-        ld de,{0x10000-(1<<(16-W2))-(W2>W1)*(1<<(16-W2+W1))-(W2<=W1)*(1<<((W1-W2)*(W1>=W2)))}
-        call @_offset_ret-{11*(W2>W1)}
-@_offset_short:
-        call @_offset_bits
-;#else
-;#if t5
-        call @_bit
-;#else
+;#if t1
         add a,a                 ; inlined: this model has no other bit to call a reader for
         call z,@_reload
-;#endif
         ; DE = a marker bit that carry takes after the last bit: offset - 1, less 1 << {W1}
         ; for a long one.
         ld de,{1<<(16-W1)}
@@ -630,6 +617,35 @@
         jr nc,@_offset_bits
         ret
 @_offset_bit:
+        call @_offset_bits
+;#else
+        ; DE = minus the offset, that is NOT (offset - 1), read inverted under a 0 marker that
+        ; carry takes after the last bit; each read takes 1 off DE first. A long offset,
+        ; offset - 1 = rest + (1 << {W1}): wider than {W1} bits, its top {W2} - {W1} bits are
+        ; read first, under a second marker that leaves after them, then - 1 (+ 1 before the
+        ; NOT) and the last {W1} as a short one; no wider, the first call is to a bare ret
+        ; (a width is an operand here too) and the rest is read whole above a 0 that ends as
+        ; bit {W1}.
+;#if t3
+        ; The flag is in carry already, read by the gamma's value loop.
+;#elif t4
+        ; The reader is called throughout: this model has speed to spare.
+        call @_bit
+;#elif t5
+        call @_bit
+;#else
+        add a,a                 ; inlined: this model has no other bit to call a reader for
+        call z,@_reload
+;#endif
+        ld de,{0x10000-(1<<(16-W1))}
+        jr c,@_offset_short
+        ld de,{0x10000-(1<<(16-W2))-(W2>W1)*(1<<(16-W2+W1))-(W2<=W1)*(1<<((W1-W2)*(W1>=W2)))}
+;#if t4
+        call @_offset_ret-{11*(W2>W1)}
+;#else
+        call @_offset_ret-{12*(W2>W1)}
+;#endif
+@_offset_short:
         call @_offset_bits
 ;#endif
 ;#elif o7
@@ -676,7 +692,10 @@
 ;#if o5
         ex de,hl
         add hl,de
-;#elif t4 o4 o6
+;#elif t2 t3 t4 t5 o6
+        ex de,hl
+        add hl,de
+;#elif t4 o4
         ex de,hl
         add hl,de
 ;#else
@@ -697,20 +716,27 @@
         jr @_token
 ;#endif
 ;; ---------------------------------------------------------------- gamma codes and bit fields
-;#if t1 t2 o1 o2 o4 o5 o6
-;#elif t4 o6
+;#if t2 t3 t4 t5 o6
 ;; In: DE = 1 + the bits read so far under a 0 marker. Out: DE - 1 shifted left and the bits
-;; read in complemented until the marker leaves; @_offset_ret, 11 bytes on, is a bare ret.
+;; read in complemented until the marker leaves; @_offset_ret, 11 bytes on (12 with the
+;; reader inlined), is a bare ret.
 @_offset_bits:
         dec de
 @_offset_bit:
+;#if t4
         call @_bit
+;#else
+        add a,a                 ; the reader inlined in the loop, where it pays
+        call z,@_reload
+;#endif
         ccf
         rl e
         rl d
         jr c,@_offset_bit
 @_offset_ret:
         ret
+;#endif
+;#if t1 t2 o1 o2 o4 o5 o6
 ;#elif t3 t4 t5 o1 o2 o5 o6
 ;#elif t4 o4
 ;#elif t2 o7
