@@ -4,8 +4,11 @@
 ;; Register use while a token is decoded: Y = 0, as the byte and bit reads index with it.
 ;; One copy loop serves the first byte, literal runs, repeats and sequences: X picks the pointer
 ;; it reads through, @_src (a literal run) or @_from (a copy from the output), and @_count is
-;; the bytes left. X also tells the token after it: X = 0 after a sequence, a repeat or the first
-;; byte, where flag 0 is a literal run; X <> 0 after a literal run, where it is a repeat.
+;; the bytes left. X also tells the token after it: each token starts by flipping X between 0
+;; and <(@_src - @_from), so that flag 0 reads a literal run through @_src after a sequence, a
+;; repeat or the first byte (X was 0) and a repeat through @_from after a literal run; a new
+;; offset's read leaves X = 0. A literal run passes through the repeat's subtraction, which
+;; only writes @_from.
 ;; @_last keeps the last offset (less one under codings 4 to 6, whose fields hold offset - 1).
 ; KTR depacker for the 6502: routine @.
 ;#if o1
@@ -29,22 +32,22 @@
 ; output and those bytes.
 ; Ends at an overlong length after either flag (the packers write flag 1).
 ;#if o1
-; Size: 124 bytes. Speed: 60.2 cycles per output byte on the test corpus.
+; Size: 121 bytes. Speed: 61.2 cycles per output byte on the test corpus.
 ; Goal: at most 140 bytes and 90 cycles per output byte: met.
 ;#elif o2
-; Size: 136 bytes. Speed: 59.7 cycles per output byte on the test corpus.
+; Size: 133 bytes. Speed: 60.5 cycles per output byte on the test corpus.
 ; Goal: at most 140 bytes and 90 cycles per output byte: met.
 ;#elif o4
-; Size: 157 bytes. Speed: 81.9 cycles per output byte on the test corpus.
+; Size: 153 bytes. Speed: 83.2 cycles per output byte on the test corpus.
 ; Goal: at most 140 bytes and 90 cycles per output byte: size over.
 ;#elif o5
-; Size: 129 bytes. Speed: 78.0 cycles per output byte on the test corpus.
+; Size: 125 bytes. Speed: 77.7 cycles per output byte on the test corpus.
 ; Goal: at most 140 bytes and 90 cycles per output byte: met.
 ;#elif o6
-; Size: 153 bytes. Speed: 80.3 cycles per output byte on the test corpus.
+; Size: 147 bytes. Speed: 78.9 cycles per output byte on the test corpus.
 ; Goal: at most 140 bytes and 90 cycles per output byte: size over.
 ;#else
-; Size: 140 bytes. Speed: 77.2 cycles per output byte on the test corpus.
+; Size: 136 bytes. Speed: 78.0 cycles per output byte on the test corpus.
 ; Goal: at most 140 bytes and 90 cycles per output byte: met.
 ;#endif
 ; Speed over the corpus files cut to 8192 bytes, with the offset widths 4 (coding 4), 12
@@ -87,6 +90,9 @@
 ; The copy ended: a flag, kept on the stack, then a length as an interlaced gamma code into
 ; @_count, which is 0. After 16 value bits the code is overlong, the end mark.
 @_done:
+        txa                     ; the pointer a flag 0 reads through
+        eor #<(@_src - @_from)
+        tax
         jsr @_bit
         php
         inc @_count             ; the leading 1
@@ -102,25 +108,15 @@
 @_gamma_end:
         plp
         php                     ; the flag stays for the copy
-        bcs @_sequence          ; flag 1: the length - 1, then the new offset
-;#if o5 o6 o7
-        txa                     ; X: 0 <-> the stream's pointer, and 0 after a literal run is a
-        eor #<(@_src - @_from)  ; repeat (the offsets' reads also leave X = 0)
-        tax
-        beq @_repeat
-;#else
-        txa
-        bne @_repeat            ; right after a literal run: a repeat
-        ldx #<(@_src - @_from)  ; a literal run, read through @_src
-;#endif
-        bne @_copy_flag
-@_sequence:
+        bcc @_repeat            ; flag 0: a literal run or a repeat, as X says
+; Flag 1: the length - 1, then the new offset.
 ;; ---------------------------------------------------------------- the offset, into @_last
 ;; Codings 4 to 6 leave carry clear for the subtraction below: their last shift moves a 0 out.
 ;#if o1
         lda (@_src),y
         jsr @_next
         sta @_last
+        ldx #0
 ;#elif o2
         jsr @_byte
         sty @_last+1            ; high part 0 unless the long form follows
@@ -131,6 +127,7 @@
         jsr @_byte
 @_offset_short:
         sta @_last
+        ldx #0
 ;#elif o4
         sty @_last
         sty @_last+1
@@ -149,6 +146,7 @@
         inc @_last+1
         bne @_offset_part
 @_offset_read:
+        inx                     ; X = 0
 ;#elif o5
         sty @_last
         sty @_last+1
@@ -175,12 +173,11 @@
         bne @_offset_bit
         plp
         bcs @_offset_read
-        lda #{(1 << W1) & 255}  ; the long form starts where the short one ends
-        adc @_last
-        sta @_last
-        lda #{(1 << W1) >> 8}
-        adc @_last+1
-        sta @_last+1
+        lda #{1 << (W1 & 7)}    ; the long form starts where the short one ends: + 1 << {W1},
+        adc @_last+{W1 >> 3}    ; in the byte that holds that bit; only a low byte carries
+        sta @_last+{W1 >> 3}
+        bcc @_offset_read
+        inc @_last+1
 @_offset_read:
         clc
 ;#else
@@ -211,9 +208,6 @@
         lda @_dst+1
         sbc @_last+1
         sta @_from+1
-;#if ! o5 o6 o7
-        ldx #0
-;#endif
 ;; ---------------------------------------------------------------- the copy
 ; @_count bytes from the pointer X picks to dst, both moving past them, then to @_done; a
 ; sequence's length, one more than its code, copies a byte before the count.
