@@ -47,7 +47,7 @@
 ;#endif
 ;#elif t2 o7
 ; six bytes of stack besides its return address.
-;#elif t4 o4
+;#elif t2 t4 o4
 ; six bytes of stack besides its return address.
 ;#elif o4 o7
 ; eight bytes of stack besides its return address.
@@ -77,13 +77,13 @@
 ;#elif o2
 ; Size: 51 bytes. Speed: 32.1 T-states per output byte on the test corpus (LDIR: 21).
 ;#elif o4
-; Size: 79 bytes. Speed: 65.2 T-states per output byte on the test corpus (-t24o4).
+; Size: 77 bytes. Speed: 69.3 T-states per output byte on the test corpus (-t24o4).
 ;#elif o5
-; Size: 58 bytes. Speed: 56.8 T-states per output byte on the test corpus (-t25o12).
+; Size: 57 bytes. Speed: 56.7 T-states per output byte on the test corpus (-t25o12).
 ;#elif o6
-; Size: 75 bytes. Speed: 61.7 T-states per output byte on the test corpus (-t26o6o14).
+; Size: 74 bytes. Speed: 61.5 T-states per output byte on the test corpus (-t26o6o14).
 ;#else
-; Size: 72 bytes. Speed: 56.8 T-states per output byte on the test corpus (-t27).
+; Size: 71 bytes. Speed: 56.6 T-states per output byte on the test corpus (-t27).
 ;#endif
 ;#elif t3
 ;#if o1
@@ -219,8 +219,8 @@
         jr @_token
 ;#else
 ;; ---------------------------------------------------------------- KTA and KTB, bit offsets
-;; A holds the bit buffer: KTA parses the control byte in C, KTB in A while the bit buffer
-;; waits in E, the output position being on the stack by then.
+;; A holds the bit buffer: KTA parses the control byte in C, KTB in C too, its flags tested
+;; in a copy in E, the output position being on the stack by then.
 @:
         ld a,128                ; no bit byte yet
         ld b,0                  ; and 0 again after every ldir
@@ -240,18 +240,16 @@
         dec c
         ret z                   ; 0x00 ends
         push de
-        ld e,a
-        ld a,c
-        and 63                  ; count, or its high bits
-        bit 7,c
+        ld e,c                  ; the control byte's flags, tested here
+        res 7,c
+        res 6,c                 ; count, or its high bits
+        bit 7,e
         jr z,@_short_count
-        ld b,a                  ; long count: high bits here, low byte next
-        ld a,(hl)
+        ld b,c                  ; long count: high bits here, low byte next
+        ld c,(hl)
         inc hl
 @_short_count:
-        bit 6,c
-        ld c,a                  ; BC = count; ld keeps the flag of bit 6
-        ld a,e
+        bit 6,e
         jr nz,@_sequence
         pop de
         ldir                    ; literal run
@@ -506,7 +504,7 @@
         scf
 ;#else
         ; The class n, then n + 1 groups of {W1} bits read as ((g0 + 1) << {W1} | g1) + 1 ...:
-;#if t4
+;#if t2 t4
         ; each +1 adds the base of the next class, the last one the 1 of offset 1. Read
         ; negated, for the copy's add: -(x << {W1} | g) - 1 = (-x - 1) << {W1} | ~g, so each
         ; group takes 1 off the offset so far and shifts its bits in complemented.
@@ -514,26 +512,16 @@
         ; each +1 adds the base of the next class, the last one the 1 of offset 1; carry is
         ; clear from the last group's top bit.
 ;#endif
+;#if t2 t4
+        ; The reader is called throughout: this model has speed to spare.
 ;#if t2
         push bc                 ; the count
         ld de,0
-        ld b,2                  ; two bits of class
-        call @_bits
-        ld c,e
-        inc c                   ; n + 1 groups
-        ld e,d
-@_group:
-        ld b,{W1}
-        call @_bits
-        inc de
-        dec c
-        jr nz,@_group
-        pop bc
-;#elif t4
-        ; The reader is called throughout: this model has speed to spare.
+;#else
         push bc                 ; the length
-        ld c,d                  ; D = 0 after the gamma
-        ld e,d
+        ld e,d                  ; D = 0 after the gamma
+;#endif
+        ld c,d
         ld b,2
 @_class:
         call @_bit
@@ -695,7 +683,7 @@
 ;#elif t2 t3 t4 t5 o6
         ex de,hl
         add hl,de
-;#elif t4 o4
+;#elif t2 t4 o4
         ex de,hl
         add hl,de
 ;#else
@@ -791,17 +779,8 @@
 ;#endif
 ;#if t1 t2 o1 o2 o5 o6
 ;#elif t3 t4 t5 o1 o2 o5 o6
-;#elif t4 o4
+;#elif t2 t4 o4
 ;; (the offset's fields are read inline)
-;#elif t2 o4
-;; In: B = the bits to read. Out: DE = DE shifted left by them, B = 0.
-@_bits:
-        add a,a
-        call z,@_reload
-        rl e
-        rl d
-        djnz @_bits
-        ret
 ;#elif t2 o7
 ;#elif t1 t2 t3 o4 o7
 ;; In at @_bits: C (ZX7) or B = minus bits - 1. Out: DE = DE shifted left by the bits read.
@@ -859,7 +838,11 @@
 @_bit:
         add a,a                 ; the next bit into carry
         ret nz
-;#elif t4 o4 o6
+;#elif t2 t4 o4
+@_bit:
+        add a,a                 ; the next bit into carry
+        ret nz
+;#elif t4 o6
 @_bit:
         add a,a                 ; the next bit into carry
         ret nz
