@@ -71,6 +71,11 @@ struct walk_state {
     // The offsets examined here without a memo.
     int jump_lo = 1;
     int jump_hi = 0;
+    // What useful_for_stretch learnt at p for the excess stretch_x: offsets 1 to stretch_q
+    // checked, and whether p matches itself over more than stretch_x bytes at stretch_q.
+    int stretch_x = -1;
+    int stretch_q = 0;
+    bool stretch_found = false;
 };
 
 void set_span(walk_state& w) { w.span = std::max(w.skip_above, w.bound - 1) - w.bound + 1; }
@@ -419,12 +424,29 @@ constexpr int stretch_offsets = max_jump_period;
 // replaces the excess x only if m > 2q and m - q > x, with m <= len. So a candidate needs
 // len >= max(2q + 1, x + q + 1) for some q at which p matches itself over more than x bytes;
 // both terms grow with q, so the first such q gives the bound, and where none up to
-// stretch_offsets does, the next offset does.
-int useful_for_stretch(const uint8_t* b, int p, int x, int enough) {
-    for (int q = 1; q <= stretch_offsets; ++q) {
+// stretch_offsets does, the next offset does. The offsets checked are kept in w, so that the
+// jumps' later tries at p check each at most once.
+int useful_for_stretch(const pack_tables& t, const uint8_t* b, walk_state& w, int x, int enough) {
+    const int p = w.p;
+    if (w.stretch_x != x) {
+        w.stretch_x = x;
+        w.stretch_q = 0;
+        w.stretch_found = false;
+    }
+    if (w.stretch_found) return std::max(2 * w.stretch_q + 1, x + w.stretch_q + 1);
+    for (int q = w.stretch_q + 1; q <= stretch_offsets; ++q) {
         const int len = std::max(2 * q + 1, x + q + 1);
         if (len >= enough) return len;
-        if (p - q - x >= 0 && std::equal(b + p - x - q, b + p - q + 1, b + p - x)) return len;
+        w.stretch_q = q;
+        // Where the runs of period q are built, they hold the answer.
+        const bool matches =
+            t.period_ready >> q & 1
+                ? t.period_run[q - 1][p] > x
+                : p - q - x >= 0 && std::equal(b + p - x - q, b + p - q + 1, b + p - x);
+        if (matches) {
+            w.stretch_found = true;
+            return len;
+        }
     }
     return std::max(2 * stretch_offsets + 3, x + stretch_offsets + 2);
 }
@@ -436,8 +458,7 @@ int useful_for_stretch(const uint8_t* b, int p, int x, int enough) {
 // stretch. The lengths that may change the best are sought up to the stretch rule's largest
 // bound, and the stretch is checked only at offsets whose bound lies below them.
 template <class V>
-int useful_length(pack_tables& t, const uint8_t* b, const walk_state& w, int off,
-                  int& stretch_len) {
+int useful_length(pack_tables& t, const uint8_t* b, walk_state& w, int off, int& stretch_len) {
     const int p = w.p;
     const int best_cost = int(w.best_key >> 16);
     const int best_len = int(0xFFFF - (w.best_key & 0xFFFF));
@@ -448,7 +469,7 @@ int useful_length(pack_tables& t, const uint8_t* b, const walk_state& w, int off
         first_useful_length<V>(t, p, 2, std::min(best_len, most - 1), off, best_cost, false),
         first_useful_length<V>(t, p, std::max(2, best_len + 1), most - 1, off, best_cost, true));
     if (first == 2) return 0;
-    stretch_len = useful_for_stretch(b, p, x, first);
+    stretch_len = useful_for_stretch(t, b, w, x, first);
     return std::min(first, stretch_len);
 }
 
