@@ -28,7 +28,7 @@
 ;      Call with jsr @. The decimal flag may be set: the routine clears it.
 ; Out: @_dst = one past the last byte written; @_src one past the end mark.
 ; Destroys A, X, Y and the flags. Uses 11 zero-page bytes (segment ZEROPAGE) and up to
-; {C == 2 || C == 4 ? 5 : C == 6 ? 4 : 3} bytes of stack besides its return address; writes no memory but the
+; {C == 2 ? 5 : C == 6 ? 4 : 3} bytes of stack besides its return address; writes no memory but the
 ; output and those bytes.
 ; Ends at an overlong length after either flag (the packers write flag 1).
 ;#if o1
@@ -38,7 +38,7 @@
 ; Size: 133 bytes. Speed: 60.5 cycles per output byte on the test corpus.
 ; Goal: at most 140 bytes and 90 cycles per output byte: met.
 ;#elif o4
-; Size: 153 bytes. Speed: 83.2 cycles per output byte on the test corpus.
+; Size: 148 bytes. Speed: 79.7 cycles per output byte on the test corpus.
 ; Goal: at most 140 bytes and 90 cycles per output byte: size over.
 ;#elif o5
 ; Size: 125 bytes. Speed: 77.7 cycles per output byte on the test corpus.
@@ -66,7 +66,7 @@
 @_bits:  .res 1                 ; bit buffer: bits left, then a marker 1; 0 when empty
 @_count: .res 2                 ; bytes left to copy; 0 between tokens
 @_last:  .res 2                 ; the last offset, or the offset - 1 the coding reads
-@_from:  .res 2                 ; where a copy from the output reads (coding 4: the classes left)
+@_from:  .res 2                 ; where a copy from the output reads (coding 4: the groups left)
 
 .segment "CODE"
 @:
@@ -129,24 +129,30 @@
         sta @_last
         ldx #0
 ;#elif o4
-        sty @_last
-        sty @_last+1
+        sty @_from              ; the class n, into @_from
         ldx #2
-        jsr @_read              ; the class n
-        ldx @_last
-        stx @_from
-        sty @_last
-@_offset_part:                  ; each class adds {W1} bits, the classes before it adding one
-        ldx #{W1}
-        jsr @_read
-        dec @_from
-        bmi @_offset_read
-        inc @_last
-        bne @_offset_part
+@_offset_class:
+        jsr @_bit
+        rol @_from
+        dex
+        bne @_offset_class
+        dex                     ; @_last = -1, which the first group's + 1 makes 0
+        stx @_last
+        stx @_last+1
+@_offset_group:                 ; n + 1 groups of {W1} bits, each after a + 1: the classes
+        inc @_last              ; before n add their bases
+        bne @_offset_width
         inc @_last+1
-        bne @_offset_part
-@_offset_read:
-        inx                     ; X = 0
+@_offset_width:
+        ldx #{W1}
+@_offset_bit:
+        jsr @_bit
+        rol @_last
+        rol @_last+1
+        dex
+        bne @_offset_bit
+        dec @_from
+        bpl @_offset_group
 ;#elif o5
         sty @_last
         sty @_last+1
@@ -235,17 +241,6 @@
         inc @_dst+1
         bne @_copy_next         ; the output does not pass $FFFF
 ;; ---------------------------------------------------------------- the readers
-;#if o4
-; @_last = @_last * 2 ^ X + the next X bits, carry clear. Destroys A and X.
-@_read_next:
-        jsr @_bit
-        rol @_last
-        rol @_last+1
-@_read:
-        dex
-        bpl @_read_next
-        rts
-;#endif
 ; Carry = the next bit, and Z clear. Destroys A.
 @_bit:
         asl @_bits
