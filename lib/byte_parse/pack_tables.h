@@ -84,6 +84,7 @@ struct pack_tables {
     // cost_filled), and the position of the rarest pair among the 2^k from j.
     int32_t cost_min[17][max_input];
     uint16_t rare_pair[17][max_input];
+    uint16_t pair_count_at[max_input]; // how many positions end the pair that ends at j
     // Per period q (index q - 1), how many positions up to j in a row equal the byte q before
     // them; built for q once bit q of period_ready is set.
     uint16_t period_run[max_jump_period][max_input];
