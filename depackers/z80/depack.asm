@@ -77,13 +77,13 @@
 ;#elif o2
 ; Size: 51 bytes. Speed: 32.1 T-states per output byte on the test corpus (LDIR: 21).
 ;#elif o4
-; Size: 77 bytes. Speed: 69.3 T-states per output byte on the test corpus (-t24o4).
+; Size: 76 bytes. Speed: 69.6 T-states per output byte on the test corpus (-t24o4).
 ;#elif o5
-; Size: 57 bytes. Speed: 56.7 T-states per output byte on the test corpus (-t25o12).
+; Size: 56 bytes. Speed: 56.9 T-states per output byte on the test corpus (-t25o12).
 ;#elif o6
-; Size: 74 bytes. Speed: 61.5 T-states per output byte on the test corpus (-t26o6o14).
+; Size: 73 bytes. Speed: 61.8 T-states per output byte on the test corpus (-t26o6o14).
 ;#else
-; Size: 71 bytes. Speed: 56.6 T-states per output byte on the test corpus (-t27).
+; Size: 70 bytes. Speed: 56.9 T-states per output byte on the test corpus (-t27).
 ;#endif
 ;#elif t3
 ;#if o1
@@ -222,8 +222,13 @@
 ;; A holds the bit buffer: KTA parses the control byte in C, KTB in C too, its flags tested
 ;; in a copy in E, the output position being on the stack by then.
 @:
+;#if t1
         ld a,128                ; no bit byte yet
         ld b,0                  ; and 0 again after every ldir
+;#else
+        xor a                   ; no bit byte yet: the reload sets its own marker
+        ld b,a                  ; and 0 again after every ldir
+;#endif
 @_token:
         ld c,(hl)
         inc hl
@@ -848,8 +853,14 @@
         ret nz
 ;#endif
 @_reload:
+;#if t2
+        ld a,(hl)               ; when the marker has left, or at the start with A = 0
+        inc hl
+        scf
+;#else
         ld a,(hl)               ; when the marker has left: carry is set
         inc hl
+;#endif
         rla                     ; the first bit into carry, the marker below the rest
         ret
 ;#endif
