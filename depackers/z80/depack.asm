@@ -77,13 +77,13 @@
 ;#elif o2
 ; Size: 51 bytes. Speed: 32.1 T-states per output byte on the test corpus (LDIR: 21).
 ;#elif o4
-; Size: 76 bytes. Speed: 69.6 T-states per output byte on the test corpus (-t24o4).
+; Size: 75 bytes. Speed: 69.0 T-states per output byte on the test corpus (-t24o4).
 ;#elif o5
-; Size: 56 bytes. Speed: 56.9 T-states per output byte on the test corpus (-t25o12).
+; Size: 55 bytes. Speed: 56.4 T-states per output byte on the test corpus (-t25o12).
 ;#elif o6
-; Size: 73 bytes. Speed: 61.8 T-states per output byte on the test corpus (-t26o6o14).
+; Size: 72 bytes. Speed: 61.2 T-states per output byte on the test corpus (-t26o6o14).
 ;#else
-; Size: 70 bytes. Speed: 56.9 T-states per output byte on the test corpus (-t27).
+; Size: 69 bytes. Speed: 56.4 T-states per output byte on the test corpus (-t27).
 ;#endif
 ;#elif t3
 ;#if o1
@@ -219,8 +219,8 @@
         jr @_token
 ;#else
 ;; ---------------------------------------------------------------- KTA and KTB, bit offsets
-;; A holds the bit buffer: KTA parses the control byte in C, KTB in C too, its flags tested
-;; in a copy in E, the output position being on the stack by then.
+;; A holds the bit buffer: KTA parses the control byte in C, KTB in C too, its flags shifted
+;; out of a copy in E, the output position being on the stack by then.
 @:
 ;#if t1
         ld a,128                ; no bit byte yet
@@ -248,14 +248,13 @@
         ld e,c                  ; the control byte's flags, tested here
         res 7,c
         res 6,c                 ; count, or its high bits
-        bit 7,e
-        jr z,@_short_count
+        sla e                   ; bit 7 into carry, bit 6 into the sign
+        jr nc,@_short_count
         ld b,c                  ; long count: high bits here, low byte next
         ld c,(hl)
-        inc hl
+        inc hl                  ; (neither touches the sign)
 @_short_count:
-        bit 6,e
-        jr nz,@_sequence
+        jp m,@_sequence
         pop de
         ldir                    ; literal run
         jr @_token
