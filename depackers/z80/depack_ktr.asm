@@ -46,7 +46,7 @@
 ;#elif o5
 ; Size: 78 bytes. Speed: 82.4 T-states per output byte on the test corpus (-t65o12).
 ;#elif o6
-; Size: 96 bytes. Speed: 85.0 T-states per output byte on the test corpus (-t66o6o14).
+; Size: 94 bytes. Speed: 84.6 T-states per output byte on the test corpus (-t66o6o14).
 ;#else
 ; Size: 91 bytes. Speed: 83.4 T-states per output byte on the test corpus (-t67).
 ;#endif
@@ -159,15 +159,14 @@
         ; carry takes after the last bit. A long offset, offset - 1 = rest + (1 << {W1}):
         ; wider than {W1} bits, its top {W2} - {W1} bits are read first, under a second
         ; marker that leaves after them, then - 1 (+ 1 before the NOT), then the last {W1} as
-        ; a short one; no wider, it is read whole above a 0 that ends as bit {W1}, and the jr
-        ; skips the second part: a width is an operand here too.
+        ; a short one; no wider, the first call is to a bare ret (a width is an operand here
+        ; too) and the rest is read whole above a 0 that ends as bit {W1}, from 1 more for the
+        ; dec.
         call @_bit
         ld de,{0xFFFF-(1<<(16-W1))}
         jr c,@_offset_short
-        ld de,{0xFFFF-((1<<(16-W2)) + (W2>W1)*(1<<(16-W2+W1)) + (W2<=W1)*(1<<((W1-W2)*(W1>=W2))))}
-        call @_offset_bits
-        jr @_offset_more+{4*(W2<=W1)}
-@_offset_more:
+        ld de,{0xFFFF+(W2<=W1)-((1<<(16-W2)) + (W2>W1)*(1<<(16-W2+W1)) + (W2<=W1)*(1<<((W1-W2)*(W1>=W2))))}
+        call @_offset_ret-{10*(W2>W1)}
         dec de
 @_offset_short:
         call @_offset_bits
@@ -234,6 +233,7 @@
         rl e
         rl d
         jr c,@_offset_bits
+@_offset_ret:
         ret
 ;#endif
 ;#if o4
