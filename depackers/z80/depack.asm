@@ -77,13 +77,13 @@
 ;#elif o2
 ; Size: 51 bytes. Speed: 32.1 T-states per output byte on the test corpus (LDIR: 21).
 ;#elif o4
-; Size: 75 bytes. Speed: 69.0 T-states per output byte on the test corpus (-t24o4).
+; Size: 72 bytes. Speed: 66.6 T-states per output byte on the test corpus (-t24o4).
 ;#elif o5
-; Size: 55 bytes. Speed: 56.4 T-states per output byte on the test corpus (-t25o12).
+; Size: 54 bytes. Speed: 55.7 T-states per output byte on the test corpus (-t25o12).
 ;#elif o6
-; Size: 72 bytes. Speed: 61.2 T-states per output byte on the test corpus (-t26o6o14).
+; Size: 71 bytes. Speed: 60.4 T-states per output byte on the test corpus (-t26o6o14).
 ;#else
-; Size: 69 bytes. Speed: 56.4 T-states per output byte on the test corpus (-t27).
+; Size: 68 bytes. Speed: 55.7 T-states per output byte on the test corpus (-t27).
 ;#endif
 ;#elif t3
 ;#if o1
@@ -241,21 +241,20 @@
 @_sequence:
         push de
 ;#else
-        inc c
-        dec c
-        ret z                   ; 0x00 ends
         push de
         ld e,c                  ; the control byte's flags, tested here
         res 7,c
         res 6,c                 ; count, or its high bits
-        sla e                   ; bit 7 into carry, bit 6 into the sign
+        sla e                   ; bit 7 into carry, bit 6 into the sign; zero for 0x00, 0x80
         jr nc,@_short_count
         ld b,c                  ; long count: high bits here, low byte next
         ld c,(hl)
-        inc hl                  ; (neither touches the sign)
+        inc hl
+        inc e                   ; into bit 0: not zero now, the sign kept
 @_short_count:
         jp m,@_sequence
         pop de
+        ret z                   ; 0x00 ends
         ldir                    ; literal run
         jr @_token
 @_sequence:
@@ -516,15 +515,33 @@
         ; each +1 adds the base of the next class, the last one the 1 of offset 1; carry is
         ; clear from the last group's top bit.
 ;#endif
-;#if t2 t4
-        ; The reader is called throughout: this model has speed to spare.
 ;#if t2
+        ; The reader is called throughout, and gives the bits complemented: this model has
+        ; speed to spare, and no other bits to read. The class comes in under ones, as
+        ; C = -(n + 1), counted up to 0.
         push bc                 ; the count
-        ld de,0
-;#else
+        ld bc,767               ; B = 2 bits of class, C = 255
+@_class:
+        call @_bit
+        rl c
+        djnz @_class
+        ld d,b                  ; DE = 0, B being 0 after the djnz
+        ld e,b
+@_group:
+        dec de
+        ld b,{W1}
+@_group_bit:
+        call @_bit
+        rl e
+        rl d
+        djnz @_group_bit
+        inc c
+        jr nz,@_group
+        pop bc
+;#elif t4
+        ; The reader is called throughout: this model has speed to spare.
         push bc                 ; the length
         ld e,d                  ; D = 0 after the gamma
-;#endif
         ld c,d
         ld b,2
 @_class:
@@ -855,6 +872,9 @@
 ;#if t2
         ld a,(hl)               ; when the marker has left, or at the start with A = 0
         inc hl
+;#if o4
+        cpl                     ; the bits complemented, for the offset read negated
+;#endif
         scf
 ;#else
         ld a,(hl)               ; when the marker has left: carry is set
