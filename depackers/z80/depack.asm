@@ -93,7 +93,7 @@
 ;#elif o4
 ; Size: 80 bytes. Speed: 106.8 T-states per output byte on the test corpus (-t34o4).
 ;#elif o5
-; Size: 66 bytes. Speed: 89.9 T-states per output byte on the test corpus (-t35o12).
+; Size: 65 bytes. Speed: 89.4 T-states per output byte on the test corpus (-t35o12).
 ;#elif o6
 ; Size: 79 bytes. Speed: 106.0 T-states per output byte on the test corpus (-t36o6o14).
 ;#else
@@ -274,14 +274,43 @@
         call z,@_reload
 ;#endif
         jr c,@_literal
+;#if o5
+        ; The gamma code, DE untouched: each 0 moves a marker in BC one place down from bit
+        ; 15, and the leading 1 and the value bits shift in below it until it leaves into
+        ; carry. A 16th 0 moves it out first: the overlong code of the end mark, whose 1 the
+        ; reader takes as it returns.
+        ld bc,32768
+@_gamma_zero:
+        add a,a
+        call z,@_reload
+        jr c,@_value
+        srl b
+        rr c
+        jr nc,@_gamma_zero
+@_bit:
+        add a,a                 ; the next bit into carry
+        ret nz
+@_reload:
+        ld a,(hl)               ; when the marker has left: carry is set
+        inc hl
+        rla                     ; the first bit into carry, the marker below the rest
+        ret
+@_value_bit:
+        add a,a
+        call z,@_reload
+@_value:
+        rl c
+        rl b
+        jr nc,@_value_bit
         push de
-;#if o1 o2 o5 o6
+;#elif o1 o2 o6
+        push de
 ;; This model reads no other gamma code: the reading is inlined.
         ld bc,0
         ld d,b                  ; minus the value bits, counted down from no extra bits
 @_gamma_zero:
         dec d
-;#if o5 o6
+;#if o6
         add a,a
         call z,@_reload
 ;#else
@@ -289,15 +318,10 @@
 ;#endif
         jr nc,@_gamma_zero
         bit 4,d                 ; clear at 16 value bits: the overlong code of the end mark
-;#if o5 o6
+;#if o6
         jr nz,@_value
         pop de                  ; the end mark: the output position
         ret
-;#if o5
-@_value_bit:
-        add a,a
-        call z,@_reload
-;#endif
 @_value:
 ;#else
         jr z,@_end
@@ -313,16 +337,13 @@
         call z,@_reload
 ;#endif
         inc d
-;#if o5
-        jr nz,@_value_bit
-;#else
         jr nz,@_value
-;#endif
-;#elif o4 o7
-        call @_gamma
-        inc de                  ; the length is the gamma value + 1
 ;#else
+        push de
         call @_gamma
+;#if o4 o7
+        inc de                  ; the length is the gamma value + 1
+;#endif
 ;#endif
 ;#if ! o4 o7
         inc bc                  ; the length is the gamma value + 1
@@ -854,7 +875,10 @@
         pop de                  ; the output position
         ret
 ;#endif
-;#if ! t1 t2 o1 o2
+;#if t1 t2 o1 o2
+;#elif t3 o5
+;; (ZX7's reader follows its gamma's zero loop, which falls into it at the end mark)
+;#else
 ;#if ! t1 t2 t3 t4 o4 o5 o6 o7
 @_bit:
         add a,a                 ; the next bit into carry
