@@ -111,7 +111,7 @@
 ;#elif o6
 ; Size: 79 bytes. Speed: 94.0 T-states per output byte on the test corpus (-t46o6o14).
 ;#else
-; Size: 69 bytes. Speed: 81.6 T-states per output byte on the test corpus (-t47).
+; Size: 67 bytes. Speed: 84.2 T-states per output byte on the test corpus (-t47).
 ;#endif
 ;#else
 ;#if o1
@@ -360,8 +360,8 @@
         ld a,b                  ; no bit byte yet
 ;#endif
 @_token:
-        push de
 ;#if o1 o2 o4 o5 o6
+        push de
 ;; This model reads no other gamma code: the reading is inlined, and its value loop reads one
 ;; bit past the value, the token's kind, which it leaves in carry.
         ld d,c                  ; minus the value bits, counted down from no extra bits
@@ -394,15 +394,24 @@
         inc d                   ; keeps carry: after the last value bit it holds the kind
         jr nz,@_value
 ;#else
-        call @_gamma
+        call @_gamma            ; DE untouched
+;#if o7
+        call @_bit              ; the gamma's reader, there for its end mark
+;#else
         add a,a                 ; inlined: this model has no other bit to call a reader for
         call z,@_reload
 ;#endif
+;#endif
         jr nc,@_sequence
+;#if ! o7
         pop de
+;#endif
         ldir                    ; literal run
         jr @_token
 @_sequence:
+;#if o7
+        push de
+;#endif
         inc bc                  ; the length is the gamma value + 1
 ;#else
 ;; ---------------------------------------------------------------- TS1: 0, 10, 110, 1110, 1111
@@ -710,6 +719,9 @@
 ;#else
         push bc
         call @_gamma
+;#if t4
+        dec bc                  ; the gamma returns with carry set: one less for the sbc
+;#endif
         ld e,c
         ld d,b
         pop bc
@@ -770,6 +782,37 @@
 ;#elif t3 t4 t5 o1 o2 o5 o6
 ;#elif t4 o4
 ;#elif t2 o7
+;#elif t4 o7
+;; Out: BC = the value, carry set, DE untouched. Each 0 moves a marker in BC one place down
+;; from bit 15, and the leading 1 and the value bits shift in below it until it leaves into
+;; carry. A 16th 0 moves it out first: the overlong code of the end mark, read in place of a
+;; length, whose 1 the reader takes as it returns from the routine.
+@_gamma:
+        ld bc,32768
+@_gamma_zero:
+        add a,a
+        call z,@_reload
+        jr c,@_value
+        srl b
+        rr c
+        jr nc,@_gamma_zero
+        pop bc                  ; the end mark: the gamma's return address
+@_bit:
+        add a,a                 ; the next bit into carry
+        ret nz
+@_reload:
+        ld a,(hl)               ; when the marker has left: carry is set
+        inc hl
+        rla                     ; the first bit into carry, the marker below the rest
+        ret
+@_value_bit:
+        add a,a
+        call z,@_reload
+@_value:
+        rl c
+        rl b
+        jr nc,@_value_bit
+        ret
 ;#elif t1 t2 t3 o4 o7
 ;; Out: DE = the value, carry clear, C (ZX7) or B = 0. Every gamma and bit field of the model
 ;; is a length or offset that ends up in DE or waits on the stack, so BC is the one pair free.
@@ -821,6 +864,7 @@
 ;#endif
 ;#if t1 t2 o1 o2 o5 o6
 ;#elif t3 t4 t5 o1 o2 o5 o6
+;#elif t4 o7
 ;#elif t2 t4 o4
 ;; (the offset's fields are read inline)
 ;#elif t2 o7
@@ -869,6 +913,7 @@
 ;#elif t3 t4 t5 o1 o2 o5 o6
 ;; (the end mark returns from the gamma reading)
 ;#elif t4 o4
+;#elif t4 o7
 ;#elif t3 t4 t5
 @_end:
         pop de                  ; the gamma's return address
@@ -878,6 +923,8 @@
 ;#if t1 t2 o1 o2
 ;#elif t3 o5
 ;; (ZX7's reader follows its gamma's zero loop, which falls into it at the end mark)
+;#elif t4 o7
+;; (BLK's reader follows its gamma's zero loop, which falls into it at the end mark)
 ;#else
 ;#if ! t1 t2 t3 t4 o4 o5 o6 o7
 @_bit:
