@@ -36,19 +36,15 @@ int repeat_period(pack_tables& t, const uint8_t* b, int n, int p, int l0) {
     if (l0 < min_period_len || l0 > p + 1) return 0;
     for (int q = 1; q <= max_jump_period && 2 * q <= l0; ++q) {
         // The l0 bytes ending at p equal those q before them from the (q + 1)th on.
-        // Where the runs of period q are built, they hold the answer.
-        const bool periodic =
-            t.period_ready >> q & 1
-                ? t.period_run[q - 1][p] >= l0 - q
-                : b[p] == b[p - q] && std::equal(b + p - l0 + 1, b + p - q + 1, b + p - l0 + 1 + q);
-        if (!periodic) continue;
-        if (!(t.period_ready >> q & 1)) {
-            uint16_t* run = t.period_run[q - 1];
-            for (int j = 0; j < n; ++j)
-                run[j] = j >= q && b[j] == b[j - q] ? uint16_t(run[j - 1] + 1) : 0;
-            t.period_ready |= 1u << q;
-        }
+        if (!matches_itself(t, b, p, q, l0 - q)) continue;
+        if (!(t.period_ready >> q & 1)) build_period_run(t, b, n, q);
         return q;
     }
     return 0;
+}
+
+void build_period_run(pack_tables& t, const uint8_t* b, int n, int q) {
+    uint16_t* run = t.period_run[q - 1];
+    for (int j = 0; j < n; ++j) run[j] = j >= q && b[j] == b[j - q] ? uint16_t(run[j - 1] + 1) : 0;
+    t.period_ready |= 1u << q;
 }

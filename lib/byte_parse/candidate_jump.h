@@ -6,6 +6,7 @@
 // before p, so it lies in the list of that string's rarest pair, shifted.
 #pragma once
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 
@@ -20,6 +21,9 @@ void prepare_jump_tables(pack_tables& t, const uint8_t* b, int n);
 // pair). Builds that period's runs in period_run when first asked for it.
 inline constexpr int min_period_len = 24;
 int repeat_period(pack_tables& t, const uint8_t* b, int n, int p, int l0);
+
+// Builds the runs of period q (1 <= q <= max_jump_period) in period_run and marks them ready.
+void build_period_run(pack_tables& t, const uint8_t* b, int n, int q);
 
 // Extends the cost minima to cover positions 0..upto-1.
 void fill_cost_minima(pack_tables& t, int upto);
@@ -38,9 +42,18 @@ inline int pair_count(const pack_tables& t, const uint8_t* b, int j, int n) {
     return end - int(t.pair_first[key]);
 }
 
-// The position in a..z (1 <= a <= z) whose pair is the rarest.
-inline int rarest_pair_at(const pack_tables& t, const uint8_t* b, int a, int z, int n) {
+// The position in a..z (1 <= a <= z) whose pair is the rarest (after prepare_jump_tables).
+inline int rarest_pair_at(const pack_tables& t, int a, int z) {
     const int k = std::bit_width(unsigned(z - a + 1)) - 1;
     const int x = t.rare_pair[k][a], y = t.rare_pair[k][z - (1 << k) + 1];
-    return pair_count(t, b, x, n) <= pair_count(t, b, y, n) ? x : y;
+    return t.pair_count_at[x] <= t.pair_count_at[y] ? x : y;
+}
+
+// Whether the m bytes ending at p equal those q before them, which must lie in the input (true
+// for m <= 0 where they would). Where the runs of period q are built, they hold the answer.
+inline bool matches_itself(const pack_tables& t, const uint8_t* b, int p, int q, int m) {
+    if (p - q - m + 1 < 0) return false;
+    if (m <= 0) return true;
+    if (t.period_ready >> q & 1) return t.period_run[q - 1][p] >= m;
+    return b[p] == b[p - q] && std::equal(b + p - m + 1 - q, b + p - q + 1, b + p - m + 1);
 }

@@ -418,6 +418,11 @@ int first_useful_length(const pack_tables& t, int p, int lo, int hi, int off, in
 // period of the jump through runs, so that those periods get their own bound.
 constexpr int stretch_offsets = max_jump_period;
 
+// useful_for_stretch's bound where p matches itself over more than x bytes at none of them.
+constexpr int stretch_bound_beyond(int x) {
+    return std::max(2 * stretch_offsets + 3, x + stretch_offsets + 2);
+}
+
 // The shortest length from which a candidate can change the inherited stretch, or a length
 // from enough on below which none can. A stretch of period q passed on with m bytes makes the
 // m bytes before p q-periodic, so that p matches itself at offset q over m - q bytes; it
@@ -438,17 +443,12 @@ int useful_for_stretch(const pack_tables& t, const uint8_t* b, walk_state& w, in
         const int len = std::max(2 * q + 1, x + q + 1);
         if (len >= enough) return len;
         w.stretch_q = q;
-        // Where the runs of period q are built, they hold the answer.
-        const bool matches =
-            t.period_ready >> q & 1
-                ? t.period_run[q - 1][p] > x
-                : p - q - x >= 0 && std::equal(b + p - x - q, b + p - q + 1, b + p - x);
-        if (matches) {
+        if (matches_itself(t, b, p, q, x + 1)) {
             w.stretch_found = true;
             return len;
         }
     }
-    return std::max(2 * stretch_offsets + 3, x + stretch_offsets + 2);
+    return stretch_bound_beyond(x);
 }
 
 // The shortest length from which a candidate can change the best or the inherited stretch
@@ -463,7 +463,7 @@ int useful_length(pack_tables& t, const uint8_t* b, walk_state& w, int off, int&
     const int best_cost = int(w.best_key >> 16);
     const int best_len = int(0xFFFF - (w.best_key & 0xFFFF));
     const int x = w.rep_len - w.rep_period;
-    const int most = std::max(2 * stretch_offsets + 3, x + stretch_offsets + 2);
+    const int most = stretch_bound_beyond(x);
     fill_cost_minima(t, p);
     const int first = std::min(
         first_useful_length<V>(t, p, 2, std::min(best_len, most - 1), off, best_cost, false),
@@ -537,7 +537,7 @@ int nearest_long(pack_tables& t, const uint8_t* b, int n, int p, int l0, int low
         return 0;
     }
     const int low = std::max(low_c, l0 - 1);
-    const int j = rarest_pair_at(t, b, std::max(1, p - l0 + 2), p, n);
+    const int j = rarest_pair_at(t, std::max(1, p - l0 + 2), p);
     const int d = p - j;
     const int key = b[j - 1] << 8 | b[j];
     const int list_hi = int(t.pair_slot[j]) - 1;

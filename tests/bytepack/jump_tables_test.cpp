@@ -1,0 +1,68 @@
+// The jump tables' answers against the bytes themselves: the runs of a period against byte
+// comparison, and the rarest pair of a range against every pair's count in it.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+#include "candidate_jump.h"
+#include "pack_support.h"
+#include "pair_lists.h"
+
+namespace {
+
+// Period q of 1 to 7 bytes, a noise byte every 37 (so that runs break and start again).
+bytes periodic_with_noise(int n) {
+    bytes in(static_cast<size_t>(n));
+    uint32_t seed = 12345;
+    for (int j = 0; j < n; ++j) {
+        seed = seed * 1103515245u + 12345u;
+        in[size_t(j)] = j % 37 == 36 ? uint8_t(seed >> 16) : uint8_t("abcabdaefg"[j % 7 % 5]);
+    }
+    return in;
+}
+
+bool equal_back(const bytes& b, int p, int q, int m) {
+    if (p - q - m + 1 < 0) return false;
+    for (int k = 0; k < m; ++k)
+        if (b[size_t(p - k)] != b[size_t(p - k - q)]) return false;
+    return true;
+}
+
+// Each period's runs, once built, give the answer byte comparison gives, at every position and
+// for every length (including none and more than the input holds).
+TEST(jump_tables, period_runs_answer_as_the_bytes_do) {
+    const bytes in = periodic_with_noise(300);
+    const int n = int(in.size());
+    auto bare = fresh_tables();
+    auto runs = fresh_tables();
+    for (int q = 1; q <= max_jump_period; ++q) build_period_run(*runs, in.data(), n, q);
+    for (int q = 1; q <= max_jump_period; ++q)
+        for (int p = 0; p < n; ++p)
+            for (int m = -1; m <= 45; ++m) {
+                const bool want = equal_back(in, p, q, m);
+                ASSERT_EQ(matches_itself(*bare, in.data(), p, q, m), want) << p << " " << q << " " << m;
+                ASSERT_EQ(matches_itself(*runs, in.data(), p, q, m), want) << p << " " << q << " " << m;
+            }
+}
+
+// The rarest pair of any range is one whose count no other pair in the range undercuts.
+TEST(jump_tables, rarest_pair_of_a_range_has_the_least_count) {
+    const bytes in = periodic_with_noise(700);
+    const int n = int(in.size());
+    auto t = fresh_tables();
+    build_pair_lists(*t, in.data(), n);
+    prepare_jump_tables(*t, in.data(), n);
+    for (int a = 1; a < n; a += 7)
+        for (int z = a; z < n; z += 1 + (z - a) / 3) {
+            const int j = rarest_pair_at(*t, a, z);
+            ASSERT_GE(j, a);
+            ASSERT_LE(j, z);
+            int least = n;
+            for (int k = a; k <= z; ++k) least = std::min(least, pair_count(*t, in.data(), k, n));
+            ASSERT_EQ(pair_count(*t, in.data(), j, n), least) << a << ".." << z;
+        }
+}
+
+} // namespace
