@@ -42,8 +42,10 @@ TEST(jump_tables, period_runs_answer_as_the_bytes_do) {
         for (int p = 0; p < n; ++p)
             for (int m = -1; m <= 45; ++m) {
                 const bool want = equal_back(in, p, q, m);
-                ASSERT_EQ(matches_itself(*bare, in.data(), p, q, m), want) << p << " " << q << " " << m;
-                ASSERT_EQ(matches_itself(*runs, in.data(), p, q, m), want) << p << " " << q << " " << m;
+                ASSERT_EQ(matches_itself(*bare, in.data(), p, q, m), want)
+                    << p << " " << q << " " << m;
+                ASSERT_EQ(matches_itself(*runs, in.data(), p, q, m), want)
+                    << p << " " << q << " " << m;
             }
 }
 
