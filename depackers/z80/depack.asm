@@ -117,17 +117,17 @@
 ;#endif
 ;#else
 ;#if o1
-; Size: 82 bytes. Speed: 53.4 T-states per output byte on the test corpus (-t51).
+; Size: 81 bytes. Speed: 53.5 T-states per output byte on the test corpus (-t51).
 ;#elif o2
-; Size: 91 bytes. Speed: 51.5 T-states per output byte on the test corpus (-t52).
+; Size: 90 bytes. Speed: 51.5 T-states per output byte on the test corpus (-t52).
 ;#elif o4
-; Size: 103 bytes. Speed: 106.9 T-states per output byte on the test corpus (-t54o4).
+; Size: 102 bytes. Speed: 106.9 T-states per output byte on the test corpus (-t54o4).
 ;#elif o5
-; Size: 90 bytes. Speed: 84.3 T-states per output byte on the test corpus (-t55o12).
+; Size: 89 bytes. Speed: 84.3 T-states per output byte on the test corpus (-t55o12).
 ;#elif o6
-; Size: 106 bytes. Speed: 84.0 T-states per output byte on the test corpus (-t56o6o14).
+; Size: 105 bytes. Speed: 84.0 T-states per output byte on the test corpus (-t56o6o14).
 ;#else
-; Size: 90 bytes. Speed: 88.5 T-states per output byte on the test corpus (-t57).
+; Size: 89 bytes. Speed: 88.5 T-states per output byte on the test corpus (-t57).
 ;#endif
 ;#endif
 ;; end of figures
@@ -414,42 +414,44 @@
         inc bc                  ; the length is the gamma value + 1
 ;#else
 ;; ---------------------------------------------------------------- TS1: 0, 10, 110, 1110, 1111
+;; A literal is a run of one: every token starts after an ldir, with BC = 0.
 @:
         ld a,128                ; no bit byte yet
-@_literal:
-        ldi                     ; the first raw byte, then each literal
+        ld bc,1                 ; the first raw byte
+@_run:
+        ldir                    ; a literal run
 @_token:
+        inc c                   ; BC = 1: a literal's length
         call @_bit              ; a byte less than inlined, for speed to spare
-        jr nc,@_literal
+        jr nc,@_run
         push de
         ; 10: length 2; 110: length 3; 1110: longer, its gamma code with two extra value
-        ; bits; 1111: a literal run, its gamma code with three. Each 1 adds one to the
-        ; length in C and takes one from D, which after three 1s is minus the extra bits.
-        ld bc,2
+        ; bits; 1111: a literal run, its gamma code with three. Each bit read adds one to
+        ; the length in C, and each 1 takes one from D, which after three 1s is minus the
+        ; extra bits.
         ld d,b
 @_prefix:
+        inc c
         call @_bit
         jr nc,@_prefix_end
-        inc c
         dec d
         bit 1,d                 ; clear at D = -3: the fourth 1
         jr nz,@_prefix
 ;#if o4 o7
         call @_gamma_d          ; 1111: a literal run
         pop de
-        ldir
-        jr @_token
+        jr @_run
 @_prefix_end:
         bit 2,c                 ; C = 4: 1110
         call nz,@_gamma_d
 ;#else
-        ; the fourth 1 falls through: C = 5, whose bit 2 the test below finds set as for 1110
+        ; the fourth 1 falls through with C = 4, as 1110 comes: D = -3 tells them apart
 ;; The only gamma code of this model is a length's: the reading is inlined, and the token's
 ;; kind waits in E.
 @_prefix_end:
-        bit 2,c                 ; C = 4 or 5: 1110 or 1111, a gamma code follows
+        bit 2,c                 ; C = 4: 1110 or 1111, a gamma code follows
         jr z,@_offset
-        ld e,c                  ; bit 0 set for a literal run
+        ld e,d                  ; bit 0 set for a literal run
         ld c,b
 @_gamma_zero:
         dec d
@@ -469,8 +471,7 @@
         bit 0,e
         jr z,@_offset
         pop de
-        ldir                    ; literal run
-        jr @_token
+        jr @_run
 ;#endif
 @_offset:
 ;#endif
