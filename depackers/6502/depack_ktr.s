@@ -28,7 +28,7 @@
 ;      Call with jsr @. The decimal flag may be set: the routine clears it.
 ; Out: @_dst = one past the last byte written; @_src one past the end mark.
 ; Destroys A, X, Y and the flags. Uses 11 zero-page bytes (segment ZEROPAGE) and up to
-; {C == 2 ? 5 : C == 6 ? 4 : 3} bytes of stack besides its return address; writes no memory but the
+; {C == 2 ? 5 : 3} bytes of stack besides its return address; writes no memory but the
 ; output and those bytes.
 ; Ends at an overlong length after either flag (the packers write flag 1).
 ;#if o1
@@ -44,7 +44,7 @@
 ; Size: 125 bytes. Speed: 77.7 cycles per output byte on the test corpus.
 ; Goal: at most 140 bytes and 90 cycles per output byte: met.
 ;#elif o6
-; Size: 147 bytes. Speed: 78.9 cycles per output byte on the test corpus.
+; Size: 143 bytes. Speed: 79.8 cycles per output byte on the test corpus.
 ; Goal: at most 140 bytes and 90 cycles per output byte: size over.
 ;#else
 ; Size: 136 bytes. Speed: 78.0 cycles per output byte on the test corpus.
@@ -164,28 +164,30 @@
         dex
         bne @_offset_bit
 ;#elif o6
-        sty @_last
-        sty @_last+1
+;; The offset - 1 is read over a preset: 0 in the short form. In the long form a bit that the
+;; read moves up to 1 << {W1} when {W2} <= {W1}; when wider, a marker that leaves the top after
+;; the first {W2} - {W1} bits, its carry adding 1 there, which the last {W1} bits move up to
+;; 1 << {W1}. Either is one bit, so one byte of @_last takes it and Y clears the other.
         jsr @_bit
-        php                     ; the form, for after the read
         ldx #{W1}
-        bcs @_offset_bit
+        tya
+        bcs @_offset_preset
         ldx #{W2}
-@_offset_bit:                   ; the top bit of 16 leaves carry clear
+        lda #{1 << ((W2 > W1 ? 16 - W2 + W1 : W1 - W2) & 7)}
+@_offset_preset:
+        sta @_last+{(W2 > W1 ? 16 - W2 + W1 : W1 - W2) >> 3}
+        sty @_last+{1 - ((W2 > W1 ? 16 - W2 + W1 : W1 - W2) >> 3)}
+@_offset_bit:
         jsr @_bit
         rol @_last
         rol @_last+1
+        bcc @_offset_next       ; the marker leaves only once, never at the last bit
+        inc @_last
+        bne @_offset_next
+        inc @_last+1
+@_offset_next:
         dex
         bne @_offset_bit
-        plp
-        bcs @_offset_read
-        lda #{1 << (W1 & 7)}    ; the long form starts where the short one ends: + 1 << {W1},
-        adc @_last+{W1 >> 3}    ; in the byte that holds that bit; only a low byte carries
-        sta @_last+{W1 >> 3}
-        bcc @_offset_read
-        inc @_last+1
-@_offset_read:
-        clc
 ;#else
         sty @_last
         sty @_last+1
