@@ -1,4 +1,6 @@
-// Sparse tables: level k holds the answer for the 2^k positions from each index.
+// Sparse tables: level k holds the answer for 2^k positions. The rarest pairs are built at once,
+// by the range's first position; the cost minima grow with the parse, so they are kept by the
+// range's last position, one row of levels per position, which filling writes in one place.
 #include "candidate_jump.h"
 
 #include <algorithm>
@@ -21,12 +23,13 @@ void prepare_jump_tables(pack_tables& t, const uint8_t* b, int n) {
 
 void fill_cost_minima(pack_tables& t, int upto) {
     for (int j = t.cost_filled; j < upto; ++j) {
-        t.cost_min[0][j] = t.cost[j];
-        // Every entry that ends at j is complete now.
+        int32_t* row = t.cost_min[j];
+        int m = t.cost[j];
         for (int k = 1; (1 << k) <= j + 1; ++k) {
-            const int s = j - (1 << k) + 1;
-            const int x = t.cost_min[k - 1][s], y = t.cost_min[k - 1][s + (1 << (k - 1))];
-            t.cost_min[k][s] = x < y ? x : y;
+            const int h = j - (1 << (k - 1));
+            const int y = k == 1 ? t.cost[h] : t.cost_min[h][k - 2];
+            if (y < m) m = y;
+            row[k - 1] = m;
         }
     }
     if (upto > t.cost_filled) t.cost_filled = upto;

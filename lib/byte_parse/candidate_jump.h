@@ -31,7 +31,8 @@ void fill_cost_minima(pack_tables& t, int upto);
 // The least cost in positions a..z, a <= z, both filled.
 inline int least_cost(const pack_tables& t, int a, int z) {
     const int k = std::bit_width(unsigned(z - a + 1)) - 1;
-    const int x = t.cost_min[k][a], y = t.cost_min[k][z - (1 << k) + 1];
+    if (k == 0) return t.cost[a];
+    const int x = t.cost_min[a + (1 << k) - 1][k - 1], y = t.cost_min[z][k - 1];
     return x < y ? x : y;
 }
 

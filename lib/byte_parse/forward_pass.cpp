@@ -27,6 +27,13 @@ constexpr int period_jump_budget = 4096;
 template <class V>
 constexpr bool jumps = V::max_offset >= 4096;
 constexpr int jump_first = 48;
+// Full visits after which the first try comes at once, where the pair has at least
+// jump_early_left candidates and the last walk's tries each passed over some: where most
+// candidates need the full visit (periodic data with noise), passing over them pays sooner,
+// while where the entries' context settles most of them (text), the list is short or the jumps
+// find the lists too long (two-symbol data), a try costs more than the visits it saves.
+constexpr int jump_after_visits = 8;
+constexpr int jump_early_left = 512;
 // Bytes compared per candidate passed over that the jumps may cost in all (a byte compared
 // takes about a sixteenth of a candidate's visit).
 constexpr int64_t jump_cost_limit = 16;
@@ -76,6 +83,8 @@ struct walk_state {
     int stretch_x = -1;
     int stretch_q = 0;
     bool stretch_found = false;
+    // The jump tries here: 0 none, 1 all taken, 2 some passed over nothing.
+    int tries = 0;
 };
 
 void set_span(walk_state& w) { w.span = std::max(w.skip_above, w.bound - 1) - w.bound + 1; }
@@ -703,7 +712,7 @@ jump_outcome try_jump(pack_tables& t, const uint8_t* b, int n, walk_state& w, in
 // The candidates of p's pair from the nearest down, each settled by the cheapest loop that can;
 // gives the position from which on every candidate was examined.
 template <class V>
-int walk_candidates(pack_tables& t, const uint8_t* b, int n, walk_state& w, int lo) {
+int walk_candidates(pack_tables& t, const uint8_t* b, int n, walk_state& w, int lo, bool early) {
     const int p = w.p;
     // The context loop stops above way A's candidate, if it is in this list, and leaves it to
     // the full visit.
@@ -716,10 +725,17 @@ int walk_candidates(pack_tables& t, const uint8_t* b, int n, walk_state& w, int 
     // A jump is tried at this index and, while it doesn't pay, at doubling distances.
     int try_at = start - jump_first;
     int distance = jump_first;
-    if constexpr (!jumps<V>) try_at = -1;
+    // Each full visit before the first try brings it nearer, by a share of jump_first.
+    int visit_step = early && start - lo >= jump_early_left ? jump_first / jump_after_visits : 0;
+    if constexpr (!jumps<V>) {
+        try_at = -1;
+        visit_step = 0;
+    }
     for (int i = start; i >= lo; --i) {
         if (i <= try_at) {
+            visit_step = 0;
             const jump_outcome j = try_jump<V>(t, b, n, w, i, lo);
+            w.tries = std::max(w.tries, j.taken ? 1 : 2);
             if (j.taken) {
                 if (j.done) return j.end_c;
                 distance *= 2;
@@ -762,6 +778,7 @@ int walk_candidates(pack_tables& t, const uint8_t* b, int n, walk_state& w, int 
             in_run = true;
             run_from = c;
         }
+        try_at += visit_step;
         if (c == w.a_cand) return c;
     }
     return 1;
@@ -775,6 +792,9 @@ pack_status forward_pass(pack_tables& t, const uint8_t* b, int n) {
     if (n == 1) return {};
     build_pair_lists(t, b, n);
     walk_state w;
+    // Whether the last walk that tried a jump had each try pass over some candidates: then the
+    // next walk's first try may come early.
+    bool early = false;
     for (int p = 1; p < n; ++p) {
         const int lit_cost = literal_step<V>(t, p, run_count);
         const int lo = int(t.pair_first[b[p - 1] << 8 | b[p]]);
@@ -789,7 +809,8 @@ pack_status forward_pass(pack_tables& t, const uint8_t* b, int n) {
             first < lo || p - entry_pos(t.pair_pos[first]) > V::max_offset)
             continue;
         start_walk_at<V>(w, t, b, p, n);
-        const int end_c = walk_candidates<V>(t, b, n, w, lo);
+        const int end_c = walk_candidates<V>(t, b, n, w, lo, early);
+        if (w.tries != 0) early = w.tries == 1;
         if constexpr (jumps<V>) {
             t.walk_end[p] = uint16_t(p - end_c);
             t.walk_skip[p] = uint8_t(w.had_skip);

@@ -80,9 +80,10 @@ struct pack_tables {
     // Set where some earlier position j has a stretch of period p - j: only there can the
     // repeat shortcut pass over candidates.
     uint8_t period_end[max_input];
-    // Built once a walk grows long: the least cost of 2^k positions from j (filled up to
-    // cost_filled), and the position of the rarest pair among the 2^k from j.
-    int32_t cost_min[17][max_input];
+    // Built once a walk grows long: the least cost of the 2^k positions up to j in
+    // cost_min[j][k - 1], k >= 1 (filled up to cost_filled; k = 0 is cost itself), and the
+    // position of the rarest pair among the 2^k from j.
+    int32_t cost_min[max_input][16];
     uint16_t rare_pair[17][max_input];
     uint16_t pair_count_at[max_input]; // how many positions end the pair that ends at j
     // Per period q (index q - 1), how many positions up to j in a row equal the byte q before

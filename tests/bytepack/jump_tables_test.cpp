@@ -1,5 +1,6 @@
 // The jump tables' answers against the bytes themselves: the runs of a period against byte
-// comparison, and the rarest pair of a range against every pair's count in it.
+// comparison, the rarest pair of a range against every pair's count in it, and the least cost
+// of a range against the costs.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -65,6 +66,26 @@ TEST(jump_tables, rarest_pair_of_a_range_has_the_least_count) {
             for (int k = a; k <= z; ++k) least = std::min(least, pair_count(*t, in.data(), k, n));
             ASSERT_EQ(pair_count(*t, in.data(), j, n), least) << a << ".." << z;
         }
+}
+
+// The cost minima, filled in uneven steps as the parse moves on, give each range's least cost,
+// for ranges of one position to the whole filled part (every level of the table).
+TEST(jump_tables, least_cost_of_a_range_is_the_least_cost_in_it) {
+    auto t = fresh_tables();
+    uint32_t seed = 777;
+    const int n = 5000;
+    for (int j = 0; j < n; ++j) {
+        seed = seed * 1103515245u + 12345u;
+        t->cost[j] = j / 3 + int(seed >> 20 & 63); // rising, with dips
+    }
+    for (int upto = 1; upto <= n; upto += 1 + upto / 2) {
+        fill_cost_minima(*t, upto);
+        for (int z = upto - 1; z >= 0 && z >= upto - 40; --z)
+            for (int a = z, step = 1; a >= 0; a -= step, step += step / 2 + 1) {
+                const int least = *std::min_element(t->cost + a, t->cost + z + 1);
+                ASSERT_EQ(least_cost(*t, a, z), least) << a << ".." << z << " filled " << upto;
+            }
+    }
 }
 
 } // namespace
