@@ -9,8 +9,9 @@
 ;; stack between tokens, and a repeat adds it to DE. Codings 1 and 4 to 7 read minus a new
 ;; offset (4 to 7 read their bits inverted, at the cost of a ccf; 1 negates its byte in A
 ;; while the bit buffer waits on the stack), so a new offset takes a repeat's copy, which keeps
-;; the word across it. Coding 2 reads the offset itself and subtracts it from DE; after its
-;; copy HL - DE gives minus the offset again.
+;; the word across it. Coding 2 keeps the offset itself, which its copy subtracts from DE with
+;; the carry the gamma leaves clear: a new offset comes to the copy with the offset in DE and
+;; the output in HL, a repeat one ex de,hl from there.
 ;;
 ;; ---------------------------------------------------------------- the datasheet
 ; KTR depacker for the Z80,
@@ -40,7 +41,7 @@
 ;#if o1
 ; Size: 71 bytes. Speed: 56.8 T-states per output byte on the test corpus (-t61).
 ;#elif o2
-; Size: 81 bytes. Speed: 51.6 T-states per output byte on the test corpus (-t62).
+; Size: 80 bytes. Speed: 52.3 T-states per output byte on the test corpus (-t62).
 ;#elif o4
 ; Size: 96 bytes. Speed: 81.9 T-states per output byte on the test corpus (-t64o4).
 ;#elif o5
@@ -60,13 +61,17 @@
 @:
         ld a,128                ; no bit byte yet
         ldi                     ; the first byte, raw
+;#if o2
+        ld bc,1                 ; the last offset: 1 before any sequence
+;#else
         ld bc,-1                ; the last offset, negated: 1 before any sequence
+;#endif
         push bc
 @_token:
         call @_head             ; flag 0 after a sequence: a literal run
         ldir
         call @_head             ; flag 0 after a literal run: a repeat
-        ex (sp),hl              ; HL = minus the last offset, the stream position kept
+        ex (sp),hl              ; HL = the last offset word, the stream position kept
 ;#if o1 o4 o5 o6 o7
 ;; ---------------------------------------------------------------- the copy
 ;; In: HL = minus the offset, the stream position on the stack. The offset is kept across the
@@ -79,7 +84,7 @@
         ex (sp),hl
         jr @_token
 ;#else
-        add hl,de
+        ex de,hl                ; HL = output, DE = the offset, as a new offset has them
         jr @_copy
 ;#endif
 ;; ---------------------------------------------------------------- the flag, then a length
@@ -110,9 +115,8 @@
 ;#if o4 o5 o6 o7
 ;; Out: DE = minus the offset, which the copy keeps on the stack as it is. BC is kept.
 ;#else
-;; Out: DE = the offset and carry clear, or DE = the offset - 1 and carry set, so that the
-;; sbc below gives the source. BC is kept.
-        ld d,0                  ; carry is clear: the gamma's last bit was a 0
+;; Out: DE = the offset, carry still clear from the gamma for the copy's sbc. BC is kept.
+        ld d,0
 ;#endif
 ;#if o2
         bit 7,(hl)
@@ -198,15 +202,16 @@
         ex de,hl                ; HL = minus the offset, DE = output, as a repeat has them
         jr @_copy
 ;#else
-        push hl
-        sbc hl,de
-        pop de
 ;; ---------------------------------------------------------------- the copy
-;; In: HL = the source, the stream position on the stack.
+;; In: HL = output, DE = the offset, carry clear, the stream position on the stack. The offset
+;; is kept across the copy, so a repeat and a new offset end alike.
 @_copy:
+        push de
+        push hl
+        sbc hl,de               ; the source
+        pop de
         ldir                    ; byte by byte, so an offset below the length repeats
-        or a
-        sbc hl,de               ; the offset, negated, for the next repeat
+        pop hl
         ex (sp),hl
         jr @_token
 ;#endif
