@@ -8,9 +8,10 @@
 ;; in the middle leaves @_from = dst - offset for every type, the types' own code lying around
 ;; it; ZX7 with coding 5 follows as a block of its own, its gamma read inline. KTB with the bit
 ;; codings, BLK and TS1 follow as a third block, with one copy loop that counts the bytes left
-;; in @_count, after the offset block so that it falls in; TS1 with codings 1 and 2 has that
-;; block's shape, with its gamma read inline and its own bit reader, last. ZX7 with codings 1,
-;; 2, 4 and 6 keeps Y = 0 through its copies too, moving both pointers (smaller, and
+;; in @_count, after the offset block so that it falls in; TS1 with coding 7 keeps that
+;; block's bit reader and copy loop, its own token code around them. TS1 with codings 1 and 2
+;; has that block's shape, with its gamma read inline and its own bit reader, last. ZX7 with
+;; codings 1, 2, 4 and 6 keeps Y = 0 through its copies too, moving both pointers (smaller, and
 ;; slower where the speed goal leaves room), and with codings 1 and 2 gathers its gamma in
 ;; @_from+1 and @_hi, where the copy counts.
 ;#if t1
@@ -122,10 +123,10 @@
 ; Size: 122 bytes. Speed: 86.5 cycles per output byte on the test corpus.
 ; Goal: at most 128 bytes and 90 cycles per output byte: met.
 ;#elif t5 o1
-; Size: 128 bytes. Speed: 60.8 cycles per output byte on the test corpus.
+; Size: 123 bytes. Speed: 60.5 cycles per output byte on the test corpus.
 ; Goal: at most 128 bytes and 90 cycles per output byte: met.
 ;#elif t5 o2
-; Size: 141 bytes. Speed: 61.2 cycles per output byte on the test corpus.
+; Size: 133 bytes. Speed: 59.6 cycles per output byte on the test corpus.
 ; Goal: at most 128 bytes and 90 cycles per output byte: size over.
 ;#elif t5 o4
 ; Size: 170 bytes. Speed: 90.3 cycles per output byte on the test corpus.
@@ -137,7 +138,7 @@
 ; Size: 170 bytes. Speed: 86.7 cycles per output byte on the test corpus.
 ; Goal: at most 150 bytes and 110 cycles per output byte: size over.
 ;#elif t5 o7
-; Size: 144 bytes. Speed: 85.3 cycles per output byte on the test corpus.
+; Size: 132 bytes. Speed: 86.6 cycles per output byte on the test corpus.
 ; Goal: at most 128 bytes and 90 cycles per output byte: size over.
 ;#endif
 ;#if t1 o1
@@ -735,8 +736,46 @@
 ;; Y = 0 throughout. One loop makes every copy: X picks the pointer it reads through, @_src (a
 ;; literal run) or @_from (a sequence), and @_count is the bytes left. A gamma code or a bit
 ;; field gathers in @_count (codings 1 and 2) or @_from (the others).
+;#if t5 o7
+;; ---------------------------------------------------------------- TS1 with coding 7
+;; Y = 0 throughout. Both gamma codes, the length's and the offset's, are read by one inline
+;; reader that X points at its two bytes: X = 0 for @_count, $FE for @_from. It counts with a
+;; marker, a 1 bit that each 0 of the code moves one place down from where the extra bits
+;; put it and that the value bits then push out of the top, so that X is free for the pointer
+;; and the length needs no move. A long form's kind waits on the stack meanwhile. One loop
+;; makes every copy: X picks the pointer it reads through, @_src (a literal run) or @_from.
+@:
+        cld
+        ldy #0
+        lda #$40                ; one 0 bit waits, so that the raw first byte is read as a
+        sta @_bits              ; literal byte; the marker follows it
+@_token:
+        ldx #0
+@_prefix:                       ; X = 1 + the 1 bits before the first 0, up to 3
+        inx
+        jsr @_bit
+        bcc @_short
+        cpx #3
+        bcc @_prefix
+        jsr @_bit               ; 1111: a literal run, 1110: a sequence
+        php
+        ldx #0
+        lda #$20                ; the marker for 2 extra bits
+@_gamma:                        ; carry set: one place lower, for 3 extra bits
+        sta @_count+1,x
+        sty @_count,x
+        bcs @_gamma_shift
+@_gamma_zero:
+        jsr @_bit
+        bcs @_gamma_value
+@_gamma_shift:
+        lsr @_count+1,x
+        ror @_count,x
+        bcc @_gamma_zero
+        plp                     ; an overlong code ends: @_bit reads the bit after the zeros
+                                ; and returns from @
+;#elif ! t2 o4 o5 o6
 ;; ---------------------------------------------------------------- the readers
-;#if ! t2 o4 o5 o6
 ; A gamma code with X extra bits (TS1; none in BLK and KTB): its value, carry clear; an
 ; overlong code leaves carry as its last bit, set. Destroys A and X.
 @_gamma:
@@ -786,6 +825,38 @@
         rol a
         sta @_bits
 ;#endif
+;#if t5 o7
+@_end:
+        rts
+@_gamma_next:
+        jsr @_bit
+@_gamma_value:                  ; the leading 1, then bits until the marker leaves: carry set
+        rol @_count,x
+        rol @_count+1,x
+        bcc @_gamma_next
+        txa
+        bne @_offset            ; X = $FE: the offset
+        plp
+        bcc @_sequence
+@_literal:
+        ldx #<(@_src - @_from)
+        bne @_copy_next
+@_short:                        ; X = 1: one literal byte; 2 and 3: a sequence of X
+        stx @_count
+        sty @_count+1
+        dex
+        beq @_literal
+@_sequence:                     ; carry clear
+        ldx #$FE
+        lda #$80
+        bcc @_gamma
+@_offset:                       ; carry set: from = dst - value, X ending at 0, the sequence
+        lda @_dst+2,x
+        sbc @_count,x
+        sta @_count,x
+        inx
+        bne @_offset
+;#else
 ;#if ! t2 o4 o5
 @_end:
         rts
@@ -979,9 +1050,6 @@
 @_offset_short:
         jsr @_read
 ;#else
-;#if t5
-        ldx #0
-;#endif
         jsr @_gamma
         sec                     ; from = dst - value
 ;#endif
@@ -1002,6 +1070,7 @@
         inx                     ; X = 0 after the reads
 ;#if t4
         beq @_copy              ; g + 1 bytes: one before the count
+;#endif
 ;#endif
 ;#endif
 ;; ---------------------------------------------------------------- the copy
@@ -1037,8 +1106,9 @@
 ;; ---------------------------------------------------------------- TS1 with codings 1 and 2
 ;; Y = 0 throughout, and @_count = 0 whenever a token starts, as every copy ends there: the
 ;; gamma code gathers in it uncleared. One loop makes every copy: X picks the pointer it reads
-;; through, @_src (a literal run) or @_from (a sequence). The gamma code is read inline after
-;; the prefix, the token's kind waiting in @_from, which the offset then overwrites.
+;; through as an index from @_src+1, $FF for @_src (a literal run) or @_from (a sequence). The
+;; gamma code is read inline after the prefix, the token's kind waiting in @_from, which the
+;; offset then overwrites.
 @:
         cld
         ldy #0
@@ -1075,18 +1145,14 @@
         inc @_src+1
 @_end:
         rts
-; @_count = @_count * 2 ^ X + the next X bits, carry clear. Destroys A and X.
-@_read_next:
+@_gamma_next:
         jsr @_bit
-@_read_bit:
+@_gamma_value:                  ; the leading 1, then X bits
         rol @_count
         rol @_count+1
         dex
-        bpl @_read_next
-        rts
-@_gamma_value:
-        jsr @_read_bit          ; the leading 1, then X bits
-        lsr @_from              ; carry: a sequence
+        bpl @_gamma_next
+        lsr @_from              ; carry: a sequence; X = $FF, the stream
         bpl @_kind
 @_prefix_end:                   ; 0: one literal byte; 10 and 110: a sequence of 2 or 3
         cpx #3
@@ -1096,31 +1162,24 @@
         sty @_count+1
         cpx #2                  ; carry: a sequence
 @_kind:
-        ldx #0
+        ldx #$FF
         bcc @_copy_next
-;#if o1
-        lda @_dst               ; from = dst - offset, carry set
-        sbc (@_src),y
-        sta @_from
-        lda @_dst+1
-        sbc #0
-;#else
-        sty @_from+1            ; the high part 0 unless the long form follows
-        lda (@_src),y
-        bpl @_offset_low
-        and #$7F                ; long offset: high part first
-        sta @_from+1
+;#if o2
+        lda (@_src),y           ; X = $FF, the high part complemented, unless the long form
+        bpl @_offset_low        ; follows
+        eor #$7F                ; long offset: high part first, its flag cleared and the rest
+        tax                     ; complemented at once
         jsr @_skip
 @_offset_low:
-        lda @_dst               ; from = dst - offset, carry set
-        sbc (@_src),y
-        sta @_from
-        lda @_dst+1
-        sbc @_from+1
 ;#endif
+        lda @_dst               ; from = dst - offset, carry set; the high part as dst's high
+        sbc (@_src),y           ; + X + carry, X being the complemented high part
+        sta @_from
+        txa
+        adc @_dst+1
         sta @_from+1
         jsr @_skip
-        ldx #@_from - @_src
+        ldx #@_from - @_src - 1
 @_copy_next:                    ; one byte fewer left; none left ends the token
         lda @_count
         bne @_count_low
@@ -1129,11 +1188,11 @@
         dec @_count+1
 @_count_low:
         dec @_count
-        lda (@_src,x)           ; X = 0: the stream, @_from - @_src: the sequence, front to
-        sta (@_dst),y           ; back one byte at a time, so an offset below the count repeats
-        inc @_src,x
+        lda (@_src+1,x)         ; X = $FF: the stream, @_from - @_src - 1: the sequence, front
+        sta (@_dst),y           ; to back one byte at a time, so an offset below the count
+        inc @_src+1,x           ; repeats
         bne @_copy_put
-        inc @_src+1,x
+        inc @_src+2,x
 @_copy_put:
         inc @_dst
         bne @_copy_next
