@@ -6,17 +6,14 @@
 #include <algorithm>
 
 void prepare_jump_tables(pack_tables& t, const uint8_t* b, int n) {
-    // Each position's count read once, so that the levels compare counts near their positions.
-    for (int j = 1; j < n; ++j) {
-        t.rare_pair[0][j] = uint16_t(j);
-        t.pair_count_at[j] = uint16_t(pair_count(t, b, j, n));
-    }
+    // An entry holds the count above the position, so that the lesser entry is the rarer pair
+    // and, at equal counts, the lower position, as the reading of a range wants.
+    for (int j = 1; j < n; ++j) t.rare_pair[0][j] = uint32_t(pair_count(t, b, j, n)) << 16 | j;
     for (int k = 1; (1 << k) < n; ++k) {
         const int half = 1 << (k - 1);
-        for (int j = 1; j + (1 << k) <= n; ++j) {
-            const int x = t.rare_pair[k - 1][j], y = t.rare_pair[k - 1][j + half];
-            t.rare_pair[k][j] = uint16_t(t.pair_count_at[x] <= t.pair_count_at[y] ? x : y);
-        }
+        const uint32_t* lower = t.rare_pair[k - 1];
+        uint32_t* level = t.rare_pair[k];
+        for (int j = 1; j + (1 << k) <= n; ++j) level[j] = std::min(lower[j], lower[j + half]);
     }
     t.jump_ready = 1;
 }

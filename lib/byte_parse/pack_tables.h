@@ -82,10 +82,10 @@ struct pack_tables {
     uint8_t period_end[max_input];
     // Built once a walk grows long: the least cost of the 2^k positions up to j in
     // cost_min[j][k - 1], k >= 1 (filled up to cost_filled; k = 0 is cost itself), and the
-    // position of the rarest pair among the 2^k from j.
+    // rarest pair among the 2^k from j, as its count (how many positions end it) << 16 | the
+    // position that ends it.
     int32_t cost_min[max_input][16];
-    uint16_t rare_pair[17][max_input];
-    uint16_t pair_count_at[max_input]; // how many positions end the pair that ends at j
+    uint32_t rare_pair[17][max_input];
     // Per period q (index q - 1), how many positions up to j in a row equal the byte q before
     // them; built for q once bit q of period_ready is set.
     uint16_t period_run[max_jump_period][max_input];
