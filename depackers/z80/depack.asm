@@ -117,9 +117,9 @@
 ;#endif
 ;#else
 ;#if o1
-; Size: 81 bytes. Speed: 53.5 T-states per output byte on the test corpus (-t51).
+; Size: 80 bytes. Speed: 53.2 T-states per output byte on the test corpus (-t51).
 ;#elif o2
-; Size: 90 bytes. Speed: 51.5 T-states per output byte on the test corpus (-t52).
+; Size: 89 bytes. Speed: 51.3 T-states per output byte on the test corpus (-t52).
 ;#elif o4
 ; Size: 102 bytes. Speed: 106.9 T-states per output byte on the test corpus (-t54o4).
 ;#elif o5
@@ -450,7 +450,11 @@
 ;; kind waits in E.
 @_prefix_end:
         bit 2,c                 ; C = 4: 1110 or 1111, a gamma code follows
+;#if o1 o2
+        jr z,@_offset_short
+;#else
         jr z,@_offset
+;#endif
         ld e,d                  ; bit 0 set for a literal run
         ld c,b
 @_gamma_zero:
@@ -472,6 +476,10 @@
         jr z,@_offset
         pop de
         jr @_run
+;#if o1 o2
+@_offset_short:
+        ld d,b                  ; D = 0, as the gamma leaves it: 110 leaves -1
+;#endif
 ;#endif
 @_offset:
 ;#endif
@@ -483,10 +491,7 @@
 ;#if o1 o2
         ld e,(hl)
         inc hl
-;#if t5
-        ld d,0
-;#endif
-;; (after ZX7's and BLK's gamma D is 0 already)
+;; (after ZX7's and BLK's gamma D is 0 already, and TS1's D is made 0 on its way here)
 ;#endif
 ;#if o2
         bit 7,e
