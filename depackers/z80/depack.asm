@@ -127,7 +127,7 @@
 ;#elif o6
 ; Size: 104 bytes. Speed: 93.6 T-states per output byte on the test corpus (-t56o6o14).
 ;#else
-; Size: 89 bytes. Speed: 88.5 T-states per output byte on the test corpus (-t57).
+; Size: 88 bytes. Speed: 89.3 T-states per output byte on the test corpus (-t57).
 ;#endif
 ;#endif
 ;; end of figures
@@ -420,6 +420,32 @@
         ld bc,1                 ; the first raw byte
 @_run:
         ldir                    ; a literal run
+;#if o7
+        ; Tokens are called from here, and a literal run returns here: a literal from the
+        ; token, a longer run from its gamma, which no other kind of token then needs to
+        ; tell apart. The gamma is the one BLK's offsets use: a marker in BC counts it.
+        call @_token
+        jr @_run
+@_token:
+        inc c                   ; BC = 1: a literal's length
+        call @_bit              ; a byte less than inlined, for speed to spare
+        ret nc
+        ; 10: length 2; 110: length 3; 1110: longer, its gamma code with two extra value
+        ; bits, the marker two places down; 1111: a literal run, its gamma code with three.
+        ; Each bit read adds one to the length in C.
+@_prefix:
+        inc c
+        call @_bit
+        jr nc,@_prefix_end
+        bit 2,c                 ; set at C = 4: the fourth 1, carry set
+        jr z,@_prefix
+@_prefix_end:
+        bit 2,c                 ; C = 4: 1110, or 1111 with carry set
+        jr z,@_offset
+        ld bc,8192
+        jr c,@_gamma_shift      ; 1111: one more place down, its gamma returning to the ldir
+        call @_gamma_zero
+;#else
 @_token:
         inc c                   ; BC = 1: a literal's length
         call @_bit              ; a byte less than inlined, for speed to spare
@@ -437,7 +463,7 @@
         dec d
         bit 1,d                 ; clear at D = -3: the fourth 1
         jr nz,@_prefix
-;#if o4 o7
+;#if o4
         call @_gamma_d          ; 1111: a literal run
         pop de
         jr @_run
@@ -479,6 +505,7 @@
 ;#if o1 o2
 @_offset_short:
         ld d,b                  ; D = 0, as the gamma leaves it: 110 leaves -1
+;#endif
 ;#endif
 ;#endif
 @_offset:
@@ -719,7 +746,7 @@
         inc b
         jr nz,@_value_bit
         pop bc
-;#elif t4
+;#elif t4 t5
         ; The offset in BC, the output still in DE: the copy takes the one from the other.
         push bc                 ; the length
         call @_gamma
@@ -734,7 +761,7 @@
 ;#endif
 ;#if ! t1 t2 o1 o2
 @_copy:
-;#if t4 o7
+;#if t4 t5 o7
         ex (sp),hl              ; HL = the length, the stream position kept
 ;#else
         ex (sp),hl              ; HL = output, the stream position kept
@@ -749,7 +776,7 @@
 ;#elif t2 t4 o4
         ex de,hl
         add hl,de
-;#elif t4 o7
+;#elif t4 t5 o7
         push hl                 ; the length again, above the stream position
         ld h,d
         ld l,e
@@ -797,7 +824,7 @@
 ;#elif t3 t4 t5 o1 o2 o5 o6
 ;#elif t4 o4
 ;#elif t2 o7
-;#elif t4 o7
+;#elif t4 t5 o7
 ;; Out: BC = the value, carry set, DE untouched. Each 0 moves a marker in BC one place down
 ;; from bit 15, and the leading 1 and the value bits shift in below it until it leaves into
 ;; carry. A 16th 0 moves it out first: the overlong code of the end mark, read in place of a
@@ -809,10 +836,15 @@
         add a,a
         call z,@_reload
         jr c,@_value
+@_gamma_shift:
         srl b
         rr c
         jr nc,@_gamma_zero
+;#if t4
         pop bc                  ; the end mark: the gamma's return address
+;#else
+        pop bc                  ; the end mark: the token's return address
+;#endif
 @_bit:
         add a,a                 ; the next bit into carry
         ret nz
@@ -879,7 +911,7 @@
 ;#endif
 ;#if t1 t2 o1 o2 o5 o6
 ;#elif t3 t4 t5 o1 o2 o5 o6
-;#elif t4 o7
+;#elif t4 t5 o7
 ;#elif t2 t4 o4
 ;; (the offset's fields are read inline)
 ;#elif t2 o7
@@ -928,7 +960,7 @@
 ;#elif t3 t4 t5 o1 o2 o5 o6
 ;; (the end mark returns from the gamma reading)
 ;#elif t4 o4
-;#elif t4 o7
+;#elif t4 t5 o7
 ;#elif t3 t4 t5
 @_end:
         pop de                  ; the gamma's return address
@@ -940,6 +972,8 @@
 ;; (ZX7's reader follows its gamma's zero loop, which falls into it at the end mark)
 ;#elif t4 o7
 ;; (BLK's reader follows its gamma's zero loop, which falls into it at the end mark)
+;#elif t5 o7
+;; (TS1's reader follows its gamma's zero loop, which falls into it at the end mark)
 ;#else
 ;#if ! t1 t2 t3 t4 o4 o5 o6 o7
 @_bit:
