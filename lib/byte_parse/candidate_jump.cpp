@@ -22,7 +22,7 @@ void fill_cost_minima(pack_tables& t, int upto) {
     for (int j = t.cost_filled; j < upto; ++j) {
         int32_t* row = t.cost_min[j];
         int m = t.cost[j];
-        for (int k = 1; (1 << k) <= j + 1; ++k) {
+        for (int k = 1; k <= cost_levels && (1 << k) <= j + 1; ++k) {
             const int h = j - (1 << (k - 1));
             const int y = k == 1 ? t.cost[h] : t.cost_min[h][k - 2];
             if (y < m) m = y;

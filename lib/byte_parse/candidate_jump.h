@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <climits>
 #include <cstdint>
 
 #include "pack_tables.h"
@@ -30,10 +31,17 @@ void fill_cost_minima(pack_tables& t, int upto);
 
 // The least cost in positions a..z, a <= z, both filled.
 inline int least_cost(const pack_tables& t, int a, int z) {
-    const int k = std::bit_width(unsigned(z - a + 1)) - 1;
+    int k = std::bit_width(unsigned(z - a + 1)) - 1;
     if (k == 0) return t.cost[a];
+    int least = INT_MAX;
+    if (k > cost_levels) {
+        // The top level's ranges from z down, until two of them cover what is left.
+        k = cost_levels;
+        for (; z - a + 1 > 2 << cost_levels; z -= 1 << cost_levels)
+            least = std::min(least, t.cost_min[z][cost_levels - 1]);
+    }
     const int x = t.cost_min[a + (1 << k) - 1][k - 1], y = t.cost_min[z][k - 1];
-    return x < y ? x : y;
+    return std::min({least, x, y});
 }
 
 // How many positions of the input end the pair that ends at j (1 <= j < n).

@@ -9,6 +9,10 @@
 inline constexpr int max_input = 65536;
 // The longest period whose repeats the fast walk finds through period_run.
 inline constexpr int max_jump_period = 16;
+// Levels of the cost minima above the costs themselves: a range of up to 2^(cost_levels + 1)
+// positions is read from two entries, a longer one (a best or a stretch of over 2 KiB) from one
+// more per 2^cost_levels, so that filling a position reads only the 2^cost_levels before it.
+inline constexpr int cost_levels = 10;
 // The string lengths of the jumps' longer lists (gram_lists.h).
 inline constexpr int gram_levels = 2;
 
@@ -81,10 +85,10 @@ struct pack_tables {
     // repeat shortcut pass over candidates.
     uint8_t period_end[max_input];
     // Built once a walk grows long: the least cost of the 2^k positions up to j in
-    // cost_min[j][k - 1], k >= 1 (filled up to cost_filled; k = 0 is cost itself), and the
-    // rarest pair among the 2^k from j, as its count (how many positions end it) << 16 | the
-    // position that ends it.
-    int32_t cost_min[max_input][16];
+    // cost_min[j][k - 1], 1 <= k <= cost_levels (filled up to cost_filled; k = 0 is cost
+    // itself), and the rarest pair among the 2^k from j, as its count (how many positions end
+    // it) << 16 | the position that ends it.
+    int32_t cost_min[max_input][cost_levels];
     uint32_t rare_pair[17][max_input];
     // Per period q (index q - 1), how many positions up to j in a row equal the byte q before
     // them; built for q once bit q of period_ready is set.
