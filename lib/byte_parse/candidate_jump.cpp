@@ -9,7 +9,7 @@ void prepare_jump_tables(pack_tables& t, const uint8_t* b, int n) {
     // An entry holds the count above the position, so that the lesser entry is the rarer pair
     // and, at equal counts, the lower position, as the reading of a range wants.
     for (int j = 1; j < n; ++j) t.rare_pair[0][j] = uint32_t(pair_count(t, b, j, n)) << 16 | j;
-    for (int k = 1; (1 << k) < n; ++k) {
+    for (int k = 1; k < pair_levels && (1 << k) < n; ++k) {
         const int half = 1 << (k - 1);
         const uint32_t* lower = t.rare_pair[k - 1];
         uint32_t* level = t.rare_pair[k];

@@ -53,9 +53,15 @@ inline int pair_count(const pack_tables& t, const uint8_t* b, int j, int n) {
 
 // The position in a..z (1 <= a <= z) whose pair is the rarest (after prepare_jump_tables).
 inline int rarest_pair_at(const pack_tables& t, int a, int z) {
-    const int k = std::bit_width(unsigned(z - a + 1)) - 1;
+    // The least entry: the least count, and the lowest position at that count.
+    int k = std::bit_width(unsigned(z - a + 1)) - 1;
+    uint32_t least = UINT32_MAX;
+    if (k >= pair_levels) {
+        k = pair_levels - 1;
+        for (; z - a + 1 > 2 << k; a += 1 << k) least = std::min(least, t.rare_pair[k][a]);
+    }
     const uint32_t x = t.rare_pair[k][a], y = t.rare_pair[k][z - (1 << k) + 1];
-    return int((x >> 16 <= y >> 16 ? x : y) & 0xFFFF);
+    return int(std::min({least, x, y}) & 0xFFFF);
 }
 
 // Whether the m bytes ending at p equal those q before them, which must lie in the input (true

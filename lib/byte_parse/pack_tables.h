@@ -13,6 +13,9 @@ inline constexpr int max_jump_period = 16;
 // positions is read from two entries, a longer one (a best or a stretch of over 2 KiB) from one
 // more per 2^cost_levels, so that filling a position reads only the 2^cost_levels before it.
 inline constexpr int cost_levels = 10;
+// Levels of the rarest-pair table, likewise: ranges of up to 2^pair_levels positions in two
+// entries, longer ones in one more per 2^(pair_levels - 1).
+inline constexpr int pair_levels = 11;
 // The string lengths of the jumps' longer lists (gram_lists.h).
 inline constexpr int gram_levels = 2;
 
@@ -89,7 +92,7 @@ struct pack_tables {
     // itself), and the rarest pair among the 2^k from j, as its count (how many positions end
     // it) << 16 | the position that ends it.
     int32_t cost_min[max_input][cost_levels];
-    uint32_t rare_pair[17][max_input];
+    uint32_t rare_pair[pair_levels][max_input];
     // Per period q (index q - 1), how many positions up to j in a row equal the byte q before
     // them; built for q once bit q of period_ready is set.
     uint16_t period_run[max_jump_period][max_input];
