@@ -7,13 +7,13 @@
 ;; @_hi counts the pages of a copy. In KTA, KTB with codings 1 and 2, and ZX7 the offset block
 ;; in the middle leaves @_from = dst - offset for every type, the types' own code lying around
 ;; it; ZX7 with coding 5 follows as a block of its own, its gamma read inline. KTB with the bit
-;; codings, BLK and TS1 follow as a third block, with one copy loop that counts the bytes left
-;; in @_count, after the offset block so that it falls in; TS1 with coding 7 keeps that
-;; block's bit reader and copy loop, its own token code around them. TS1 with codings 1 and 2
-;; has that block's shape, with its gamma read inline and its own bit reader, last. ZX7 with
-;; codings 1, 2, 4 and 6 keeps Y = 0 through its copies too, moving both pointers (smaller, and
-;; slower where the speed goal leaves room), and with codings 1 and 2 gathers its gamma in
-;; @_from+1 and @_hi, where the copy counts.
+;; codings, BLK and TS1 with coding 7 follow as a third block, with one copy loop that counts
+;; the bytes left in @_count, after the offset block so that it falls in; TS1 with coding 7
+;; keeps that block's bit reader and copy loop, its own token code around them. TS1 with the
+;; other codings has that block's shape, with its gamma read inline and its own bit reader,
+;; last. ZX7 with codings 1, 2, 4 and 6 keeps Y = 0 through its copies too, moving both
+;; pointers (smaller, and slower where the speed goal leaves room), and with codings 1 and 2
+;; gathers its gamma in @_from+1 and @_hi, where the copy counts.
 ;#if t1
 ; KTA depacker for the 6502: routine @.
 ;#elif t2
@@ -123,19 +123,19 @@
 ; Size: 122 bytes. Speed: 86.5 cycles per output byte on the test corpus.
 ; Goal: at most 128 bytes and 90 cycles per output byte: met.
 ;#elif t5 o1
-; Size: 123 bytes. Speed: 60.5 cycles per output byte on the test corpus.
+; Size: 125 bytes. Speed: 60.5 cycles per output byte on the test corpus.
 ; Goal: at most 128 bytes and 90 cycles per output byte: met.
 ;#elif t5 o2
-; Size: 133 bytes. Speed: 59.6 cycles per output byte on the test corpus.
+; Size: 135 bytes. Speed: 60.7 cycles per output byte on the test corpus.
 ; Goal: at most 128 bytes and 90 cycles per output byte: size over.
 ;#elif t5 o4
-; Size: 170 bytes. Speed: 90.3 cycles per output byte on the test corpus.
+; Size: 165 bytes. Speed: 89.3 cycles per output byte on the test corpus.
 ; Goal: at most 150 bytes and 110 cycles per output byte: size over.
 ;#elif t5 o5
-; Size: 151 bytes. Speed: 81.7 cycles per output byte on the test corpus.
+; Size: 138 bytes. Speed: 88.5 cycles per output byte on the test corpus.
 ; Goal: at most 128 bytes and 90 cycles per output byte: size over.
 ;#elif t5 o6
-; Size: 170 bytes. Speed: 86.7 cycles per output byte on the test corpus.
+; Size: 165 bytes. Speed: 85.6 cycles per output byte on the test corpus.
 ; Goal: at most 150 bytes and 110 cycles per output byte: size over.
 ;#elif t5 o7
 ; Size: 132 bytes. Speed: 86.6 cycles per output byte on the test corpus.
@@ -731,11 +731,10 @@
 ;#endif
 ;#if t2 t4 t5
 ;#if ! t2 o1 o2
-;#if ! t5 o1 o2
-;; ---------------------------------------------------------------- KTB (bit offsets), BLK, TS1
+;; ------------------------------------------------------------------- KTB (bit offsets), BLK, TS1
 ;; Y = 0 throughout. One loop makes every copy: X picks the pointer it reads through, @_src (a
 ;; literal run) or @_from (a sequence), and @_count is the bytes left. A gamma code or a bit
-;; field gathers in @_count (codings 1 and 2) or @_from (the others).
+;; field gathers in @_count (codings 1 and 2) or @_from (the others; TS1 with coding 7 below).
 ;#if t5 o7
 ;; ---------------------------------------------------------------- TS1 with coding 7
 ;; Y = 0 throughout. Both gamma codes, the length's and the offset's, are read by one inline
@@ -776,12 +775,15 @@
                                 ; and returns from @
 ;#elif ! t2 o4 o5 o6
 ;; ---------------------------------------------------------------- the readers
-; A gamma code with X extra bits (TS1; none in BLK and KTB): its value, carry clear; an
-; overlong code leaves carry as its last bit, set. Destroys A and X.
+;#if t5
+;; TS1 with codings 1, 2, 4, 5 and 6: @_count = 0 whenever a token starts, as every copy ends
+;; there, and the length's gamma code gathers in it uncleared, read inline after the prefix
+;; (below) with X = its extra bits, the token's kind waiting in @_from meanwhile.
+;#else
+; A gamma code: its value, carry clear; an overlong code leaves carry as its last bit, set.
+; Destroys A and X.
 @_gamma:
-;#if t2 t4
         ldx #0
-;#endif
 ;#if o1 o2
         sty @_count
         sty @_count+1
@@ -789,9 +791,14 @@
         sty @_from
         sty @_from+1
 ;#endif
+;#endif
 @_gamma_zero:
         jsr @_bit
+;#if t5
+        bcs @_gamma_value
+;#else
         bcs @_read_bit
+;#endif
         inx
         cpx #16
         bne @_gamma_zero
@@ -812,10 +819,12 @@
         bne @_end
 ;#endif
 ;#if t5
-@_bit_load:
-        lda (@_src),y           ; the only byte read: inline
+        lda (@_src),y           ; the bit bytes read inline
         rol a                   ; carry is set, as the marker just shifted out: the new marker
         sta @_bits
+;#if o1 o2
+@_skip:                         ; the stream one byte on; keeps A, X, Y and carry
+;#endif
         inc @_src
         bne @_end
         inc @_src+1
@@ -857,18 +866,13 @@
         inx
         bne @_offset
 ;#else
+;#if ! t5 o1 o2 o5
 ;#if ! t2 o4 o5
 @_end:
         rts
 ; The value gathered so far * 2 ^ X + the next X bits, carry clear. Destroys A and X.
 @_read_next:
-;#if t5 o5
-        asl @_bits              ; the bit read inline but for the load: the offset's bits
-        bne @_read_bit          ; take the time
-        jsr @_bit_load
-;#else
         jsr @_bit
-;#endif
 ;#endif
 @_read_bit:
 ;#if o1 o2
@@ -885,6 +889,10 @@
 @_end:
 ;#endif
         rts
+;#else
+@_end:
+        rts
+;#endif
 ;#if ! t5
 ; A = next stream byte. Takes Y = 0; keeps X, Y and carry.
 @_byte:
@@ -894,23 +902,6 @@
         inc @_src+1
 @_got:
         rts
-;#endif
-;#if t5
-@_gamma_length:                 ; 1110 and 1111: gamma with 2 or 3 extra bits
-        txa
-        pha
-        dex
-        jsr @_gamma
-;#if o4 o5 o6 o7
-        lda @_from
-        sta @_count
-        lda @_from+1
-        sta @_count+1
-;#endif
-        pla
-        bcs @_end               ; an overlong code ends
-        lsr a                   ; carry: 1110, a sequence; clear: 1111, a literal run
-        bpl @_kind
 ;#endif
 ;; ---------------------------------------------------------------- the entry
 @:
@@ -972,6 +963,19 @@
         inx
         cpx #4
         bne @_prefix
+@_gamma_length:                 ; 1110 and 1111: gamma with 2 or 3 extra bits
+        stx @_from              ; bit 0: 1 for 1110, a sequence; 0 for 1111, a literal run
+        dex
+        bpl @_gamma_zero
+@_gamma_next:
+        jsr @_bit
+@_gamma_value:                  ; the leading 1, then X bits
+        rol @_count
+        rol @_count+1
+        dex
+        bpl @_gamma_next
+        lsr @_from              ; carry: a sequence; X = $FF
+        bpl @_kind
 @_prefix_end:                   ; 0: one literal byte; 10 and 110: a sequence of 2 or 3
         cpx #3
         bcs @_gamma_length
@@ -980,11 +984,31 @@
         sty @_count+1
         cpx #2                  ; carry: a sequence
 @_kind:
+;#if o1 o2
+        ldx #$FF                ; the stream, as an index from @_src+1
+;#else
         ldx #<(@_src - @_from)
+;#endif
         bcc @_copy_next
 ;#endif
 ;; ---------------------------------------------------------------- offset: from = dst - offset
-;#if o1
+;#if t5 o1 o2
+;#if o2
+        lda (@_src),y           ; X = $FF, the high part complemented, unless the long form
+        bpl @_offset_low        ; follows
+        eor #$7F                ; long offset: high part first, its flag cleared and the rest
+        tax                     ; complemented at once
+        jsr @_skip
+@_offset_low:
+;#endif
+        lda @_dst               ; from = dst - offset, carry set; the high part as dst's high
+        sbc (@_src),y           ; + X + carry, X being the complemented high part
+        sta @_from
+        txa
+        adc @_dst+1
+        sta @_from+1
+        jsr @_skip
+;#elif o1
         jsr @_byte
         eor #$FF                ; from = dst + ~offset + 1
         sec
@@ -1032,8 +1056,18 @@
         inc @_from+1
         bne @_offset_part
 ;#elif o5
+;#if t5
+        ldx #{W1 - 1}
+@_offset_next:                  ; {W1} bits, read inline
+        jsr @_bit
+        rol @_from
+        rol @_from+1
+        dex
+        bpl @_offset_next
+;#else
         ldx #{W1}
         jsr @_read
+;#endif
 ;#elif o6
         jsr @_bit
         ldx #{W1}
@@ -1062,7 +1096,7 @@
         sta @_from+1
 ;#endif
 ;#if o1 o2
-        ldx #@_from - @_src
+        ldx #@_from - @_src - {T == 5}
 ;#if t4
         bne @_copy              ; g + 1 bytes: one before the count
 ;#endif
@@ -1083,12 +1117,12 @@
 @_count_low:
         dec @_count
 ;#if o1 o2
-@_copy:                         ; X = 0: the stream, @_from - @_src: the sequence
-        lda (@_src,x)           ; front to back one byte at a time, so an offset below the
-        sta (@_dst),y           ; count repeats
-        inc @_src,x
+@_copy:                         ; X = 0: the stream, @_from - @_src: the sequence (TS1: $FF
+        lda (@_src+{T == 5},x)  ; and one less, as an index from @_src+1), front to back one
+        sta (@_dst),y           ; byte at a time, so an offset below the count repeats
+        inc @_src+{T == 5},x
         bne @_copy_put
-        inc @_src+1,x
+        inc @_src+{1 + (T == 5)},x
 ;#else
 @_copy:                         ; X = 0: the sequence, @_src - @_from: the stream
         lda (@_from,x)          ; front to back one byte at a time, so an offset below the
@@ -1102,102 +1136,5 @@
         bne @_copy_next
         inc @_dst+1
         bne @_copy_next         ; the output does not pass $FFFF
-;#else
-;; ---------------------------------------------------------------- TS1 with codings 1 and 2
-;; Y = 0 throughout, and @_count = 0 whenever a token starts, as every copy ends there: the
-;; gamma code gathers in it uncleared. One loop makes every copy: X picks the pointer it reads
-;; through as an index from @_src+1, $FF for @_src (a literal run) or @_from (a sequence). The
-;; gamma code is read inline after the prefix, the token's kind waiting in @_from, which the
-;; offset then overwrites.
-@:
-        cld
-        ldy #0
-        lda #$40                ; one 0 bit waits, so that the raw first byte is read as a
-        sta @_bits              ; literal byte; the marker follows it
-@_token:
-        ldx #0
-@_prefix:                       ; X = the 1 bits before the first 0, up to 4
-        jsr @_bit
-        bcc @_prefix_end
-        inx
-        cpx #4
-        bne @_prefix
-@_gamma_length:                 ; 1110 and 1111: gamma with 2 or 3 extra bits
-        stx @_from              ; bit 0: 1 for 1110, a sequence; 0 for 1111, a literal run
-        dex
-@_gamma_zero:
-        jsr @_bit
-        bcs @_gamma_value
-        inx
-        cpx #16
-        bne @_gamma_zero
-        ; an overlong code ends: @_bit reads the bit after the zeros and returns from @
-; Carry = the next bit. Destroys A.
-@_bit:
-        asl @_bits
-        bne @_end
-        lda (@_src),y
-        rol a                   ; carry is set, as the marker just shifted out: the new marker
-        sta @_bits
-@_skip:                         ; the stream one byte on; keeps A, X, Y and carry
-        inc @_src
-        bne @_end
-        inc @_src+1
-@_end:
-        rts
-@_gamma_next:
-        jsr @_bit
-@_gamma_value:                  ; the leading 1, then X bits
-        rol @_count
-        rol @_count+1
-        dex
-        bpl @_gamma_next
-        lsr @_from              ; carry: a sequence; X = $FF, the stream
-        bpl @_kind
-@_prefix_end:                   ; 0: one literal byte; 10 and 110: a sequence of 2 or 3
-        cpx #3
-        bcs @_gamma_length
-        inx
-        stx @_count
-        sty @_count+1
-        cpx #2                  ; carry: a sequence
-@_kind:
-        ldx #$FF
-        bcc @_copy_next
-;#if o2
-        lda (@_src),y           ; X = $FF, the high part complemented, unless the long form
-        bpl @_offset_low        ; follows
-        eor #$7F                ; long offset: high part first, its flag cleared and the rest
-        tax                     ; complemented at once
-        jsr @_skip
-@_offset_low:
-;#endif
-        lda @_dst               ; from = dst - offset, carry set; the high part as dst's high
-        sbc (@_src),y           ; + X + carry, X being the complemented high part
-        sta @_from
-        txa
-        adc @_dst+1
-        sta @_from+1
-        jsr @_skip
-        ldx #@_from - @_src - 1
-@_copy_next:                    ; one byte fewer left; none left ends the token
-        lda @_count
-        bne @_count_low
-        lda @_count+1
-        beq @_token
-        dec @_count+1
-@_count_low:
-        dec @_count
-        lda (@_src+1,x)         ; X = $FF: the stream, @_from - @_src - 1: the sequence, front
-        sta (@_dst),y           ; to back one byte at a time, so an offset below the count
-        inc @_src+1,x           ; repeats
-        bne @_copy_put
-        inc @_src+2,x
-@_copy_put:
-        inc @_dst
-        bne @_copy_next
-        inc @_dst+1
-        bne @_copy_next         ; the output does not pass $FFFF
-;#endif
 ;#endif
 ;#endif
