@@ -34,6 +34,12 @@ constexpr int jump_first = 48;
 // find the lists too long (two-symbol data), a try costs more than the visits it saves.
 constexpr int jump_after_visits = 8;
 constexpr int jump_early_left = 512;
+// Under the same conditions, where one of the two pairs just before p's pair ends at most
+// jump_rare_count positions, the jump finds the candidates long enough to matter through that
+// short list (periodic data where noise lies just before p), so its first try comes after
+// jump_rare_first candidates.
+constexpr int jump_rare_count = 16;
+constexpr int jump_rare_first = 8;
 // Bytes compared per candidate passed over that the jumps may cost in all (a byte compared
 // takes about a sixteenth of a candidate's visit).
 constexpr int64_t jump_cost_limit = 16;
@@ -724,6 +730,9 @@ int walk_candidates(pack_tables& t, const uint8_t* b, int n, walk_state& w, int 
     const int start = int(t.pair_slot[p]) - 1;
     // A jump is tried at this index and, while it doesn't pay, at doubling distances.
     int try_at = start - jump_first;
+    if (early && start - lo >= jump_early_left && p >= 4 &&
+        std::min(pair_count(t, b, p - 2, n), pair_count(t, b, p - 3, n)) <= jump_rare_count)
+        try_at = start - jump_rare_first;
     int distance = jump_first;
     // Each full visit before the first try brings it nearer, by a share of jump_first.
     int visit_step = early && start - lo >= jump_early_left ? jump_first / jump_after_visits : 0;
