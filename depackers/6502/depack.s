@@ -129,13 +129,13 @@
 ; Size: 135 bytes. Speed: 60.7 cycles per output byte on the test corpus.
 ; Goal: at most 128 bytes and 90 cycles per output byte: size over.
 ;#elif t5 o4
-; Size: 165 bytes. Speed: 89.3 cycles per output byte on the test corpus.
+; Size: 161 bytes. Speed: 83.9 cycles per output byte on the test corpus.
 ; Goal: at most 150 bytes and 110 cycles per output byte: size over.
 ;#elif t5 o5
-; Size: 138 bytes. Speed: 88.5 cycles per output byte on the test corpus.
+; Size: 137 bytes. Speed: 88.4 cycles per output byte on the test corpus.
 ; Goal: at most 128 bytes and 90 cycles per output byte: size over.
 ;#elif t5 o6
-; Size: 165 bytes. Speed: 85.6 cycles per output byte on the test corpus.
+; Size: 161 bytes. Speed: 84.6 cycles per output byte on the test corpus.
 ; Goal: at most 150 bytes and 110 cycles per output byte: size over.
 ;#elif t5 o7
 ; Size: 132 bytes. Speed: 86.6 cycles per output byte on the test corpus.
@@ -866,7 +866,7 @@
         inx
         bne @_offset
 ;#else
-;#if ! t5 o1 o2 o5
+;#if ! t5
 ;#if ! t2 o4 o5
 @_end:
         rts
@@ -987,7 +987,7 @@
 ;#if o1 o2
         ldx #$FF                ; the stream, as an index from @_src+1
 ;#else
-        ldx #<(@_src - @_from)
+        ldx #<(@_src - @_from - 1) ; the stream, as an index from @_from+1
 ;#endif
         bcc @_copy_next
 ;#endif
@@ -1040,7 +1040,32 @@
         sty @_from+1
 ;#endif
 ;#endif
+;#if t5
 ;#if o4
+        sty @_class
+        jsr @_bit               ; the class n
+        rol @_class
+        jsr @_bit
+        rol @_class
+@_offset_part:                  ; each class adds {W1} bits, the classes before it adding one
+;#elif o6
+        jsr @_bit
+        php
+        ldx #{W1 - 1}
+        bcs @_offset_bits
+;#endif
+        ldx #{(C == 6 ? W2 : W1) - 1}
+@_offset_bits:
+        jsr @_bit
+        rol @_from
+        rol @_from+1
+        dex
+        bpl @_offset_bits       ; carry clear for an offset below 65536
+;#if o6
+        plp
+        bcs @_offset_short      ; 1: the short form
+;#endif
+;#elif o4
         ldx #2
         jsr @_read              ; the class n
         ldx @_from
@@ -1049,41 +1074,41 @@
 @_offset_part:                  ; each class adds {W1} bits, the classes before it adding one
         ldx #{W1}
         jsr @_read
-        dec @_class
-        bmi @_offset_read
-        inc @_from
-        bne @_offset_part
-        inc @_from+1
-        bne @_offset_part
 ;#elif o5
-;#if t5
-        ldx #{W1 - 1}
-@_offset_next:                  ; {W1} bits, read inline
-        jsr @_bit
-        rol @_from
-        rol @_from+1
-        dex
-        bpl @_offset_next
-;#else
         ldx #{W1}
         jsr @_read
-;#endif
 ;#elif o6
         jsr @_bit
         ldx #{W1}
         bcs @_offset_short
         ldx #{W2}
         jsr @_read              ; the long form starts where the short one ends
+;#endif
+;#if o4
+        dec @_class
+        bmi @_offset_read
+        inc @_from
+        bne @_offset_part
+        inc @_from+1
+        bne @_offset_part
+;#endif
+;#if o6
         lda #{(1 << W1) & 255}
         adc @_from
         sta @_from
         lda #{(1 << W1) >> 8}
         adc @_from+1
         sta @_from+1
+;#if t5
+@_offset_short:                 ; carry clear from the long form's addition
+        clc
+;#else
         inx                     ; X = 0 from $FF: no more bits
 @_offset_short:
         jsr @_read
-;#else
+;#endif
+;#endif
+;#if o7
         jsr @_gamma
         sec                     ; from = dst - value
 ;#endif
@@ -1100,7 +1125,7 @@
 ;#if t4
         bne @_copy              ; g + 1 bytes: one before the count
 ;#endif
-;#else
+;#elif ! t5
         inx                     ; X = 0 after the reads
 ;#if t4
         beq @_copy              ; g + 1 bytes: one before the count
@@ -1124,12 +1149,14 @@
         bne @_copy_put
         inc @_src+{1 + (T == 5)},x
 ;#else
-@_copy:                         ; X = 0: the sequence, @_src - @_from: the stream
-        lda (@_from,x)          ; front to back one byte at a time, so an offset below the
-        sta (@_dst),y           ; count repeats
-        inc @_from,x
+@_copy:                         ; X = 0: the sequence, @_src - @_from: the stream; in TS1 but
+                                ; with coding 7, $FF and one less from @_from+1, as the
+                                ; offset's reads leave X = $FF
+        lda (@_from+{T == 5 && C != 7},x) ; front to back one byte at a time, so an offset
+        sta (@_dst),y           ; below the count repeats
+        inc @_from+{T == 5 && C != 7},x
         bne @_copy_put
-        inc @_from+1,x
+        inc @_from+{1 + (T == 5 && C != 7)},x
 ;#endif
 @_copy_put:
         inc @_dst
