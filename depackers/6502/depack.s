@@ -138,8 +138,8 @@
 ; Size: 161 bytes. Speed: 84.6 cycles per output byte on the test corpus.
 ; Goal: at most 150 bytes and 110 cycles per output byte: size over.
 ;#elif t5 o7
-; Size: 132 bytes. Speed: 86.6 cycles per output byte on the test corpus.
-; Goal: at most 128 bytes and 90 cycles per output byte: size over.
+; Size: 127 bytes. Speed: 86.7 cycles per output byte on the test corpus.
+; Goal: at most 128 bytes and 90 cycles per output byte: met.
 ;#endif
 ;#if t1 o1
 ; In place: the stream may end M bytes past the end of the output, inside the output area,
@@ -164,7 +164,9 @@
 
 .segment "ZEROPAGE"
 @_src:  .res 2
+;#if ! t5 o7
 @_dst:  .res 2
+;#endif
 @_from: .res 2                  ; bits read, then where a copy reads from
 ;#if t2 t4 t5
 ;#if ! t2 o1 o2
@@ -175,6 +177,10 @@
 ;#endif
 ;#elif ! t1 o1 o2
 @_hi:   .res 1                  ; pages left to copy
+;#endif
+;#if t5 o7
+@_dst:  .res 2                  ; after @_count: @_src, @_from and @_count lie 2 bytes apart,
+                                ; as X = $FE reaches @_src from @_from and @_from from @_count
 ;#endif
 ;#if ! t1 t2 o1 o2
 @_bits: .res 1                  ; bit buffer: bits left, then a marker 1; 0 when empty
@@ -737,8 +743,10 @@
 ;; field gathers in @_count (codings 1 and 2) or @_from (the others; TS1 with coding 7 below).
 ;#if t5 o7
 ;; ---------------------------------------------------------------- TS1 with coding 7
-;; Y = 0 throughout. Both gamma codes, the length's and the offset's, are read by one inline
-;; reader that X points at its two bytes: X = 0 for @_count, $FE for @_from. It counts with a
+;; Y = 0 throughout, and @_count = 0 whenever a token starts, as every copy ends there: the
+;; prefix counts in it. Both gamma codes, the length's and the offset's, are read by one inline
+;; reader that X points at its two bytes: X = 0 for @_count, as the prefix leaves it, and $FE
+;; for @_from. It counts with a
 ;; marker, a 1 bit that each 0 of the code moves one place down from where the extra bits
 ;; put it and that the value bits then push out of the top, so that X is free for the pointer
 ;; and the length needs no move. A long form's kind waits on the stack meanwhile. One loop
@@ -746,19 +754,20 @@
 @:
         cld
         ldy #0
+        sty @_count
+        sty @_count+1
         lda #$40                ; one 0 bit waits, so that the raw first byte is read as a
         sta @_bits              ; literal byte; the marker follows it
 @_token:
-        ldx #0
-@_prefix:                       ; X = 1 + the 1 bits before the first 0, up to 3
-        inx
+        ldx #3
+@_prefix:                       ; @_count = 1 + the 1 bits before the first 0, X = 3 - them
+        inc @_count
         jsr @_bit
         bcc @_short
-        cpx #3
-        bcc @_prefix
+        dex
+        bne @_prefix
         jsr @_bit               ; 1111: a literal run, 1110: a sequence
         php
-        ldx #0
         lda #$20                ; the marker for 2 extra bits
 @_gamma:                        ; carry set: one place lower, for 3 extra bits
         sta @_count+1,x
@@ -845,19 +854,14 @@
         bcc @_gamma_next
         txa
         bne @_offset            ; X = $FE: the offset
-        plp
-        bcc @_sequence
-@_literal:
-        ldx #<(@_src - @_from)
-        bne @_copy_next
-@_short:                        ; X = 1: one literal byte; 2 and 3: a sequence of X
-        stx @_count
-        sty @_count+1
-        dex
-        beq @_literal
-@_sequence:                     ; carry clear
-        ldx #$FE
-        lda #$80
+        plp                     ; carry: a literal run; zero clear, as @_bit left it
+        bne @_kind
+@_short:                        ; X = 3: one literal byte; 2 and 1: a sequence of @_count
+        cpx #3                  ; carry: a literal byte
+@_kind:
+        ldx #$FE                ; @_src - @_from, and @_from - @_count for the offset
+        bcs @_copy_next
+        lda #$80                ; the offset's gamma code: no extra bits
         bcc @_gamma
 @_offset:                       ; carry set: from = dst - value, X ending at 0, the sequence
         lda @_dst+2,x
