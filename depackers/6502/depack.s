@@ -7,13 +7,12 @@
 ;; @_hi counts the pages of a copy. In KTA, KTB with codings 1 and 2, and ZX7 the offset block
 ;; in the middle leaves @_from = dst - offset for every type, the types' own code lying around
 ;; it; ZX7 with coding 5 follows as a block of its own, its gamma read inline. KTB with the bit
-;; codings, BLK and TS1 with coding 7 follow as a third block, with one copy loop that counts
-;; the bytes left in @_count, after the offset block so that it falls in; TS1 with coding 7
-;; keeps that block's bit reader and copy loop, its own token code around them. TS1 with the
-;; other codings has that block's shape, with its gamma read inline and its own bit reader,
-;; last. ZX7 with codings 1, 2, 4 and 6 keeps Y = 0 through its copies too, moving both
-;; pointers (smaller, and slower where the speed goal leaves room), and with codings 1 and 2
-;; gathers its gamma in @_from+1 and @_hi, where the copy counts.
+;; codings, BLK and TS1 follow as a third block, with one copy loop that counts the bytes left
+;; in @_count, after the offset block so that it falls in; TS1 reads its length's gamma code
+;; inline into @_count, and with coding 7 keeps only that block's bit reader and copy loop,
+;; its own token code around them. ZX7 with codings 1, 2, 4 and 6 keeps Y = 0 through its
+;; copies too, moving both pointers (smaller, and slower where the speed goal leaves room),
+;; and with codings 1 and 2 gathers its gamma in @_from+1 and @_hi, where the copy counts.
 ;#if t1
 ; KTA depacker for the 6502: routine @.
 ;#elif t2
@@ -123,19 +122,19 @@
 ; Size: 122 bytes. Speed: 86.5 cycles per output byte on the test corpus.
 ; Goal: at most 128 bytes and 90 cycles per output byte: met.
 ;#elif t5 o1
-; Size: 125 bytes. Speed: 60.5 cycles per output byte on the test corpus.
+; Size: 123 bytes. Speed: 60.5 cycles per output byte on the test corpus.
 ; Goal: at most 128 bytes and 90 cycles per output byte: met.
 ;#elif t5 o2
-; Size: 135 bytes. Speed: 60.7 cycles per output byte on the test corpus.
+; Size: 133 bytes. Speed: 59.6 cycles per output byte on the test corpus.
 ; Goal: at most 128 bytes and 90 cycles per output byte: size over.
 ;#elif t5 o4
-; Size: 161 bytes. Speed: 83.9 cycles per output byte on the test corpus.
+; Size: 162 bytes. Speed: 84.0 cycles per output byte on the test corpus.
 ; Goal: at most 150 bytes and 110 cycles per output byte: size over.
 ;#elif t5 o5
-; Size: 137 bytes. Speed: 88.4 cycles per output byte on the test corpus.
+; Size: 135 bytes. Speed: 87.3 cycles per output byte on the test corpus.
 ; Goal: at most 128 bytes and 90 cycles per output byte: size over.
 ;#elif t5 o6
-; Size: 161 bytes. Speed: 84.6 cycles per output byte on the test corpus.
+; Size: 162 bytes. Speed: 84.7 cycles per output byte on the test corpus.
 ; Goal: at most 150 bytes and 110 cycles per output byte: size over.
 ;#elif t5 o7
 ; Size: 127 bytes. Speed: 86.7 cycles per output byte on the test corpus.
@@ -787,7 +786,23 @@
 ;#if t5
 ;; TS1 with codings 1, 2, 4, 5 and 6: @_count = 0 whenever a token starts, as every copy ends
 ;; there, and the length's gamma code gathers in it uncleared, read inline after the prefix
-;; (below) with X = its extra bits, the token's kind waiting in @_from meanwhile.
+;; with X = its extra bits, the token's kind waiting in @_from meanwhile.
+@:
+        cld
+        ldy #0
+        lda #$40                ; one 0 bit waits, so that the raw first byte is read as a
+        sta @_bits              ; literal byte; the marker follows it
+@_token:
+        ldx #0
+@_prefix:                       ; X = the 1 bits before the first 0, up to 4
+        jsr @_bit
+        bcc @_prefix_end
+        inx
+        cpx #4
+        bne @_prefix
+@_gamma_length:                 ; 1110 and 1111: gamma with 2 or 3 extra bits
+        stx @_from              ; bit 0: 1 for 1110, a sequence; 0 for 1111, a literal run
+        dex
 ;#else
 ; A gamma code: its value, carry clear; an overlong code leaves carry as its last bit, set.
 ; Destroys A and X.
@@ -907,14 +922,11 @@
 @_got:
         rts
 ;#endif
+;#if ! t5
 ;; ---------------------------------------------------------------- the entry
 @:
         cld
         ldy #0
-;#if t5
-        lda #$40                ; one 0 bit waits, so that the raw first byte is read as a
-        sta @_bits              ; literal byte; the marker follows it
-;#else
         sty @_bits
 ;#endif
 ;#if t2
@@ -959,18 +971,6 @@
 ;#endif
         bcs @_copy_next
 ;#else
-@_token:
-        ldx #0
-@_prefix:                       ; X = the 1 bits before the first 0, up to 4
-        jsr @_bit
-        bcc @_prefix_end
-        inx
-        cpx #4
-        bne @_prefix
-@_gamma_length:                 ; 1110 and 1111: gamma with 2 or 3 extra bits
-        stx @_from              ; bit 0: 1 for 1110, a sequence; 0 for 1111, a literal run
-        dex
-        bpl @_gamma_zero
 @_gamma_next:
         jsr @_bit
 @_gamma_value:                  ; the leading 1, then X bits
@@ -1141,7 +1141,11 @@
         lda @_count
         bne @_count_low
         lda @_count+1
+;#if t5 o4 o6
+        beq @_next_token
+;#else
         beq @_token
+;#endif
         dec @_count+1
 @_count_low:
         dec @_count
@@ -1167,5 +1171,9 @@
         bne @_copy_next
         inc @_dst+1
         bne @_copy_next         ; the output does not pass $FFFF
+;#if t5 o4 o6
+@_next_token:                   ; the token's code lies beyond a branch's reach
+        jmp @_token
+;#endif
 ;#endif
 ;#endif
