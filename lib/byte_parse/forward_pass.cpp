@@ -229,7 +229,7 @@ int context_run(pack_tables& t, int i, int lo_run, const walk_state& w) {
 // A candidate's sequence becomes the best when strictly better; the walk's bound follows.
 template <class V>
 void offer(walk_state& w, int seq, int len, int off) {
-    const uint64_t key = uint64_t(seq) << 16 | uint64_t(0xFFFF - len);
+    const uint64_t key = key_of(seq, len);
     if (key < w.best_key) {
         w.best_key = key;
         w.best_off = off;
@@ -315,17 +315,12 @@ template <class V>
 void settle(pack_tables& t, walk_state& w, int c, int memo_at, int len, int seq, int off) {
     put_memo(t.memo[memo_at], w.p, len, seq);
     offer<V>(w, seq, len, off);
-    if (len > w.inherit_floor) {
-        const stretch_rec sc = t.stretch[c];
-        if (sc.period != 0) {
-            const int m = std::min(len, int(sc.period_len));
-            if (m > 2 * sc.period && m - sc.period > w.rep_len - w.rep_period) {
-                w.rep_period = sc.period;
-                w.rep_len = m;
-                w.inherit_floor = std::max(2, w.rep_len - w.rep_period + 1);
-                set_full_limits<V>(w);
-            }
-        }
+    if (len <= w.inherit_floor) return;
+    if (const stretch_rec sc = t.stretch[c]; passes_on_stretch(sc, len, w.rep_len - w.rep_period)) {
+        w.rep_period = sc.period;
+        w.rep_len = std::min(len, int(sc.period_len));
+        w.inherit_floor = std::max(2, w.rep_len - w.rep_period + 1);
+        set_full_limits<V>(w);
     }
 }
 
@@ -501,11 +496,35 @@ int first_at_least(const E* list, int lo, int hi, int x) {
     return lo;
 }
 
+// Whether candidate c, at least l0 long, changes nothing the walk keeps but its memo: not way
+// A's, at most offset + 2 long (so way C passes over nothing), its sequence no better than
+// the best and its stretch not passed on (as settle decides). The walk at p + 1 makes up for
+// the memo (jump_lo, jump_hi). Where the best is l0 long or more, most candidates that match
+// the bytes before p are such ties (periods of 11 to 16 with noise).
+template <class V>
+bool changes_nothing(const pack_tables& t, const uint8_t* b, const walk_state& w, int c, int l0,
+                     int& len) {
+    const int p = w.p, off = p - c;
+    len = 0;
+    if (c == w.a_cand) return false;
+    const int max_len = std::min(c + 1, V::max_seq_len);
+    const memo_rec m = t.memo[c - 1];
+    len = m.memo_pos == p - 1 ? std::min(m.memo_len + 1, max_len)
+                              : extend_back<true>(b, c, p, l0, max_len);
+    if (len > off + 2) return false;
+    const int seq = t.cost[p - len] + V::seq_cost(len, off);
+    if (key_of(seq, len) < w.best_key) return false;
+    return len <= w.inherit_floor ||
+           !passes_on_stretch(t.stretch[c], len, w.rep_len - w.rep_period);
+}
+
 // The entries from to down to from of a list whose positions, moved on by d, end the l0 bytes
-// before p wherever those bytes match: the nearest that matches, as nearest_long gives it.
-template <class E>
-int scan_for_long(const E* list, int from, int to, int d, const uint8_t* b, int p, int l0,
-                  int low_c, int& hi_c, int& budget) {
+// before p wherever those bytes match: the nearest that matches and may change something, as
+// nearest_long gives it.
+template <class V, class E>
+int scan_for_long(const pack_tables& t, const E* list, int from, int to, int d, const uint8_t* b,
+                  const walk_state& w, int l0, int low_c, int& hi_c, int& budget, int& len) {
+    const int p = w.p;
     const uint8_t* tail = b + p - l0 + 1;
     for (int k = to; k >= from; --k) {
         const int c = entry_pos(list[k]) + d;
@@ -514,7 +533,8 @@ int scan_for_long(const E* list, int from, int to, int d, const uint8_t* b, int 
             return 0;
         }
         --budget;
-        if (std::equal(tail, tail + l0, b + c - l0 + 1)) {
+        if (!std::equal(tail, tail + l0, b + c - l0 + 1)) continue;
+        if (!changes_nothing<V>(t, b, w, c, l0, len)) {
             hi_c = c - 1;
             return c;
         }
@@ -545,8 +565,10 @@ int rarest_gram_at(const pack_tables& t, const uint8_t* b, int p, int l0, int& l
 // long to scan). The list scanned is the rarest pair's of the l0 bytes before p or, where that
 // holds many candidates, the rarest of a few of their 8- or 16-byte strings: either holds every
 // candidate that matches the l0 bytes.
-int nearest_long(pack_tables& t, const uint8_t* b, int n, int p, int l0, int low_c, int& hi_c,
-                 int& budget) {
+template <class V>
+int nearest_long(pack_tables& t, const uint8_t* b, int n, const walk_state& w, int l0, int low_c,
+                 int& hi_c, int& budget, int& len) {
+    const int p = w.p;
     if (l0 > p) { // longer than any candidate can be
         hi_c = low_c - 1;
         return 0;
@@ -570,12 +592,12 @@ int nearest_long(pack_tables& t, const uint8_t* b, int n, int p, int l0, int low
         const int g_to = first_at_least(list, g_from, gram_hi, hi_c - gd + 1) - 1;
         if (g_to - g_from < to - from) {
             if (g_to - g_from >= 4 * jump_budget) return 0;
-            return scan_for_long(list, g_from, g_to, gd, b, p, l0, low_c, hi_c, budget);
+            return scan_for_long<V>(t, list, g_from, g_to, gd, b, w, l0, low_c, hi_c, budget, len);
         }
     }
     // A list far longer than the budget: the bytes before p are common, no use scanning.
     if (to - from >= 4 * jump_budget) return 0;
-    return scan_for_long(t.pair_pos, from, to, d, b, p, l0, low_c, hi_c, budget);
+    return scan_for_long<V>(t, t.pair_pos, from, to, d, b, w, l0, low_c, hi_c, budget, len);
 }
 
 // Passes over the candidates from index i down that can't change the walk's result: only
@@ -643,7 +665,7 @@ jump_outcome try_jump(pack_tables& t, const uint8_t* b, int n, walk_state& w, in
             c = nearest_in_period<V>(t, b, k, cleared, period_budget, known_len);
             if (cleared == k.low_c - 1) cleared = low_c - 1;
         } else if (l0 <= V::max_seq_len) {
-            c = nearest_long(t, b, n, p, l0, low_c, cleared, budget);
+            c = nearest_long<V>(t, b, n, w, l0, low_c, cleared, budget, known_len);
         } else {
             cleared = low_c - 1;
         }

@@ -52,8 +52,6 @@ constexpr bool seq_cost_rises() {
 static_assert(seq_cost_rises<ktb_variant>());
 static_assert(seq_cost_rises<kta_variant>());
 
-uint64_t key_of(int seq, int len) { return uint64_t(seq) << 16 | uint64_t(0xFFFF - len); }
-
 // Whether candidate i may change the walk's result or must be visited; its stretch is read
 // only where the length allows a change (as settle passes one on).
 template <class V>
@@ -61,11 +59,7 @@ bool wanted(const run_scan& s, int i, int len) {
     const period_query& k = *s.k;
     const int c = cand(s, i), off = k.p - c;
     if (c < k.fresh_c && len > off + 2) return true;
-    if (len >= k.stretch_len) {
-        const stretch_rec sc = s.t->stretch[c];
-        const int m = std::min(len, int(sc.period_len));
-        if (sc.period != 0 && m > 2 * sc.period && m - sc.period > k.excess) return true;
-    }
+    if (len >= k.stretch_len && passes_on_stretch(s.t->stretch[c], len, k.excess)) return true;
     return key_of(s.t->cost[k.p - len] + V::seq_cost(len, off), len) < k.best_key;
 }
 

@@ -5,9 +5,20 @@
 // So the search walks the runs, not the candidates, and tests each run's candidates by group.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 
 #include "pack_tables.h"
+
+// The walk's order of sequences as one number: lower cost first, then the longer length.
+inline uint64_t key_of(int seq, int len) { return uint64_t(seq) << 16 | uint64_t(0xFFFF - len); }
+
+// Whether a candidate len long passes on its stretch sc where the inherited one's length less
+// its period is excess.
+inline bool passes_on_stretch(stretch_rec sc, int len, int excess) {
+    const int m = std::min(len, int(sc.period_len));
+    return sc.period != 0 && m > 2 * sc.period && m - sc.period > excess;
+}
 
 // What the walk at p needs of a candidate before it must be visited.
 struct period_query {

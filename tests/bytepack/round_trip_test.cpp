@@ -193,6 +193,20 @@ bytes long_period_runs(std::mt19937& rng) {
     return b;
 }
 
+// A period of 11 to 16 with one byte in 10 or 30 changed to one of four values: most
+// candidates that match the bytes before p tie with the nearest at one period's length, and the
+// jumps pass over them; a change that recurs makes a few longer or shorter among them.
+bytes period_noise_ties(std::mt19937& rng) {
+    const size_t q = 11 + rng() % 6;
+    const unsigned every = rng() % 2 ? 10 : 30;
+    bytes pattern(q);
+    for (auto& x : pattern) x = uint8_t(rng());
+    bytes b(20000);
+    for (size_t k = 0; k < b.size(); ++k)
+        b[k] = rng() % every == 0 ? uint8_t(rng() % 4) : pattern[k % q];
+    return b;
+}
+
 // Two symbols, the second at 3 or 50 percent: the bytes before p are made of four pairs, and
 // the jumps find the longer candidates through the lists of 8- and 16-byte strings.
 bytes two_symbols_sparse(std::mt19937& rng) {
@@ -217,6 +231,8 @@ TEST_P(corpus, fast_walk_equals_plain_walk_on_edge_shapes) {
         {"runs of a period 6 to 16 from the start", long_period_runs},
         {"runs of a period as long as each other", tied_period_runs},
         {"runs of a period 6 to 16 from the start", long_period_runs},
+        {"a period of 11 to 16 with changes", period_noise_ties},
+        {"a period of 11 to 16 with changes", period_noise_ties},
         {"two symbols, 3 percent of the second", two_symbols_sparse},
         {"two symbols, half and half", two_symbols_even},
     };
