@@ -750,18 +750,17 @@ int walk_candidates(pack_tables& t, const uint8_t* b, int n, walk_state& w, int 
     bool in_run = false;
     int run_from = 0; // the candidate whose way B visit started the run
     const int start = int(t.pair_slot[p]) - 1;
-    // A jump is tried at this index and, while it doesn't pay, at doubling distances.
-    int try_at = start - jump_first;
-    if (early && start - lo >= jump_early_left && p >= 4 &&
+    // A jump is tried at this index and, while it doesn't pay, at doubling distances. Where
+    // the list is long and the last walk's tries paid, the first comes sooner: after
+    // jump_rare_first candidates where a pair just before p's is rare, and otherwise each full
+    // visit before it brings it nearer by a share of jump_first.
+    const bool soon = jumps<V> && early && start - lo >= jump_early_left;
+    int try_at = jumps<V> ? start - jump_first : -1;
+    if (soon && p >= 4 &&
         std::min(pair_count(t, b, p - 2, n), pair_count(t, b, p - 3, n)) <= jump_rare_count)
         try_at = start - jump_rare_first;
     int distance = jump_first;
-    // Each full visit before the first try brings it nearer, by a share of jump_first.
-    int visit_step = early && start - lo >= jump_early_left ? jump_first / jump_after_visits : 0;
-    if constexpr (!jumps<V>) {
-        try_at = -1;
-        visit_step = 0;
-    }
+    int visit_step = soon ? jump_first / jump_after_visits : 0;
     for (int i = start; i >= lo; --i) {
         if (i <= try_at) {
             visit_step = 0;
