@@ -51,7 +51,11 @@
 ; six bytes of stack besides its return address.
 ;#elif t4 o7
 ; six bytes of stack besides its return address.
+;#elif t5 o1 o2 o5
+; six bytes of stack besides its return address.
 ;#elif o4 o7
+; eight bytes of stack besides its return address.
+;#elif t5 o6
 ; eight bytes of stack besides its return address.
 ;#elif o6
 ; six bytes of stack besides its return address.
@@ -117,17 +121,17 @@
 ;#endif
 ;#else
 ;#if o1
-; Size: 80 bytes. Speed: 53.2 T-states per output byte on the test corpus (-t51).
+; Size: 79 bytes. Speed: 54.6 T-states per output byte on the test corpus (-t51).
 ;#elif o2
-; Size: 89 bytes. Speed: 51.3 T-states per output byte on the test corpus (-t52).
+; Size: 88 bytes. Speed: 52.2 T-states per output byte on the test corpus (-t52).
 ;#elif o4
 ; Size: 102 bytes. Speed: 106.9 T-states per output byte on the test corpus (-t54o4).
 ;#elif o5
-; Size: 89 bytes. Speed: 84.3 T-states per output byte on the test corpus (-t55o12).
+; Size: 87 bytes. Speed: 84.7 T-states per output byte on the test corpus (-t55o12).
 ;#elif o6
-; Size: 104 bytes. Speed: 93.6 T-states per output byte on the test corpus (-t56o6o14).
+; Size: 102 bytes. Speed: 94.0 T-states per output byte on the test corpus (-t56o6o14).
 ;#else
-; Size: 88 bytes. Speed: 89.3 T-states per output byte on the test corpus (-t57).
+; Size: 84 bytes. Speed: 89.3 T-states per output byte on the test corpus (-t57).
 ;#endif
 ;#endif
 ;; end of figures
@@ -420,7 +424,7 @@
         ld bc,1                 ; the first raw byte
 @_run:
         ldir                    ; a literal run
-;#if o7
+;#if ! o4
         ; Tokens are called from here, and a literal run returns here: a literal from the
         ; token, a longer run from its gamma, which no other kind of token then needs to
         ; tell apart. The gamma is the one BLK's offsets use: a marker in BC counts it.
@@ -436,15 +440,13 @@
 @_prefix:
         inc c
         call @_bit
-        jr nc,@_prefix_end
-        bit 2,c                 ; set at C = 4: the fourth 1, carry set
-        jr z,@_prefix
-@_prefix_end:
         bit 2,c                 ; C = 4: 1110, or 1111 with carry set
-        jr z,@_offset
+        jr z,@_short
         ld bc,8192
         jr c,@_gamma_shift      ; 1111: one more place down, its gamma returning to the ldir
-        call @_gamma_zero
+        call @_gamma_zero       ; 1110: the gamma returns with carry clear, past the next line
+@_short:
+        jr c,@_prefix           ; a 1 below C = 4; a 0 leaves the length 2 or 3 in BC
 ;#else
 @_token:
         inc c                   ; BC = 1: a literal's length
@@ -463,52 +465,20 @@
         dec d
         bit 1,d                 ; clear at D = -3: the fourth 1
         jr nz,@_prefix
-;#if o4
         call @_gamma_d          ; 1111: a literal run
         pop de
         jr @_run
 @_prefix_end:
         bit 2,c                 ; C = 4: 1110
         call nz,@_gamma_d
-;#else
-        ; the fourth 1 falls through with C = 4, as 1110 comes: D = -3 tells them apart
-;; The only gamma code of this model is a length's: the reading is inlined, and the token's
-;; kind waits in E.
-@_prefix_end:
-        bit 2,c                 ; C = 4: 1110 or 1111, a gamma code follows
-;#if o1 o2
-        jr z,@_offset_short
-;#else
-        jr z,@_offset
-;#endif
-        ld e,d                  ; bit 0 set for a literal run
-        ld c,b
-@_gamma_zero:
-        dec d
-        call @_bit
-        jr nc,@_gamma_zero
-        bit 4,d                 ; clear at 16 value bits: the overlong code of the end mark
-        jr nz,@_value
-        pop de                  ; the end mark: the output position
-        ret
-@_value_bit:
-        call @_bit
-@_value:
-        rl c                    ; the leading 1 from carry, then each value bit
-        rl b
-        inc d
-        jr nz,@_value_bit
-        bit 0,e
-        jr z,@_offset
-        pop de
-        jr @_run
-;#if o1 o2
-@_offset_short:
-        ld d,b                  ; D = 0, as the gamma leaves it: 110 leaves -1
-;#endif
-;#endif
 ;#endif
 @_offset:
+;#endif
+;#if t5 o1 o2 o5 o6
+        push de                 ; the output position
+;#endif
+;#if t5 o1 o2
+        ld d,0
 ;#endif
 ;; ---------------------------------------------------------------- the offset, into DE
 ;; On the way to the copy: BC = length, the output position on the stack, and DE + carry the
@@ -518,7 +488,7 @@
 ;#if o1 o2
         ld e,(hl)
         inc hl
-;; (after ZX7's and BLK's gamma D is 0 already, and TS1's D is made 0 on its way here)
+;; (after ZX7's and BLK's gamma D is 0 already, and TS1's is made 0 above)
 ;#endif
 ;#if o2
         bit 7,e
@@ -750,7 +720,9 @@
         ; The offset in BC, the output still in DE: the copy takes the one from the other.
         push bc                 ; the length
         call @_gamma
+;#if t4
         dec bc                  ; the gamma returns with carry set: one less for the sbc
+;#endif
 ;#else
         push bc
         call @_gamma
@@ -821,20 +793,27 @@
         ret
 ;#endif
 ;#if t1 t2 o1 o2 o4 o5 o6
-;#elif t3 t4 t5 o1 o2 o5 o6
+;#elif t3 t4 o1 o2 o5 o6
 ;#elif t4 o4
 ;#elif t2 o7
-;#elif t4 t5 o7
-;; Out: BC = the value, carry set, DE untouched. Each 0 moves a marker in BC one place down
-;; from bit 15, and the leading 1 and the value bits shift in below it until it leaves into
-;; carry. A 16th 0 moves it out first: the overlong code of the end mark, read in place of a
-;; length, whose 1 the reader takes as it returns from the routine. The value bits call the
-;; reader: a byte less, for speed to spare.
+;#elif t4 t5 o1 o2 o5 o6 o7
+;; Out: BC = the value, carry set (clear in TS1), DE untouched. Each 0 moves a marker in BC
+;; one place down from bit 15 (TS1's lengths enter below it), and the leading 1 and the value
+;; bits shift in below it until it leaves into carry. A 16th 0 moves it out first: the
+;; overlong code of the end mark, read in place of a length, whose 1 the reader takes as it
+;; returns from the routine. The value bits call the reader, a byte less for speed to spare,
+;; and so do the zeros where the offsets are not gamma codes.
+;#if o7
 @_gamma:
         ld bc,32768
+;#endif
 @_gamma_zero:
+;#if o7
         add a,a
         call z,@_reload
+;#else
+        call @_bit
+;#endif
         jr c,@_value
 @_gamma_shift:
         srl b
@@ -859,6 +838,9 @@
         rl c
         rl b
         jr nc,@_value_bit
+;#if t5
+        ccf                     ; for the sbc, and for a length to pass the prefix's last test
+;#endif
         ret
 ;#elif t1 t2 t3 o4 o7
 ;; Out: DE = the value, carry clear, C (ZX7) or B = 0. Every gamma and bit field of the model
@@ -972,7 +954,7 @@
 ;; (ZX7's reader follows its gamma's zero loop, which falls into it at the end mark)
 ;#elif t4 o7
 ;; (BLK's reader follows its gamma's zero loop, which falls into it at the end mark)
-;#elif t5 o7
+;#elif t5 o1 o2 o5 o6 o7
 ;; (TS1's reader follows its gamma's zero loop, which falls into it at the end mark)
 ;#else
 ;#if ! t1 t2 t3 t4 o4 o5 o6 o7
