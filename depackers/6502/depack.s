@@ -128,13 +128,13 @@
 ; Size: 132 bytes. Speed: 59.5 cycles per output byte on the test corpus.
 ; Goal: at most 128 bytes and 90 cycles per output byte: size over.
 ;#elif t5 o4
-; Size: 155 bytes. Speed: 86.7 cycles per output byte on the test corpus.
+; Size: 153 bytes. Speed: 87.5 cycles per output byte on the test corpus.
 ; Goal: at most 150 bytes and 110 cycles per output byte: size over.
 ;#elif t5 o5
 ; Size: 131 bytes. Speed: 87.1 cycles per output byte on the test corpus.
 ; Goal: at most 128 bytes and 90 cycles per output byte: size over.
 ;#elif t5 o6
-; Size: 155 bytes. Speed: 87.4 cycles per output byte on the test corpus.
+; Size: 153 bytes. Speed: 87.2 cycles per output byte on the test corpus.
 ; Goal: at most 150 bytes and 110 cycles per output byte: size over.
 ;#elif t5 o7
 ; Size: 127 bytes. Speed: 86.7 cycles per output byte on the test corpus.
@@ -163,10 +163,14 @@
 
 .segment "ZEROPAGE"
 @_src:  .res 2
-;#if ! t5 o7
+;#if ! t5 o4 o7
 @_dst:  .res 2
 ;#endif
 @_from: .res 2                  ; bits read, then where a copy reads from
+;#if t5 o4
+@_dst:  .res 2                  ; after @_from, which lies just above @_src, so that a literal
+                                ; run's index is $FF, as the offset's start takes it
+;#endif
 ;#if t2 t4 t5
 ;#if ! t2 o1 o2
 @_count: .res 2                 ; bytes left to copy
@@ -1041,7 +1045,10 @@
         adc @_dst+1
         sta @_from+1
 ;#else
-;#if ! o7
+;#if t5 o4
+        stx @_from              ; X = $FF: from = -1, as each class's part adds one first
+        stx @_from+1
+;#elif ! o7
 ;#if ! t4 o4 o6
         sty @_from
         sty @_from+1
@@ -1055,6 +1062,10 @@
         jsr @_bit
         rol @_class
 @_offset_part:                  ; each class adds {W1} bits, the classes before it adding one
+        inc @_from
+        bne @_offset_width
+        inc @_from+1
+@_offset_width:
 ;#elif o6
         jsr @_bit
         php
@@ -1068,7 +1079,10 @@
         rol @_from+1
         dex
         bpl @_offset_bits       ; carry clear for an offset below 65536
-;#if o6
+;#if o4
+        dec @_class
+        bpl @_offset_part
+;#elif o6
         plp
         bcs @_offset_short      ; 1: the short form
 ;#endif
@@ -1092,6 +1106,7 @@
         jsr @_read              ; the long form starts where the short one ends
 ;#endif
 ;#if o4
+;#if ! t5
         dec @_class
         bmi @_offset_read
         inc @_from
@@ -1099,17 +1114,23 @@
         inc @_from+1
         bne @_offset_part
 ;#endif
+;#endif
 ;#if o6
+;#if t5
+        lda #{1 << (W1 & 7)}     ; the long form's base, one bit: in the low byte below 8,
+        adc @_from+{W1 >= 8}     ; else in the high byte, where no carry follows
+        sta @_from+{W1 >= 8}
+        bcc @_offset_read
+        inc @_from+1
+@_offset_short:                 ; carry clear as a short form's read leaves it set
+        clc
+;#else
         lda #{(1 << W1) & 255}
         adc @_from
         sta @_from
         lda #{(1 << W1) >> 8}
         adc @_from+1
         sta @_from+1
-;#if t5
-@_offset_short:                 ; carry clear from the long form's addition
-        clc
-;#else
         inx                     ; X = 0 from $FF: no more bits
 @_offset_short:
         jsr @_read
