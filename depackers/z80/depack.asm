@@ -9,7 +9,9 @@
 ;; byte shifted left with a marker 1 below its unread bits; 128 when empty) in every model
 ;; that reads bits. Sequences push DE and take the offset in DE, so that the copy is
 ;; "ex (sp),hl / push hl / sbc hl,de / pop de / ldir / pop hl"; a fixed-width offset (o5)
-;; is read negated instead, for "ex (sp),hl / ex de,hl / add hl,de / ldir / pop hl".
+;; is read negated instead, for "ex (sp),hl / ex de,hl / add hl,de / ldir / pop hl". TS1's
+;; bit offsets (and BLK's gamma ones) push the length and come into BC instead, for
+;; "ex (sp),hl / push hl / ld h,d / ld l,e / sbc hl,bc / pop bc / ldir / pop hl".
 ;;
 ;; ---------------------------------------------------------------- the datasheet
 ;#if t1
@@ -51,11 +53,13 @@
 ; six bytes of stack besides its return address.
 ;#elif t4 o7
 ; six bytes of stack besides its return address.
-;#elif t5 o1 o2 o5
+;#elif t5 o1 o2
 ; six bytes of stack besides its return address.
+;#elif t5 o4
+; ten bytes of stack besides its return address.
 ;#elif o4 o7
 ; eight bytes of stack besides its return address.
-;#elif t5 o6
+;#elif t5 o5 o6
 ; eight bytes of stack besides its return address.
 ;#elif o6
 ; six bytes of stack besides its return address.
@@ -125,11 +129,11 @@
 ;#elif o2
 ; Size: 88 bytes. Speed: 52.2 T-states per output byte on the test corpus (-t52).
 ;#elif o4
-; Size: 102 bytes. Speed: 106.9 T-states per output byte on the test corpus (-t54o4).
+; Size: 97 bytes. Speed: 100.1 T-states per output byte on the test corpus (-t54o4).
 ;#elif o5
-; Size: 87 bytes. Speed: 84.7 T-states per output byte on the test corpus (-t55o12).
+; Size: 85 bytes. Speed: 84.2 T-states per output byte on the test corpus (-t55o12).
 ;#elif o6
-; Size: 102 bytes. Speed: 94.0 T-states per output byte on the test corpus (-t56o6o14).
+; Size: 96 bytes. Speed: 93.5 T-states per output byte on the test corpus (-t56o6o14).
 ;#else
 ; Size: 84 bytes. Speed: 89.3 T-states per output byte on the test corpus (-t57).
 ;#endif
@@ -424,7 +428,6 @@
         ld bc,1                 ; the first raw byte
 @_run:
         ldir                    ; a literal run
-;#if ! o4
         ; Tokens are called from here, and a literal run returns here: a literal from the
         ; token, a longer run from its gamma, which no other kind of token then needs to
         ; tell apart. The gamma is the one BLK's offsets use: a marker in BC counts it.
@@ -447,42 +450,71 @@
         call @_gamma_zero       ; 1110: the gamma returns with carry clear, past the next line
 @_short:
         jr c,@_prefix           ; a 1 below C = 4; a 0 leaves the length 2 or 3 in BC
-;#else
-@_token:
-        inc c                   ; BC = 1: a literal's length
-        call @_bit              ; a byte less than inlined, for speed to spare
-        jr nc,@_run
-        push de
-        ; 10: length 2; 110: length 3; 1110: longer, its gamma code with two extra value
-        ; bits; 1111: a literal run, its gamma code with three. Each bit read adds one to
-        ; the length in C, and each 1 takes one from D, which after three 1s is minus the
-        ; extra bits.
-        ld d,b
-@_prefix:
-        inc c
-        call @_bit
-        jr nc,@_prefix_end
-        dec d
-        bit 1,d                 ; clear at D = -3: the fourth 1
-        jr nz,@_prefix
-        call @_gamma_d          ; 1111: a literal run
-        pop de
-        jr @_run
-@_prefix_end:
-        bit 2,c                 ; C = 4: 1110
-        call nz,@_gamma_d
-;#endif
 @_offset:
 ;#endif
-;#if t5 o1 o2 o5 o6
-        push de                 ; the output position
-;#endif
 ;#if t5 o1 o2
+        push de                 ; the output position
         ld d,0
 ;#endif
+;#if t5 o4 o5 o6 o7
+;; ---------------------------------------------------------------- TS1's offset, into BC
+;; The length waits on the stack and the output stays in DE, for the copy to take the offset
+;; from. Every field is read by the gamma's value loop, under a marker in BC.
+        push bc                 ; the length
+;#if o4
+        ; The class n, then n + 1 groups of {W1} bits read as ((g0 + 1) << {W1} | g1) + 1 ...:
+        ; each +1 adds the base of the next class, the last one the 1 of offset 1. Each group
+        ; comes in under a marker set above the offset so far, which a stream keeps below it:
+        ; its offsets stay below 65536.
+        push de
+        ld bc,16384             ; two bits of class
+        call @_value_bit
+        ld e,c                  ; n, counted down to -1
+        ld c,b
+@_group:
+        set {8-W1},b
+        call @_value_bit
+        inc bc
+        dec e
+        jp p,@_group
+        pop de
+;#elif o5
+        ld bc,{1<<(16-W1)}      ; offset - 1
+        call @_value_bit
+;#elif o6
+        ; Offset - 1: a short one's {W1} bits, or a long one's rest + (1 << {W1}). Wider than
+        ; {W1} bits, the rest comes in under two markers: the upper one leaves after its top
+        ; {W2} - {W1} bits, which then take the 1 << {W1} as + 1, and the lower one is left
+        ; where a short one's starts. No wider, the first call is to a bare ret (a width is an
+        ; operand here too), and the 1 << {W1} waits above the rest's marker, less the + 1.
+        call @_bit
+        ld bc,{1<<(16-W1)}
+        jr c,@_offset_short
+        ld bc,{(W2>W1)*((1<<(16-W2+W1))+(1<<(16-W2)))+(W2<=W1)*((1<<(16-W2))+(1<<((W1-W2)*(W1>=W2)))-1)}
+        call @_value_bit+{10*(W2<=W1)}
+        inc bc
+@_offset_short:
+        call @_value_bit
+;#else
+        call @_gamma
+;#endif
+@_copy:
+        ex (sp),hl              ; HL = the length, the stream position kept
+        push hl                 ; the length again, above the stream position
+        ld h,d
+        ld l,e
+;#if o5 o6
+        scf                     ; for offset - 1
+;#endif
+        sbc hl,bc
+        pop bc
+        ldir                    ; byte by byte, so an offset below the count repeats
+        pop hl
+        jr @_token
+;#else
 ;; ---------------------------------------------------------------- the offset, into DE
 ;; On the way to the copy: BC = length, the output position on the stack, and DE + carry the
-;; offset (o5 in KTB, ZX7, BLK and TS1: DE = minus the offset). After a bit grammar's head
+;; offset (o5 in KTB, ZX7 and BLK: DE = minus the offset). After a bit grammar's head
 ;; carry is clear (a 0 read, or a gamma value's top bit).
 ;#if ! t1 t2
 ;#if o1 o2
@@ -539,14 +571,9 @@
         scf
 ;#else
         ; The class n, then n + 1 groups of {W1} bits read as ((g0 + 1) << {W1} | g1) + 1 ...:
-;#if t2 t4
         ; each +1 adds the base of the next class, the last one the 1 of offset 1. Read
         ; negated, for the copy's add: -(x << {W1} | g) - 1 = (-x - 1) << {W1} | ~g, so each
         ; group takes 1 off the offset so far and shifts its bits in complemented.
-;#else
-        ; each +1 adds the base of the next class, the last one the 1 of offset 1; carry is
-        ; clear from the last group's top bit.
-;#endif
 ;#if t2
         ; The reader is called throughout, and gives the bits complemented: this model has
         ; speed to spare, and no other bits to read. The class comes in under ones, as
@@ -591,23 +618,6 @@
         djnz @_group_bit
         dec c                   ; C = n counted down: n + 1 groups
         jp p,@_group
-        pop bc
-;#else
-        push bc
-        ld bc,0
-        ld d,253                ; minus bits - 1: two bits of class
-        call @_bits
-        ld e,c
-        inc e                   ; n + 1 groups
-        ld c,b
-@_group:
-        ld d,{255-W1}                ; {W1} bits
-        call @_bits
-        inc bc
-        dec e
-        jr nz,@_group
-        ld e,c
-        ld d,b
         pop bc
 ;#endif
 ;#endif
@@ -669,7 +679,7 @@
         ; bit {W1}.
 ;#if t3
         ; The flag is in carry already, read by the gamma's value loop.
-;#elif t4 t5
+;#elif t4
         ; The reader is called throughout: this model has speed to spare.
         call @_bit
 ;#else
@@ -679,7 +689,7 @@
         ld de,{0x10000-(1<<(16-W1))}
         jr c,@_offset_short
         ld de,{0x10000-(1<<(16-W2))-(W2>W1)*(1<<(16-W2+W1))-(W2<=W1)*(1<<((W1-W2)*(W1>=W2)))}
-;#if t4 t5
+;#if t4
         call @_offset_ret-{11*(W2>W1)}
 ;#else
         call @_offset_ret-{12*(W2>W1)}
@@ -716,13 +726,11 @@
         inc b
         jr nz,@_value_bit
         pop bc
-;#elif t4 t5
+;#elif t4
         ; The offset in BC, the output still in DE: the copy takes the one from the other.
         push bc                 ; the length
         call @_gamma
-;#if t4
         dec bc                  ; the gamma returns with carry set: one less for the sbc
-;#endif
 ;#else
         push bc
         call @_gamma
@@ -733,7 +741,7 @@
 ;#endif
 ;#if ! t1 t2 o1 o2
 @_copy:
-;#if t4 t5 o7
+;#if t4 o7
         ex (sp),hl              ; HL = the length, the stream position kept
 ;#else
         ex (sp),hl              ; HL = output, the stream position kept
@@ -742,13 +750,13 @@
 ;#if o5
         ex de,hl
         add hl,de
-;#elif t2 t3 t4 t5 o6
+;#elif t2 t3 t4 o6
         ex de,hl
         add hl,de
 ;#elif t2 t4 o4
         ex de,hl
         add hl,de
-;#elif t4 t5 o7
+;#elif t4 o7
         push hl                 ; the length again, above the stream position
         ld h,d
         ld l,e
@@ -771,15 +779,16 @@
         pop hl
         jr @_token
 ;#endif
+;#endif
 ;; ---------------------------------------------------------------- gamma codes and bit fields
-;#if t2 t3 t4 t5 o6
+;#if t2 t3 t4 o6
 ;; In: DE = 1 + the bits read so far under a 0 marker. Out: DE - 1 shifted left and the bits
 ;; read in complemented until the marker leaves; @_offset_ret, 11 bytes on (12 with the
 ;; reader inlined), is a bare ret.
 @_offset_bits:
         dec de
 @_offset_bit:
-;#if t4 t5
+;#if t4
         call @_bit
 ;#else
         add a,a                 ; the reader inlined in the loop, where it pays
@@ -796,7 +805,7 @@
 ;#elif t3 t4 o1 o2 o5 o6
 ;#elif t4 o4
 ;#elif t2 o7
-;#elif t4 t5 o1 o2 o5 o6 o7
+;#elif t4 t5 o1 o2 o4 o5 o6 o7
 ;; Out: BC = the value, carry set (clear in TS1), DE untouched. Each 0 moves a marker in BC
 ;; one place down from bit 15 (TS1's lengths enter below it), and the leading 1 and the value
 ;; bits shift in below it until it leaves into carry. A 16th 0 moves it out first: the
@@ -833,7 +842,12 @@
         rla                     ; the first bit into carry, the marker below the rest
         ret
 @_value_bit:
+;#if t5 o5
+        add a,a                 ; inlined where the offsets are read here too
+        call z,@_reload
+;#else
         call @_bit
+;#endif
 @_value:
         rl c
         rl b
@@ -863,33 +877,6 @@
         bit 4,c                 ; clear at 16 value bits: the overlong code of the end mark
         jr z,@_end
 ;#endif
-;#else
-;; In at @_gamma_d: D = minus the extra value bits. Out: BC = the value, carry clear, D = 0.
-@_gamma:
-;#if t5
-;#if o7
-        ld b,0
-        ld d,b                  ; no extra value bits
-;#endif
-@_gamma_d:
-        ld c,b                  ; B = 0 from every caller
-;#else
-        ld bc,0
-        ld d,b                  ; no extra value bits
-;#endif
-@_gamma_zero:
-        dec d
-;#if t5
-        call @_bit
-;#else
-        add a,a                 ; the reader inlined in the loops, where offsets need speed
-        call z,@_reload
-;#endif
-        jr nc,@_gamma_zero
-;#if t3 t4 t5
-        bit 4,d                 ; clear at 16 value bits: the overlong code of the end mark
-        jr z,@_end
-;#endif
 ;#endif
 ;#if t1 t2 o1 o2 o5 o6
 ;#elif t3 t4 t5 o1 o2 o5 o6
@@ -917,23 +904,6 @@
 ;#else
         jr @_value
 ;#endif
-;#else
-@_value:
-        rl c                    ; a gamma's leading 1 from carry, then each value bit
-        rl b
-@_bits:
-        inc d                   ; D = minus bits - 1 (one shift more from the entry above)
-        ret z
-;#if t5 o4
-        call @_bit
-        jr @_value
-;#else
-        add a,a
-        call z,@_reload
-;#endif
-;#if ! t5 o4
-        jr @_value
-;#endif
 ;#endif
 ;#if t3 t4 o1 o2
 @_end:
@@ -941,7 +911,7 @@
         ret
 ;#elif t3 t4 t5 o1 o2 o5 o6
 ;; (the end mark returns from the gamma reading)
-;#elif t4 o4
+;#elif t4 t5 o4
 ;#elif t4 t5 o7
 ;#elif t3 t4 t5
 @_end:
@@ -954,7 +924,7 @@
 ;; (ZX7's reader follows its gamma's zero loop, which falls into it at the end mark)
 ;#elif t4 o7
 ;; (BLK's reader follows its gamma's zero loop, which falls into it at the end mark)
-;#elif t5 o1 o2 o5 o6 o7
+;#elif t5
 ;; (TS1's reader follows its gamma's zero loop, which falls into it at the end mark)
 ;#else
 ;#if ! t1 t2 t3 t4 o4 o5 o6 o7
