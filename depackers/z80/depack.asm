@@ -125,17 +125,17 @@
 ;#endif
 ;#else
 ;#if o1
-; Size: 79 bytes. Speed: 54.6 T-states per output byte on the test corpus (-t51).
+; Size: 79 bytes. Speed: 54.8 T-states per output byte on the test corpus (-t51).
 ;#elif o2
-; Size: 88 bytes. Speed: 52.2 T-states per output byte on the test corpus (-t52).
+; Size: 88 bytes. Speed: 52.1 T-states per output byte on the test corpus (-t52).
 ;#elif o4
 ; Size: 97 bytes. Speed: 100.1 T-states per output byte on the test corpus (-t54o4).
 ;#elif o5
-; Size: 85 bytes. Speed: 84.2 T-states per output byte on the test corpus (-t55o12).
+; Size: 83 bytes. Speed: 83.6 T-states per output byte on the test corpus (-t55o12).
 ;#elif o6
-; Size: 96 bytes. Speed: 93.5 T-states per output byte on the test corpus (-t56o6o14).
+; Size: 94 bytes. Speed: 92.8 T-states per output byte on the test corpus (-t56o6o14).
 ;#else
-; Size: 84 bytes. Speed: 89.3 T-states per output byte on the test corpus (-t57).
+; Size: 84 bytes. Speed: 89.4 T-states per output byte on the test corpus (-t57).
 ;#endif
 ;#endif
 ;; end of figures
@@ -440,6 +440,8 @@
         ; 10: length 2; 110: length 3; 1110: longer, its gamma code with two extra value
         ; bits, the marker two places down; 1111: a literal run, its gamma code with three.
         ; Each bit read adds one to the length in C.
+@_short:
+        jr nc,@_offset          ; a 0 below C = 4: the length 2 or 3 in BC; a 1 reads on
 @_prefix:
         inc c
         call @_bit
@@ -447,9 +449,7 @@
         jr z,@_short
         ld bc,8192
         jr c,@_gamma_shift      ; 1111: one more place down, its gamma returning to the ldir
-        call @_gamma_zero       ; 1110: the gamma returns with carry clear, past the next line
-@_short:
-        jr c,@_prefix           ; a 1 below C = 4; a 0 leaves the length 2 or 3 in BC
+        call @_gamma_zero       ; 1110
 @_offset:
 ;#endif
 ;#if t5 o1 o2
@@ -479,19 +479,20 @@
         jp p,@_group
         pop de
 ;#elif o5
-        ld bc,{1<<(16-W1)}      ; offset - 1
+        ld bc,{1<<(16-W1)}      ; offset - 1, carry set for the sbc
         call @_value_bit
 ;#elif o6
-        ; Offset - 1: a short one's {W1} bits, or a long one's rest + (1 << {W1}). Wider than
-        ; {W1} bits, the rest comes in under two markers: the upper one leaves after its top
-        ; {W2} - {W1} bits, which then take the 1 << {W1} as + 1, and the lower one is left
-        ; where a short one's starts. No wider, the first call is to a bare ret (a width is an
-        ; operand here too), and the 1 << {W1} waits above the rest's marker, less the + 1.
+        ; Offset - 1, carry set for the sbc: a short one's {W1} bits, or a long one's rest +
+        ; (1 << {W1}). Wider than {W1} bits, the rest comes in under two markers: the upper
+        ; one leaves after its top {W2} - {W1} bits, which then take the 1 << {W1} as + 1,
+        ; and the lower one is left where a short one's starts. No wider, the first call is
+        ; to a bare ret (a width is an operand here too), and the 1 << {W1} waits above the
+        ; rest's marker, less the + 1.
         call @_bit
         ld bc,{1<<(16-W1)}
         jr c,@_offset_short
         ld bc,{(W2>W1)*((1<<(16-W2+W1))+(1<<(16-W2)))+(W2<=W1)*((1<<(16-W2))+(1<<((W1-W2)*(W1>=W2)))-1)}
-        call @_value_bit+{10*(W2<=W1)}
+        call @_value_bit+{9*(W2<=W1)}
         inc bc
 @_offset_short:
         call @_value_bit
@@ -503,9 +504,6 @@
         push hl                 ; the length again, above the stream position
         ld h,d
         ld l,e
-;#if o5 o6
-        scf                     ; for offset - 1
-;#endif
         sbc hl,bc
         pop bc
         ldir                    ; byte by byte, so an offset below the count repeats
@@ -806,12 +804,12 @@
 ;#elif t4 o4
 ;#elif t2 o7
 ;#elif t4 t5 o1 o2 o4 o5 o6 o7
-;; Out: BC = the value, carry set (clear in TS1), DE untouched. Each 0 moves a marker in BC
-;; one place down from bit 15 (TS1's lengths enter below it), and the leading 1 and the value
-;; bits shift in below it until it leaves into carry. A 16th 0 moves it out first: the
-;; overlong code of the end mark, read in place of a length, whose 1 the reader takes as it
-;; returns from the routine. The value bits call the reader, a byte less for speed to spare,
-;; and so do the zeros where the offsets are not gamma codes.
+;; Out: BC = the value, carry set (clear in TS1 but with codings 5 and 6), DE untouched. Each
+;; 0 moves a marker in BC one place down from bit 15 (TS1's lengths enter below it), and the
+;; leading 1 and the value bits shift in below it until it leaves into carry. A 16th 0 moves
+;; it out first: the overlong code of the end mark, read in place of a length, whose 1 the
+;; reader takes as it returns from the routine. The value bits call the reader, a byte less
+;; for speed to spare, and so do the zeros where the offsets are not gamma codes.
 ;#if o7
 @_gamma:
         ld bc,32768
@@ -852,8 +850,8 @@
         rl c
         rl b
         jr nc,@_value_bit
-;#if t5
-        ccf                     ; for the sbc, and for a length to pass the prefix's last test
+;#if t5 o1 o2 o4 o7
+        ccf                     ; for the sbc
 ;#endif
         ret
 ;#elif t1 t2 t3 o4 o7
