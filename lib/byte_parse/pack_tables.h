@@ -104,6 +104,18 @@ struct pack_tables {
     uint16_t gram_slot[gram_levels][max_input];
     uint32_t gram_first[gram_levels][max_input + 1];
     int32_t gram_ready;
+    // KtaPack's window walk (window_walk.h): the input back to front (with room for the
+    // offsets before its start), per offset the length of the match ending at the position
+    // walked last, and the offsets that walk examined (bit w of 256).
+    uint8_t window_rev[max_input + 256];
+    uint8_t window_len[256];
+    uint64_t window_seen[4];
+    int32_t window_drop; // the last position whose cost is below the one before it
+    // Per position back to front, as window_rev: the period of its stretch where a sequence of
+    // up to window_cap bytes can pass it on (below 64, else 0), and the stretch's length up to
+    // window_cap.
+    uint8_t window_period_rev[max_input + 256];
+    uint8_t window_period_len_rev[max_input + 256];
     int32_t cost_filled;
     int32_t jump_ready;
     int64_t jump_cost;  // bytes compared for candidates a jump left without a memo

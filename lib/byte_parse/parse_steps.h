@@ -105,6 +105,18 @@ inline void inherit_stretch(stretch_rec rc, int len, walk_result& r) {
     }
 }
 
+// A candidate of length len at offset off whose sequence costs s: the best when cheaper, or as
+// cheap and longer (a nearer one, examined first, keeps a tie); then the stretch it may pass
+// on, rc being the candidate's.
+inline void take_candidate(walk_result& r, int s, int len, int off, stretch_rec rc) {
+    if (s < r.best_cost || (s == r.best_cost && len > r.best_len)) {
+        r.best_cost = s;
+        r.best_len = len;
+        r.best_off = off;
+    }
+    inherit_stretch(rc, len, r);
+}
+
 // After the walk at p: the length guard, the choice between literal and sequence, and the
 // stretch record. Fails only on the length guard.
 template <class V>

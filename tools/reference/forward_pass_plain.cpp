@@ -56,13 +56,7 @@ pack_status forward_pass_plain(pack_tables& t, const uint8_t* b, int n) {
                 }
                 t.memo[c].memo_pos = uint16_t(p);
                 t.memo[c].memo_len = uint16_t(len);
-                const int s = t.cost[p - len] + V::seq_cost(len, w);
-                if (s < r.best_cost || (s == r.best_cost && len > r.best_len)) {
-                    r.best_cost = s;
-                    r.best_len = len;
-                    r.best_off = w;
-                }
-                inherit_stretch(t.stretch[c], len, r);
+                take_candidate(r, t.cost[p - len] + V::seq_cost(len, w), len, w, t.stretch[c]);
                 if (r.best_len >= V::max_seq_len) break;
             }
             c = pair_chain[c];

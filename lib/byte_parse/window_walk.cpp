@@ -1,0 +1,310 @@
+// The window walk: per offset the match length, moved on with one comparison a position; one
+// pass over the window's offsets (16 at a time where SSE2 is there) gives the candidates as
+// bit masks, those way C could make pass over others, and the longest length. Most positions
+// are settled from that pass; the others take each candidate the way the reference walk takes
+// it, nearest first.
+#include "window_walk.h"
+
+#include <algorithm>
+#include <bit>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include "parse_steps.h"
+#include "variant.h"
+
+namespace {
+
+void set_bit(uint64_t* m, int w) { m[w >> 6] |= uint64_t(1) << (w & 63); }
+bool has_bit(const uint64_t* m, int w) { return m[w >> 6] >> (w & 63) & 1; }
+
+// Clears the bits above w.
+void keep_up_to(uint64_t* m, int w) {
+    for (int k = 0; k < 4; ++k) {
+        const int top = w - 64 * k; // bits 0..top of word k stay
+        if (top < 0)
+            m[k] = 0;
+        else if (top < 63)
+            m[k] &= (uint64_t(2) << top) - 1;
+    }
+}
+
+// What the pass over the window gives at p.
+struct window_scan {
+    uint64_t cand[4]; // bit w: a candidate (at least 2 long)
+    uint64_t wide[4]; // bit w: at least w + 3 long, so that way C could pass over others
+    int most = 0;     // the longest length at an offset up to last
+    int count = 0;    // candidates up to last
+};
+
+#if defined(__SSE2__)
+using vec = __m128i;
+vec load(const uint8_t* a) { return _mm_loadu_si128(reinterpret_cast<const vec*>(a)); }
+void store(uint8_t* a, vec v) { _mm_storeu_si128(reinterpret_cast<vec*>(a), v); }
+const vec lane = _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+// Offsets w .. w + 15 at most last.
+vec up_to(int w, int last) {
+    const vec idx = _mm_add_epi8(_mm_set1_epi8(char(w)), lane);
+    return _mm_cmpeq_epi8(_mm_subs_epu8(idx, _mm_set1_epi8(char(last))), _mm_setzero_si128());
+}
+uint8_t greatest(vec v) {
+    v = _mm_max_epu8(v, _mm_srli_si128(v, 8));
+    v = _mm_max_epu8(v, _mm_srli_si128(v, 4));
+    v = _mm_max_epu8(v, _mm_srli_si128(v, 2));
+    v = _mm_max_epu8(v, _mm_srli_si128(v, 1));
+    return uint8_t(_mm_cvtsi128_si32(v));
+}
+#endif
+
+// Moves the lengths on from p - 1 to p (one longer where B[p - w] = B[p], else 0; held at
+// window_cap, below the sign bit of the signed byte compares) and scans them.
+void advance_and_scan(pack_tables& t, const uint8_t* b, int n, int p, int last, window_scan& s) {
+    uint8_t* len = t.window_len;
+    const uint8_t* h = t.window_rev + (n - 1 - p); // h[w] = B[p - w] for w <= p
+    if (p < window_offsets) len[p] = 0;            // offset p had no position at p - 1
+    s.cand[0] = s.cand[1] = s.cand[2] = s.cand[3] = 0;
+    s.wide[0] = s.wide[1] = s.wide[2] = s.wide[3] = 0;
+#if defined(__SSE2__)
+    const vec x = _mm_set1_epi8(char(b[p]));
+    const vec cap = _mm_set1_epi8(window_cap);
+    const vec one = _mm_set1_epi8(1);
+    vec most = _mm_setzero_si128(), count = _mm_setzero_si128();
+    for (int w = 0; w < window_offsets; w += 16) {
+        const vec l = load(len + w);
+        const vec longer = _mm_add_epi8(l, _mm_and_si128(_mm_cmplt_epi8(l, cap), one));
+        const vec nl = _mm_and_si128(_mm_cmpeq_epi8(load(h + w), x), longer);
+        store(len + w, nl);
+        const vec in = _mm_cmpgt_epi8(nl, one);
+        // w + 2 per lane, held at window_cap, which no length passes
+        const vec limit = _mm_min_epu8(_mm_adds_epu8(_mm_set1_epi8(char(w + 2)), lane), cap);
+        const vec near = up_to(w, last);
+        s.cand[w >> 6] |= uint64_t(uint32_t(_mm_movemask_epi8(in))) << (w & 63);
+        s.wide[w >> 6] |= uint64_t(uint32_t(_mm_movemask_epi8(_mm_cmpgt_epi8(nl, limit))))
+                          << (w & 63);
+        most = _mm_max_epu8(most, _mm_and_si128(nl, near));
+        count = _mm_add_epi64(
+            count, _mm_sad_epu8(_mm_and_si128(_mm_and_si128(in, near), one), _mm_setzero_si128()));
+    }
+    s.most = greatest(most);
+    s.count = _mm_cvtsi128_si32(count) + _mm_cvtsi128_si32(_mm_srli_si128(count, 8));
+#else
+    const uint8_t x = b[p];
+    s.most = s.count = 0;
+    for (int w = 0; w < window_offsets; ++w) {
+        const uint8_t l = len[w];
+        len[w] = h[w] == x ? uint8_t(l + (l < window_cap)) : uint8_t(0);
+        if (len[w] >= 2) set_bit(s.cand, w);
+        if (len[w] >= w + 3) set_bit(s.wide, w);
+        if (w <= last) {
+            s.most = std::max(s.most, int(len[w]));
+            s.count += len[w] >= 2;
+        }
+    }
+#endif
+    if (p < window_offsets) {
+        std::fill(len + p + 1, len + window_offsets, uint8_t(0));
+        keep_up_to(s.cand, p - 1); // also leaves out offset p, at position 0
+        keep_up_to(s.wide, p - 1);
+    }
+    len[0] = 0; // offset 0 is p itself
+    s.cand[0] &= ~uint64_t(1);
+    s.wide[0] &= ~uint64_t(1);
+}
+
+// The first offset whose byte is v, or window_offsets.
+int first_equal(const uint8_t* a, uint8_t v) {
+#if defined(__SSE2__)
+    for (int w = 0; w < window_offsets; w += 16)
+        if (const int m = _mm_movemask_epi8(_mm_cmpeq_epi8(load(a + w), _mm_set1_epi8(char(v))));
+            m != 0)
+            return w + std::countr_zero(unsigned(m));
+    return window_offsets;
+#else
+    return int(std::find(a, a + window_offsets, v) - a);
+#endif
+}
+
+// Per offset up to last (a candidate of length len[w]), how much the stretch it would pass on
+// exceeds its period, as inherit_stretch weighs it (0 where it passes none on); gives the
+// greatest.
+uint8_t stretch_excess(const uint8_t* len, const uint8_t* period, const uint8_t* period_len,
+                       int last, uint8_t* excess) {
+#if defined(__SSE2__)
+    vec top = _mm_setzero_si128();
+    for (int w = 0; w < window_offsets; w += 16) {
+        const vec m = _mm_min_epu8(load(len + w), load(period_len + w));
+        const vec q = load(period + w);
+        const vec on = _mm_and_si128(_mm_cmpgt_epi8(m, _mm_add_epi8(q, q)), up_to(w, last));
+        const vec x = _mm_and_si128(_mm_andnot_si128(_mm_cmpeq_epi8(q, _mm_setzero_si128()), on),
+                                    _mm_sub_epi8(m, q));
+        store(excess + w, x);
+        top = _mm_max_epu8(top, x);
+    }
+    return greatest(top);
+#else
+    uint8_t top = 0;
+    for (int w = 0; w < window_offsets; ++w) {
+        const uint8_t m = std::min(len[w], period_len[w]);
+        const uint8_t q = period[w];
+        excess[w] = uint8_t(w <= last && q != 0 && m > 2 * q ? m - q : 0);
+        top = std::max(top, excess[w]);
+    }
+    return top;
+#endif
+}
+
+// The walk at p settled from the scan, where the reference walk's choice follows from the
+// lengths alone: no way C candidate long enough to pass over others, and no cost lower than
+// the longest candidate's at a shorter length (costs rise from p - longest on), so that the
+// longest, the nearest of them, is the best, and the walk ends at it if it has the longest
+// length a sequence takes. The stretch passed on is the first of the greatest excess. range
+// (the candidates up to last) becomes those examined. Gives false where that doesn't hold.
+template <class V>
+bool walk_at_once(pack_tables& t, int n, int p, const window_scan& s, int last,
+                  const uint64_t* seen_before, int way_a, uint64_t* range, walk_result& r) {
+    // From here on no candidate lies below the best length, nor is any cut short by p.
+    if (p < window_offsets + V::max_seq_len) return false;
+    uint64_t risk[4];
+    std::copy(s.wide, s.wide + 4, risk);
+    keep_up_to(risk, last);
+    if (way_a != 0) risk[way_a >> 6] &= ~(uint64_t(1) << (way_a & 63));
+    if (((risk[0] & ~seen_before[0]) | (risk[1] & ~seen_before[1]) | (risk[2] & ~seen_before[2]) |
+         (risk[3] & ~seen_before[3])) != 0)
+        return false;
+    const int most = s.most;
+    if (t.window_drop > p - most) return false;
+    const int off = first_equal(t.window_len, uint8_t(most));
+    if (most >= V::max_seq_len) last = off;
+    keep_up_to(range, last);
+    r.best_len = most;
+    r.best_off = off;
+    r.best_cost = t.cost[p - most] + V::seq_cost(most, off);
+    if (most > off) return true; // the stretch is the best's own
+    uint8_t excess[window_offsets];
+    const int from = n - 1 - p;
+    const uint8_t top = stretch_excess(t.window_len, t.window_period_rev + from,
+                                       t.window_period_len_rev + from, last, excess);
+    if (top == 0) return true;
+    r.rep_period = t.window_period_rev[from + first_equal(excess, top)];
+    r.rep_len = top + r.rep_period;
+    return true;
+}
+
+// The reference walk over the candidates, nearest first, with the lengths from the window.
+// Gives the candidates it examined, and marks them in t.window_seen.
+template <class V>
+int walk_each(pack_tables& t, const uint8_t* b, int p, const uint64_t* cand,
+              const uint64_t* seen_before, int way_a, walk_result& r) {
+    int skip_above = max_input;
+    int count = 0;
+    for (int k = 0; k < 4; ++k)
+        for (uint64_t m = cand[k]; m != 0; m &= m - 1) {
+            const int w = 64 * k + std::countr_zero(m);
+            const int c = p - w;
+            if (c < r.best_len) return count;
+            if (c > skip_above) continue;
+            const int max_len = std::min(c + 1, V::max_seq_len);
+            int len = std::min(int(t.window_len[w]), max_len);
+            int q;
+            if (w != way_a && !has_bit(seen_before, w) && (q = t.stretch[c].period) != 0 &&
+                t.stretch[p - q].period == q) {
+                // Way C: the same length, but it may pass over the candidates after it.
+                len = repeat_shortcut<V>(t, b, c, p, q, max_len, skip_above);
+            }
+            set_bit(t.window_seen, w);
+            ++count;
+            take_candidate(r, t.cost[p - len] + V::seq_cost(len, w), len, w, t.stretch[c]);
+            if (r.best_len >= V::max_seq_len || w == way_a) return count;
+        }
+    return count;
+}
+
+// Keeps x's stretch where walk_at_once reads it: a period whose stretch a length up to
+// window_cap can pass on, and the stretch's length up to window_cap.
+void note_window_stretch(pack_tables& t, int n, int x) {
+    const stretch_rec s = t.stretch[x];
+    t.window_period_rev[n - 1 - x] = uint8_t(2 * s.period < window_cap ? s.period : 0);
+    t.window_period_len_rev[n - 1 - x] = uint8_t(std::min(int(s.period_len), window_cap));
+}
+
+// What the walk at p leaves for the next: the last position whose cost fell, and its stretch.
+void note_window_position(pack_tables& t, int n, int p) {
+    if (t.cost[p] < t.cost[p - 1]) t.window_drop = p;
+    note_window_stretch(t, n, p);
+}
+
+} // namespace
+
+void prepare_window(pack_tables& t, const uint8_t* b, int n) {
+    for (int k = 0; k < n; ++k) t.window_rev[k] = b[n - 1 - k];
+}
+
+void enter_window(pack_tables& t, const uint8_t* b, int n, int p) {
+    const int prev = p - 1;
+    std::fill(t.window_len, t.window_len + window_offsets, uint8_t(0));
+    std::fill(t.window_seen, t.window_seen + 4, uint64_t(0));
+    for (int w = 1; w < window_offsets && w <= prev; ++w) {
+        t.window_len[w] =
+            uint8_t(extend_back<true>(b, prev - w, prev, 0, std::min(prev - w + 1, window_cap)));
+        if (prev - w >= 1 && t.memo[prev - w].memo_pos == prev) set_bit(t.window_seen, w);
+        note_window_stretch(t, n, prev - w + 1);
+    }
+    t.window_drop = 0;
+    for (int x = prev; x >= 1 && x > prev - window_offsets; --x)
+        if (t.cost[x] < t.cost[x - 1]) {
+            t.window_drop = x;
+            break;
+        }
+}
+
+template <class V>
+int window_step(pack_tables& t, const uint8_t* b, int n, int p, int lit_cost, int& run_count,
+                pack_status& status) {
+    static_assert(V::max_offset < window_offsets && V::max_seq_len <= window_cap);
+    const int prev = p - 1;
+    const int way_a = t.step_len[prev] != 0 ? t.step_off[prev] : 0;
+    // Way A's candidate ends the walk: a candidate if it matches one byte more.
+    const bool a_in =
+        way_a != 0 && way_a <= prev && b[p - way_a] == b[p] && t.window_len[way_a] >= 1;
+    const int last = a_in ? way_a : window_offsets - 1;
+    window_scan s;
+    advance_and_scan(t, b, n, p, last, s);
+    // Its candidates are examined without memos, as a jump passes over them (leave_window
+    // writes those of the last position).
+    t.jump_lo[p] = 1;
+    t.jump_hi[p] = uint16_t(V::max_offset);
+    uint64_t seen_before[4];
+    std::copy(t.window_seen, t.window_seen + 4, seen_before);
+    std::fill(t.window_seen, t.window_seen + 4, uint64_t(0));
+    status = {};
+    if ((s.cand[0] | s.cand[1] | s.cand[2] | s.cand[3]) == 0) {
+        note_window_position(t, n, p);
+        return 0;
+    }
+    walk_result r;
+    int count = s.count;
+    uint64_t range[4];
+    std::copy(s.cand, s.cand + 4, range);
+    if (walk_at_once<V>(t, n, p, s, last, seen_before, way_a, range, r))
+        std::copy(range, range + 4, t.window_seen);
+    else
+        count = walk_each<V>(t, b, p, s.cand, seen_before, way_a, r);
+    status = decide<V>(t, p, lit_cost, r, run_count);
+    note_window_position(t, n, p);
+    return count;
+}
+
+template <class V>
+void leave_window(pack_tables& t, int p) {
+    for (int k = 0; k < 4; ++k)
+        for (uint64_t m = t.window_seen[k]; m != 0; m &= m - 1) {
+            const int w = 64 * k + std::countr_zero(m);
+            const int len = std::min(int(t.window_len[w]), std::min(p - w + 1, V::max_seq_len));
+            put_memo(t.memo[p - w], p, len, t.cost[p - len] + V::seq_cost(len, w));
+        }
+}
+
+template int window_step<kta_variant>(pack_tables&, const uint8_t*, int, int, int, int&,
+                                      pack_status&);
+template void leave_window<kta_variant>(pack_tables&, int);
