@@ -6,6 +6,7 @@
 #include "window_walk.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -38,15 +39,22 @@ struct window_scan {
     int count = 0;    // candidates up to last
 };
 
+// Per offset, the length above which way C could make it pass over others (w + 2), held at
+// window_cap, which no length passes.
+constexpr auto wide_above = [] {
+    std::array<uint8_t, window_offsets> a{};
+    for (int w = 0; w < window_offsets; ++w) a[size_t(w)] = uint8_t(std::min(w + 2, window_cap));
+    return a;
+}();
+
 #if defined(__SSE2__)
 using vec = __m128i;
 vec load(const uint8_t* a) { return _mm_loadu_si128(reinterpret_cast<const vec*>(a)); }
 void store(uint8_t* a, vec v) { _mm_storeu_si128(reinterpret_cast<vec*>(a), v); }
-const vec lane = _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
-// Offsets w .. w + 15 at most last.
-vec up_to(int w, int last) {
-    const vec idx = _mm_add_epi8(_mm_set1_epi8(char(w)), lane);
-    return _mm_cmpeq_epi8(_mm_subs_epu8(idx, _mm_set1_epi8(char(last))), _mm_setzero_si128());
+vec first_lanes() { return _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15); }
+// The lanes whose offset (idx) is at most last.
+vec up_to(vec idx, vec last) {
+    return _mm_cmpeq_epi8(_mm_subs_epu8(idx, last), _mm_setzero_si128());
 }
 uint8_t greatest(vec v) {
     v = _mm_max_epu8(v, _mm_srli_si128(v, 8));
@@ -63,39 +71,48 @@ void advance_and_scan(pack_tables& t, const uint8_t* b, int n, int p, int last, 
     uint8_t* len = t.window_len;
     const uint8_t* h = t.window_rev + (n - 1 - p); // h[w] = B[p - w] for w <= p
     if (p < window_offsets) len[p] = 0;            // offset p had no position at p - 1
-    s.cand[0] = s.cand[1] = s.cand[2] = s.cand[3] = 0;
-    s.wide[0] = s.wide[1] = s.wide[2] = s.wide[3] = 0;
 #if defined(__SSE2__)
     const vec x = _mm_set1_epi8(char(b[p]));
     const vec cap = _mm_set1_epi8(window_cap);
     const vec one = _mm_set1_epi8(1);
+    const vec sixteen = _mm_set1_epi8(16);
+    const vec last_v = _mm_set1_epi8(char(last));
+    vec idx = first_lanes();
     vec most = _mm_setzero_si128(), count = _mm_setzero_si128();
-    for (int w = 0; w < window_offsets; w += 16) {
-        const vec l = load(len + w);
-        const vec longer = _mm_add_epi8(l, _mm_and_si128(_mm_cmplt_epi8(l, cap), one));
-        const vec nl = _mm_and_si128(_mm_cmpeq_epi8(load(h + w), x), longer);
-        store(len + w, nl);
-        const vec in = _mm_cmpgt_epi8(nl, one);
-        // w + 2 per lane, held at window_cap, which no length passes
-        const vec limit = _mm_min_epu8(_mm_adds_epu8(_mm_set1_epi8(char(w + 2)), lane), cap);
-        const vec near = up_to(w, last);
-        s.cand[w >> 6] |= uint64_t(uint32_t(_mm_movemask_epi8(in))) << (w & 63);
-        s.wide[w >> 6] |= uint64_t(uint32_t(_mm_movemask_epi8(_mm_cmpgt_epi8(nl, limit))))
-                          << (w & 63);
-        most = _mm_max_epu8(most, _mm_and_si128(nl, near));
-        count = _mm_add_epi64(
-            count, _mm_sad_epu8(_mm_and_si128(_mm_and_si128(in, near), one), _mm_setzero_si128()));
+    for (int k = 0; k < 4; ++k) {
+        uint64_t cand = 0, wide = 0;
+        for (int j = 0; j < 64; j += 16) {
+            const int w = 64 * k + j;
+            const vec l = load(len + w);
+            const vec longer = _mm_add_epi8(l, _mm_and_si128(_mm_cmplt_epi8(l, cap), one));
+            const vec nl = _mm_and_si128(_mm_cmpeq_epi8(load(h + w), x), longer);
+            store(len + w, nl);
+            const vec in = _mm_cmpgt_epi8(nl, one);
+            const vec near = up_to(idx, last_v);
+            idx = _mm_add_epi8(idx, sixteen);
+            cand |= uint64_t(uint32_t(_mm_movemask_epi8(in))) << j;
+            wide |= uint64_t(uint32_t(
+                        _mm_movemask_epi8(_mm_cmpgt_epi8(nl, load(wide_above.data() + w)))))
+                    << j;
+            most = _mm_max_epu8(most, _mm_and_si128(nl, near));
+            count = _mm_sub_epi8(count, _mm_and_si128(in, near)); // 16 at most a lane
+        }
+        s.cand[k] = cand;
+        s.wide[k] = wide;
     }
     s.most = greatest(most);
+    count = _mm_sad_epu8(count, _mm_setzero_si128());
     s.count = _mm_cvtsi128_si32(count) + _mm_cvtsi128_si32(_mm_srli_si128(count, 8));
 #else
     const uint8_t x = b[p];
     s.most = s.count = 0;
+    std::fill(s.cand, s.cand + 4, uint64_t(0));
+    std::fill(s.wide, s.wide + 4, uint64_t(0));
     for (int w = 0; w < window_offsets; ++w) {
         const uint8_t l = len[w];
         len[w] = h[w] == x ? uint8_t(l + (l < window_cap)) : uint8_t(0);
         if (len[w] >= 2) set_bit(s.cand, w);
-        if (len[w] >= w + 3) set_bit(s.wide, w);
+        if (len[w] > wide_above[size_t(w)]) set_bit(s.wide, w);
         if (w <= last) {
             s.most = std::max(s.most, int(len[w]));
             s.count += len[w] >= 2;
@@ -127,17 +144,19 @@ int first_equal(const uint8_t* a, uint8_t v) {
 
 // Per offset up to last (a candidate of length len[w]), how much the stretch it would pass on
 // exceeds its period, as inherit_stretch weighs it (0 where it passes none on); gives the
-// greatest.
-uint8_t stretch_excess(const uint8_t* len, const uint8_t* period, const uint8_t* period_len,
-                       int last, uint8_t* excess) {
+// greatest. twice holds twice the periods (window_cap where none can be passed on).
+uint8_t stretch_excess(const uint8_t* len, const uint8_t* period, const uint8_t* twice,
+                       const uint8_t* period_len, int last, uint8_t* excess) {
 #if defined(__SSE2__)
+    const vec sixteen = _mm_set1_epi8(16);
+    const vec last_v = _mm_set1_epi8(char(last));
+    vec idx = first_lanes();
     vec top = _mm_setzero_si128();
     for (int w = 0; w < window_offsets; w += 16) {
         const vec m = _mm_min_epu8(load(len + w), load(period_len + w));
-        const vec q = load(period + w);
-        const vec on = _mm_and_si128(_mm_cmpgt_epi8(m, _mm_add_epi8(q, q)), up_to(w, last));
-        const vec x = _mm_and_si128(_mm_andnot_si128(_mm_cmpeq_epi8(q, _mm_setzero_si128()), on),
-                                    _mm_sub_epi8(m, q));
+        const vec on = _mm_and_si128(_mm_cmpgt_epi8(m, load(twice + w)), up_to(idx, last_v));
+        idx = _mm_add_epi8(idx, sixteen);
+        const vec x = _mm_and_si128(on, _mm_sub_epi8(m, load(period + w)));
         store(excess + w, x);
         top = _mm_max_epu8(top, x);
     }
@@ -146,8 +165,7 @@ uint8_t stretch_excess(const uint8_t* len, const uint8_t* period, const uint8_t*
     uint8_t top = 0;
     for (int w = 0; w < window_offsets; ++w) {
         const uint8_t m = std::min(len[w], period_len[w]);
-        const uint8_t q = period[w];
-        excess[w] = uint8_t(w <= last && q != 0 && m > 2 * q ? m - q : 0);
+        excess[w] = uint8_t(w <= last && m > twice[w] ? m - period[w] : 0);
         top = std::max(top, excess[w]);
     }
     return top;
@@ -183,8 +201,9 @@ bool walk_at_once(pack_tables& t, int n, int p, const window_scan& s, int last,
     if (most > off) return true; // the stretch is the best's own
     uint8_t excess[window_offsets];
     const int from = n - 1 - p;
-    const uint8_t top = stretch_excess(t.window_len, t.window_period_rev + from,
-                                       t.window_period_len_rev + from, last, excess);
+    const uint8_t top =
+        stretch_excess(t.window_len, t.window_period_rev + from, t.window_twice_rev + from,
+                       t.window_period_len_rev + from, last, excess);
     if (top == 0) return true;
     r.rep_period = t.window_period_rev[from + first_equal(excess, top)];
     r.rep_len = top + r.rep_period;
@@ -224,7 +243,9 @@ int walk_each(pack_tables& t, const uint8_t* b, int p, const uint64_t* cand,
 // window_cap can pass on, and the stretch's length up to window_cap.
 void note_window_stretch(pack_tables& t, int n, int x) {
     const stretch_rec s = t.stretch[x];
-    t.window_period_rev[n - 1 - x] = uint8_t(2 * s.period < window_cap ? s.period : 0);
+    const bool passes = s.period != 0 && 2 * s.period < window_cap;
+    t.window_period_rev[n - 1 - x] = uint8_t(passes ? s.period : 0);
+    t.window_twice_rev[n - 1 - x] = uint8_t(passes ? 2 * s.period : window_cap);
     t.window_period_len_rev[n - 1 - x] = uint8_t(std::min(int(s.period_len), window_cap));
 }
 
