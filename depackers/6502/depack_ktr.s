@@ -87,11 +87,11 @@
 ;#if o2
         jsr @_byte              ; the first byte, raw
 ;#endif
-;; The first byte is stored as a copy through @_from with X = 0: a literal run may follow it.
+; The first byte is stored as a copy through @_from with X = 0: a literal run may follow it.
 ;#if o1 o2 o7
         bne @_store
 ;#else
-        beq @_store             ; after the clear
+        beq @_store             ; as the clear leaves Z set
 ;#endif
 ; The copy ended: a flag, kept on the stack, then a length as an interlaced gamma code into
 ; @_count, which is 0. After 16 value bits the code is overlong, the end mark.
