@@ -33,7 +33,7 @@ void keep_up_to(uint64_t* m, int w) {
 
 // What the pass over the window gives at p.
 struct window_scan {
-    uint64_t cand[4]; // bit w: a candidate (at least 2 long)
+    uint64_t cand[4]; // bit w: a candidate (at least 2 long), up to last
     uint64_t wide[4]; // bit w: at least w + 3 long, so that way C could pass over others
     int most = 0;     // the longest length at an offset up to last
     int count = 0;    // candidates up to last
@@ -66,7 +66,8 @@ uint8_t greatest(vec v) {
 #endif
 
 // Moves the lengths on from p - 1 to p (one longer where B[p - w] = B[p], else 0; held at
-// window_cap, below the sign bit of the signed byte compares) and scans them.
+// window_cap, below the sign bit of the signed byte compares) and scans them up to the
+// 16 offsets that hold last (the bits above are left 0).
 void advance_and_scan(pack_tables& t, const uint8_t* b, int n, int p, int last, window_scan& s) {
     uint8_t* len = t.window_len;
     const uint8_t* h = t.window_rev + (n - 1 - p); // h[w] = B[p - w] for w <= p
@@ -87,6 +88,7 @@ void advance_and_scan(pack_tables& t, const uint8_t* b, int n, int p, int last, 
             const vec longer = _mm_add_epi8(l, _mm_and_si128(_mm_cmplt_epi8(l, cap), one));
             const vec nl = _mm_and_si128(_mm_cmpeq_epi8(load(h + w), x), longer);
             store(len + w, nl);
+            if (w > last) continue; // past way A's candidate: only moved on
             const vec in = _mm_cmpgt_epi8(nl, one);
             const vec near = up_to(idx, last_v);
             idx = _mm_add_epi8(idx, sixteen);
@@ -111,12 +113,11 @@ void advance_and_scan(pack_tables& t, const uint8_t* b, int n, int p, int last, 
     for (int w = 0; w < window_offsets; ++w) {
         const uint8_t l = len[w];
         len[w] = h[w] == x ? uint8_t(l + (l < window_cap)) : uint8_t(0);
+        if (w > last) continue;
         if (len[w] >= 2) set_bit(s.cand, w);
         if (len[w] > wide_above[size_t(w)]) set_bit(s.wide, w);
-        if (w <= last) {
-            s.most = std::max(s.most, int(len[w]));
-            s.count += len[w] >= 2;
-        }
+        s.most = std::max(s.most, int(len[w]));
+        s.count += len[w] >= 2;
     }
 #endif
     if (p < window_offsets) {
@@ -127,6 +128,22 @@ void advance_and_scan(pack_tables& t, const uint8_t* b, int n, int p, int last, 
     len[0] = 0; // offset 0 is p itself
     s.cand[0] &= ~uint64_t(1);
     s.wide[0] &= ~uint64_t(1);
+}
+
+// Every candidate, bit w of four words (where the scan stopped at last).
+void all_candidates(const uint8_t* len, uint64_t* m) {
+    for (int k = 0; k < 4; ++k) {
+        uint64_t x = 0;
+#if defined(__SSE2__)
+        for (int j = 0; j < 64; j += 16)
+            x |= uint64_t(uint32_t(
+                     _mm_movemask_epi8(_mm_cmpgt_epi8(load(len + 64 * k + j), _mm_set1_epi8(1)))))
+                 << j;
+#else
+        for (int j = 0; j < 64; ++j) x |= uint64_t(len[64 * k + j] >= 2) << j;
+#endif
+        m[k] = x;
+    }
 }
 
 // The first offset whose byte is v, or window_offsets.
@@ -309,8 +326,11 @@ int window_step(pack_tables& t, const uint8_t* b, int n, int p, int lit_cost, in
     std::copy(s.cand, s.cand + 4, range);
     if (walk_at_once<V>(t, n, p, s, last, seen_before, way_a, range, r))
         std::copy(range, range + 4, t.window_seen);
-    else
+    else {
+        // Way C may pass over way A's candidate, and the walk go on past it.
+        if (last < window_offsets - 1) all_candidates(t.window_len, s.cand);
         count = walk_each<V>(t, b, p, s.cand, seen_before, way_a, r);
+    }
     status = decide<V>(t, p, lit_cost, r, run_count);
     note_window_position(t, n, p);
     return count;
