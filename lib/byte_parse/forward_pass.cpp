@@ -41,14 +41,6 @@ constexpr int jump_early_left = 512;
 // jump_rare_first candidates.
 constexpr int jump_rare_count = 16;
 constexpr int jump_rare_first = 8;
-// The window walk (window_walk.h) of the variants without jumps takes over where the usual
-// walk goes through window_enter candidates a walk on average (a moving average over about
-// 16 walks; positions settled by way A or without candidates don't count), and hands back
-// where it examines fewer than window_leave a position.
-constexpr int window_enter = 16;
-constexpr int window_leave = 6;
-// The average's scale: the sum decays by a sixteenth a walk.
-constexpr int window_decay = 4;
 // Bytes compared per candidate passed over that the jumps may cost in all (a byte compared
 // takes about a sixteenth of a candidate's visit).
 constexpr int64_t jump_cost_limit = 16;
@@ -844,35 +836,11 @@ pack_status forward_pass(pack_tables& t, const uint8_t* b, int n) {
     // Whether the last walk that tried a jump had each try pass over some candidates: then the
     // next walk's first try may come early.
     bool early = false;
-    // The moving sum of the candidates a walk goes through, and whether the window walk has
-    // the positions (window_next: from the next one on).
+    // The moving sum of the candidates the walks go through (window_walk.h).
     int load = 0;
-    bool in_window = false, window_next = false, window_ready = false;
     for (int p = 1; p < n; ++p) {
-        if constexpr (!jumps<V>) {
-            if (window_next) {
-                if (!window_ready) prepare_window(t, b, n);
-                window_ready = true;
-                enter_window(t, b, n, p);
-                window_next = false;
-                in_window = true;
-            }
-        }
         const int lit_cost = literal_step<V>(t, p, run_count);
         pack_status status;
-        if constexpr (!jumps<V>) {
-            if (in_window) {
-                const int count = window_step<V>(t, b, n, p, lit_cost, run_count, status);
-                if (failed(status)) return status;
-                if (count != 0) note_short_period(t, p);
-                load += count - (load >> window_decay);
-                if (load < window_leave << window_decay) {
-                    leave_window<V>(t, p);
-                    in_window = false;
-                }
-                continue;
-            }
-        }
         const int lo = int(t.pair_first[b[p - 1] << 8 | b[p]]);
         if (take_way_a<V>(t, p, lo, lit_cost, run_count, status)) {
             if (failed(status)) return status;
@@ -885,10 +853,7 @@ pack_status forward_pass(pack_tables& t, const uint8_t* b, int n) {
             continue;
         start_walk_at<V>(w, t, b, p, n);
         const int end_c = walk_candidates<V>(t, b, n, w, lo, early);
-        if constexpr (!jumps<V>) {
-            load += int(t.pair_slot[p]) - 1 - w.end_i - (load >> window_decay);
-            window_next = load >= window_enter << window_decay;
-        }
+        if constexpr (!jumps<V>) load += int(t.pair_slot[p]) - 1 - w.end_i - (load >> window_decay);
         if (w.tries != 0) early = w.tries == 1;
         if constexpr (jumps<V>) {
             t.walk_end[p] = uint16_t(p - end_c);
@@ -907,6 +872,13 @@ pack_status forward_pass(pack_tables& t, const uint8_t* b, int n) {
         if (failed(status)) return status;
         note_short_period(t, p);
         if constexpr (jumps<V>) note_period_end(t, p);
+        if constexpr (!jumps<V>) {
+            // Crowded: the window walk takes the positions after p for as long as they are.
+            if (load >= window_enter << window_decay && p + 1 < n) {
+                status = window_run<V>(t, b, n, p, run_count, load);
+                if (failed(status)) return status;
+            }
+        }
     }
     return {};
 }

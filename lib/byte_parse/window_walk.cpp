@@ -12,6 +12,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "pair_lists.h"
 #include "parse_steps.h"
 #include "variant.h"
 
@@ -272,12 +273,14 @@ void note_window_position(pack_tables& t, int n, int p) {
     note_window_stretch(t, n, p);
 }
 
-} // namespace
-
+// Fills t.window_rev with the input back to front (once per input), so that the bytes at
+// offsets 1 .. 255 before any position lie in ascending order.
 void prepare_window(pack_tables& t, const uint8_t* b, int n) {
     for (int k = 0; k < n; ++k) t.window_rev[k] = b[n - 1 - k];
 }
 
+// Starts the window at p: the lengths of the matches ending at p - 1, and the offsets the walk
+// at p - 1 examined, read from its memos.
 void enter_window(pack_tables& t, const uint8_t* b, int n, int p) {
     const int prev = p - 1;
     std::fill(t.window_len, t.window_len + window_offsets, uint8_t(0));
@@ -296,6 +299,8 @@ void enter_window(pack_tables& t, const uint8_t* b, int n, int p) {
         }
 }
 
+// The walk at p from the window; the literal of p is already in place. Gives how many
+// candidates its walk examined.
 template <class V>
 int window_step(pack_tables& t, const uint8_t* b, int n, int p, int lit_cost, int& run_count,
                 pack_status& status) {
@@ -336,6 +341,8 @@ int window_step(pack_tables& t, const uint8_t* b, int n, int p, int lit_cost, in
     return count;
 }
 
+// Leaves the window after p: the memos of the candidates the walk at p examined, as the usual
+// walk at p + 1 reads them.
 template <class V>
 void leave_window(pack_tables& t, int p) {
     for (int k = 0; k < 4; ++k)
@@ -346,6 +353,27 @@ void leave_window(pack_tables& t, int p) {
         }
 }
 
-template int window_step<kta_variant>(pack_tables&, const uint8_t*, int, int, int, int&,
-                                      pack_status&);
-template void leave_window<kta_variant>(pack_tables&, int);
+} // namespace
+
+template <class V>
+pack_status window_run(pack_tables& t, const uint8_t* b, int n, int& p, int& run_count, int& load) {
+    if (!t.window_ready) prepare_window(t, b, n);
+    t.window_ready = 1;
+    enter_window(t, b, n, p + 1);
+    while (++p < n) {
+        const int lit_cost = literal_step<V>(t, p, run_count);
+        pack_status status;
+        const int count = window_step<V>(t, b, n, p, lit_cost, run_count, status);
+        if (failed(status)) return status;
+        if (count != 0) note_short_period(t, p);
+        load += count - (load >> window_decay);
+        if (load < window_leave << window_decay) {
+            leave_window<V>(t, p);
+            return {};
+        }
+    }
+    --p;
+    return {};
+}
+
+template pack_status window_run<kta_variant>(pack_tables&, const uint8_t*, int, int&, int&, int&);

@@ -14,22 +14,17 @@
 inline constexpr int window_offsets = 256;
 inline constexpr int window_cap = 127;
 
-// Fills t.window_rev with the input back to front (once per input), so that the bytes at
-// offsets 1 .. 255 before any position lie in ascending order.
-void prepare_window(pack_tables& t, const uint8_t* b, int n);
+// The window walk takes over where the usual walk goes through window_enter candidates a walk
+// on average (a moving sum over about 16 walks, decaying by a sixteenth a walk; positions
+// settled by way A or without candidates don't count), and hands back where it examines fewer
+// than window_leave a position.
+inline constexpr int window_enter = 16;
+inline constexpr int window_leave = 6;
+inline constexpr int window_decay = 4;
 
-// Starts the window at p: the lengths of the matches ending at p - 1, and the offsets the walk
-// at p - 1 examined, read from its memos.
-void enter_window(pack_tables& t, const uint8_t* b, int n, int p);
-
-// The walk at p from the window (after enter_window at some position up to p and a
-// window_step at each one since); the literal of p is already in place. Gives how many
-// candidates its walk examined.
+// The walks from p + 1 on, until the window hands back (after it writes the memos the usual
+// walk reads) or the input ends; p becomes the last position walked, load the moving sum
+// there. The tables are filled up to p, as the usual walk leaves them. Fails only on the
+// length guard.
 template <class V>
-int window_step(pack_tables& t, const uint8_t* b, int n, int p, int lit_cost, int& run_count,
-                pack_status& status);
-
-// Leaves the window after p: the memos of the candidates the walk at p examined, as the usual
-// walk at p + 1 reads them.
-template <class V>
-void leave_window(pack_tables& t, int p);
+pack_status window_run(pack_tables& t, const uint8_t* b, int n, int& p, int& run_count, int& load);
