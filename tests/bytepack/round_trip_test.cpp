@@ -238,6 +238,31 @@ bytes crowded_and_sparse(std::mt19937& rng) {
     return b;
 }
 
+// Two symbols in periods of 1 to 4 with one byte in 400 changed: KTA's window is crowded and
+// its candidates' matches run far past the lengths the window keeps (window_cap).
+bytes crowded_long_matches(std::mt19937& rng) {
+    bytes b;
+    while (b.size() < 20000) {
+        bytes pattern(1 + rng() % 4);
+        for (auto& x : pattern) x = uint8_t(rng() % 2);
+        const size_t len = 1000 + rng() % 2000;
+        for (size_t k = 0; k < len; ++k)
+            b.push_back(rng() % 400 == 0 ? uint8_t(rng() % 2) : pattern[k % pattern.size()]);
+    }
+    return b;
+}
+
+// A block of 253 to 257 two-symbol bytes repeated with one byte in 20 changed: the nearest
+// long candidates lie at the window's last offsets or just past them.
+bytes crowded_window_edge(std::mt19937& rng) {
+    bytes block(253 + rng() % 5);
+    for (auto& x : block) x = uint8_t(rng() % 2);
+    bytes b(20000);
+    for (size_t k = 0; k < b.size(); ++k)
+        b[k] = rng() % 20 == 0 ? uint8_t(rng() % 2) : block[k % block.size()];
+    return b;
+}
+
 TEST(kta_window, takes_over_and_hands_back_with_the_plain_walks_tables) {
     std::mt19937 rng(2024);
     for (int i = 0; i < 4; ++i) {
@@ -260,6 +285,21 @@ TEST(kta_window, takes_over_and_hands_back_with_the_plain_walks_tables) {
     }
 }
 
+// The crowded edge shapes below reach the window walk only while it takes over where they
+// are crowded; a fifth of their positions at least.
+TEST(kta_window, walks_the_crowded_edge_shapes) {
+    std::mt19937 rng(7);
+    for (auto make : {crowded_long_matches, crowded_window_edge}) {
+        const bytes in = make(rng);
+        auto t = fresh_tables();
+        ASSERT_FALSE(failed(forward_pass<kta_variant>(*t, in.data(), int(in.size()))));
+        size_t in_window = 0;
+        for (size_t p = 1; p < in.size(); ++p)
+            in_window += t->jump_lo[p] == 1 && t->jump_hi[p] == kta_variant::max_offset;
+        EXPECT_GT(in_window, in.size() / 5);
+    }
+}
+
 TEST_P(corpus, fast_walk_equals_plain_walk_on_edge_shapes) {
     const shape shapes[] = {
         {"sparse runs of 56 to 71 zeros", sparse_runs},
@@ -275,6 +315,9 @@ TEST_P(corpus, fast_walk_equals_plain_walk_on_edge_shapes) {
         {"two symbols, 3 percent of the second", two_symbols_sparse},
         {"two symbols, half and half", two_symbols_even},
         {"crowded stretches between random bytes", crowded_and_sparse},
+        {"crowded, with matches past the window's lengths", crowded_long_matches},
+        {"crowded, with candidates at the window's edge", crowded_window_edge},
+        {"crowded, with candidates at the window's edge", crowded_window_edge},
     };
     std::mt19937 rng(99);
     for (const shape& s : shapes) {
