@@ -224,14 +224,20 @@ bytes two_symbols_even(std::mt19937& rng) {
 // Stretches of short periods with noise from a small alphabet, where KTA's window is crowded,
 // between random bytes: the window walk takes over (from the first positions on) and hands
 // back again and again.
+// One stretch of a period of 1 to 4 drawn from the first symbols, one byte in every changed.
+void push_noisy_period(bytes& b, std::mt19937& rng, unsigned symbols, size_t least, size_t spread,
+                       unsigned every) {
+    bytes pattern(1 + rng() % 4);
+    for (auto& x : pattern) x = uint8_t(rng() % symbols);
+    const size_t len = least + rng() % spread;
+    for (size_t k = 0; k < len; ++k)
+        b.push_back(rng() % every == 0 ? uint8_t(rng() % symbols) : pattern[k % pattern.size()]);
+}
+
 bytes crowded_and_sparse(std::mt19937& rng) {
     bytes b;
     while (b.size() < 30000) {
-        bytes pattern(1 + rng() % 4);
-        for (auto& x : pattern) x = uint8_t(rng() % 4);
-        const size_t len = 500 + rng() % 3000;
-        for (size_t k = 0; k < len; ++k)
-            b.push_back(rng() % 12 == 0 ? uint8_t(rng() % 4) : pattern[k % pattern.size()]);
+        push_noisy_period(b, rng, 4, 500, 3000, 12);
         const size_t gap = 300 + rng() % 1500;
         for (size_t k = 0; k < gap; ++k) b.push_back(uint8_t(rng()));
     }
@@ -242,13 +248,7 @@ bytes crowded_and_sparse(std::mt19937& rng) {
 // its candidates' matches run far past the lengths the window keeps (window_cap).
 bytes crowded_long_matches(std::mt19937& rng) {
     bytes b;
-    while (b.size() < 20000) {
-        bytes pattern(1 + rng() % 4);
-        for (auto& x : pattern) x = uint8_t(rng() % 2);
-        const size_t len = 1000 + rng() % 2000;
-        for (size_t k = 0; k < len; ++k)
-            b.push_back(rng() % 400 == 0 ? uint8_t(rng() % 2) : pattern[k % pattern.size()]);
-    }
+    while (b.size() < 20000) push_noisy_period(b, rng, 2, 1000, 2000, 400);
     return b;
 }
 
