@@ -7,7 +7,8 @@
 ;;
 ;; Registers throughout: HL the stream, DE the output, BC a count, A the bit buffer (a bit
 ;; byte shifted left with a marker 1 below its unread bits; 128 when empty) in every model
-;; that reads bits. Sequences push DE and take the offset in DE, so that the copy is
+;; that reads bits (complemented in ZX7 with coding 5, where the offset wants them so).
+;; Sequences push DE and take the offset in DE, so that the copy is
 ;; "ex (sp),hl / push hl / sbc hl,de / pop de / ldir / pop hl"; a fixed-width offset (o5)
 ;; is read negated instead, for "ex (sp),hl / ex de,hl / add hl,de / ldir / pop hl". TS1's
 ;; bit offsets (and BLK's gamma ones) push the length and come into BC instead, for
@@ -103,7 +104,7 @@
 ;#elif o4
 ; Size: 80 bytes. Speed: 106.8 T-states per output byte on the test corpus (-t34o4).
 ;#elif o5
-; Size: 65 bytes. Speed: 89.4 T-states per output byte on the test corpus (-t35o12).
+; Size: 64 bytes. Speed: 88.3 T-states per output byte on the test corpus (-t35o12).
 ;#elif o6
 ; Size: 79 bytes. Speed: 106.0 T-states per output byte on the test corpus (-t36o6o14).
 ;#else
@@ -283,7 +284,11 @@
         add a,a                 ; the reader inlined where every token passes
         call z,@_reload
 ;#endif
+;#if o5
+        jr nc,@_literal         ; the bits come complemented: carry clear is a 1
+;#else
         jr c,@_literal
+;#endif
 ;#if o5
         ; The gamma code, DE untouched: each 0 moves a marker in BC one place down from bit
         ; 15, and the leading 1 and the value bits shift in below it until it leaves into
@@ -293,22 +298,25 @@
 @_gamma_zero:
         add a,a
         call z,@_reload
-        jr c,@_value
+        jr nc,@_value
         srl b
         rr c
         jr nc,@_gamma_zero
 @_bit:
-        add a,a                 ; the next bit into carry
+        add a,a                 ; the next bit, complemented, into carry
         ret nz
 @_reload:
-        ld a,(hl)               ; when the marker has left: carry is set
+        ; The bit bytes are taken complemented, so that the offset's bits come as minus the
+        ; offset wants them: A = 0 and carry set here, so sbc gives NOT the byte and leaves
+        ; carry set for the marker.
+        sbc a,(hl)
         inc hl
         rla                     ; the first bit into carry, the marker below the rest
         ret
 @_value_bit:
-        add a,a
-        call z,@_reload
+        call @_bit              ; called: value bits are few, offset bits many
 @_value:
+        ccf                     ; the leading 1, then each value bit, back to itself
         rl c
         rl b
         jr nc,@_value_bit
@@ -638,7 +646,10 @@
 @_offset_bit:
         add a,a                 ; the reader inlined in the loop, where it pays
         call z,@_reload
+;; (ZX7's reader complements the bits itself)
+;#if ! t3
         ccf
+;#endif
         rl e
         rl d
         jr c,@_offset_bit
