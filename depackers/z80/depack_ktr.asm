@@ -49,7 +49,7 @@
 ;#elif o6
 ; Size: 94 bytes. Speed: 84.6 T-states per output byte on the test corpus (-t66o6o14).
 ;#else
-; Size: 91 bytes. Speed: 83.4 T-states per output byte on the test corpus (-t67).
+; Size: 90 bytes. Speed: 81.6 T-states per output byte on the test corpus (-t67).
 ;#endif
 ;; end of figures
 ; Labels start with @.
@@ -175,25 +175,25 @@
 @_offset_short:
         call @_offset_bits
 ;#elif o7
-        ; B counts the zeros and the leading 1, then the bits after it: the leading 1 from
-        ; carry, then each value bit, all inverted into 1s, which gives NOT offset; + 1 makes
-        ; it minus the offset.
+        ; DE starts as NOT 1, the leading 1 already in place; B counts the zeros up from
+        ; 255, one more for the leading 1 (inc b leaves carry alone), to 0 for none, then
+        ; down over the bits after it, each inverted in, which gives NOT offset; + 1 makes it
+        ; minus the offset.
         push bc
-        ld de,0
+        ld de,-2
         ld b,d
-        dec de
 @_offset_zero:
-        inc b
         call @_bit
+        inc b
         jr nc,@_offset_zero
-        jr @_offset_value
+        jr z,@_offset_done      ; offset 1: no bits after the leading 1
 @_offset_bit:
         call @_bit
-@_offset_value:
         ccf
         rl e
         rl d
         djnz @_offset_bit
+@_offset_done:
         pop bc
         inc de
 ;#endif
