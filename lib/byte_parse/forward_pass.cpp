@@ -12,6 +12,7 @@
 #include "pair_lists.h"
 #include "parse_steps.h"
 #include "period_jump.h"
+#include "two_symbol_lists.h"
 #include "variant.h"
 #include "window_walk.h"
 
@@ -741,10 +742,119 @@ jump_outcome try_jump(pack_tables& t, const uint8_t* b, int n, walk_state& w, in
     return out;
 }
 
+// Candidates of more than sym_exact_max bytes the two-symbol jump visits at most.
+constexpr int sym_long_budget = 32;
+
+// Where the input is made of two byte values: settles every candidate from index i (the
+// nearest at offset sym_near or more) down to way A's candidate, the walk's bound or position
+// 64, whichever comes first, from the tables of two_symbol_lists.h. The best of the candidates
+// up to sym_exact_max bytes is the cheapest exact length's nearest candidate (every offset there
+// costs alike, and a nearer candidate of the walk keeps a tie); the longer ones are visited one
+// by one, nearest first, through the chain of their 17 symbols; the inherited stretch is the
+// nearest of the greatest excess, from the stretch tables for periods up to sym_period_max (a
+// longer period needs more than sym_exact_max bytes). None of these lengths reaches an offset
+// or the range's positions, so no candidate takes way C's step or meets the bound. Where the
+// tables can't answer (more than sym_long_budget long candidates, or one reaching the range's
+// positions) nothing is changed and the usual walk goes on. Kept out of the walk's loop, which
+// the compiler then builds as it did without it.
+template <class V>
+[[gnu::noinline]] jump_outcome try_two_symbol_jump(pack_tables& t, const uint8_t* b, int n,
+                                                   walk_state& w, int i, int lo) {
+    jump_outcome out;
+    const int p = w.p;
+    const int c_next = entry_pos(t.pair_pos[i]);
+    if (c_next > w.skip_above || (w.had_skip && w.jump_hi >= w.jump_lo)) return out;
+    const int reach_c = std::max(1, p - V::max_offset);
+    const int floor_c = std::max({reach_c, w.bound, 64});
+    const int a = w.a_cand;
+    const bool a_in = a >= floor_c && a <= c_next && b[a - 1] == b[p - 1] && b[a] == b[p];
+    const int low = a_in ? a + 1 : floor_c;
+    if (c_next < low || !two_symbols(t, b, n)) return out;
+    enter_symbols(t, p - sym_near);
+    const uint32_t word = t.sym_bits[p];
+    // p's own q-periodic length for the periods the stretch tables keep, up to sym_exact_max:
+    // a stretch passed on is at most that long. One passed on over more bytes comes from a
+    // candidate of more than sym_exact_max bytes, visited below; the tables' entry at
+    // sym_exact_max, nearer or that candidate itself, has less excess, so it can't be the one
+    // kept.
+    int own[sym_period_max + 1];
+    for (int q = 1; q <= sym_period_max; ++q) {
+        const uint32_t d = (word ^ word >> q) | 1u << (sym_exact_max - q);
+        own[q] = std::countr_zero(d) + q;
+    }
+    // The candidates of more than sym_exact_max bytes, nearest first.
+    int long_c[sym_long_budget], long_len[sym_long_budget];
+    int longs = 0;
+    for (int c = t.sym_last[sym_long_index(word)]; c >= low; c = t.sym_chain[c]) {
+        if (longs == sym_long_budget) return out;
+        const int len =
+            extend_back<true>(b, c, p, sym_exact_max + 1, std::min(c + 1, V::max_seq_len));
+        if (len >= low) return out;
+        long_c[longs] = c;
+        long_len[longs++] = len;
+    }
+    // The stretch: per period, the nearest candidate of the greatest length, above the excess.
+    const int excess = w.rep_len - w.rep_period;
+    int rep_c = 0, rep_q = 0, rep_m = 0;
+    for (int q = 1; q <= sym_period_max; ++q) {
+        const uint32_t key = word & ((1u << q) - 1);
+        for (int m = own[q]; m > 2 * q && m - q > excess; --m) {
+            const int c = t.sym_stretch[q][m][key];
+            if (c < low) continue;
+            if (m - q > rep_m - rep_q || (m - q == rep_m - rep_q && c > rep_c)) {
+                rep_c = c;
+                rep_q = q;
+                rep_m = m;
+            }
+            break;
+        }
+    }
+    // The best of the exact lengths: their keys differ, so the order doesn't matter.
+    for (int l = 2; l <= sym_exact_max; ++l) {
+        const int c = t.sym_last[sym_exact_index(word, l)];
+        if (c < low) continue;
+        offer<V>(w, t.cost[p - l] + V::seq_cost(l, p - c), l, p - c);
+    }
+    const auto take_rep = [&] {
+        if (rep_c != 0 && rep_m - rep_q > w.rep_len - w.rep_period) {
+            w.rep_period = rep_q;
+            w.rep_len = rep_m;
+            w.inherit_floor = std::max(2, rep_m - rep_q + 1);
+            set_full_limits<V>(w);
+        }
+        rep_c = 0;
+    };
+    for (int k = 0; k < longs; ++k) {
+        const int c = long_c[k], len = long_len[k];
+        if (rep_c > c) take_rep();
+        settle<V>(t, w, c, memo_slot(t.pair_pos[t.pair_slot[c]], c, w.after), len,
+                  t.cost[p - len] + V::seq_cost(len, p - c), p - c);
+    }
+    take_rep();
+    out.taken = true;
+    if (a_in) {
+        out.end_c = a + 1;
+        out.next_i = int(t.pair_slot[a]);
+    } else if (floor_c > std::max(reach_c, w.bound)) {
+        out.end_c = floor_c;
+        out.next_i = first_at_least(t.pair_pos, lo, i, floor_c) - 1;
+    } else {
+        out.done = true;
+        out.end_c = std::max(reach_c, w.bound);
+    }
+    t.jump_saved += i - (out.done ? first_at_least(t.pair_pos, lo, i, out.end_c) : out.next_i + 1);
+    if (w.jump_hi < w.jump_lo) w.jump_lo = p - c_next;
+    w.jump_hi = p - out.end_c;
+    return out;
+}
+
 // The candidates of p's pair from the nearest down, each settled by the cheapest loop that can;
 // gives the position from which on every candidate was examined.
+// With two, where the input may be made of two byte values, the two-symbol jump is tried at
+// the nearest candidate at offset sym_near or more.
 template <class V>
-int walk_candidates(pack_tables& t, const uint8_t* b, int n, walk_state& w, int lo, bool early) {
+int walk_candidates(pack_tables& t, const uint8_t* b, int n, walk_state& w, int lo, bool early,
+                    bool two) {
     const int p = w.p;
     // The context loop stops above way A's candidate, if it is in this list, and leaves it to
     // the full visit.
@@ -765,7 +875,29 @@ int walk_candidates(pack_tables& t, const uint8_t* b, int n, walk_state& w, int 
         try_at = start - jump_rare_first;
     int distance = jump_first;
     int visit_step = soon ? jump_first / jump_after_visits : 0;
+    // The nearest candidate at offset sym_near or more, where the two-symbol jump is tried.
+    int far_i = -1;
+    if (two && p > sym_near + 64 && start >= lo && entry_pos(t.pair_pos[lo]) <= p - sym_near)
+        far_i = first_at_least(t.pair_pos, lo, start, p - sym_near + 1) - 1;
+    // The other jumps' tries wait for it, as their first would pass over it.
+    if (two && far_i >= 0) try_at = std::min(try_at, far_i - 1);
+    // The index down to which the short loops may go before a try is due.
+    const auto stop_at = [&] { return two ? std::max(try_at, far_i) : try_at; };
     for (int i = start; i >= lo; --i) {
+        if (two && i <= far_i) {
+            // Only from that candidate: the jump's tables hold every position up to it.
+            const bool at_far = i == far_i;
+            far_i = -1;
+            const jump_outcome j =
+                at_far ? try_two_symbol_jump<V>(t, b, n, w, i, lo) : jump_outcome{};
+            if (j.taken) {
+                if (j.done) return j.end_c;
+                try_at = std::min(try_at, j.next_i - distance);
+                in_run = false;
+                i = j.next_i + 1;
+                continue;
+            }
+        }
         if (i <= try_at) {
             visit_step = 0;
             const jump_outcome j = try_jump<V>(t, b, n, w, i, lo);
@@ -785,7 +917,7 @@ int walk_candidates(pack_tables& t, const uint8_t* b, int n, walk_state& w, int 
         // data); the short loop takes them, stopping at the first it can't settle alone.
         if (in_run) {
             const int floor = std::max(w.bound, w.a_cand < run_from ? w.a_cand + 1 : 0);
-            const int run_lo = std::max(lo, try_at + 1);
+            const int run_lo = std::max(lo, stop_at() + 1);
             i = memo_run<V>(t.pair_pos, i, run_lo, t.memo, p, floor, w.run_len_limit, w.best_key);
             in_run = false;
             if (i < lo) break;
@@ -794,10 +926,10 @@ int walk_candidates(pack_tables& t, const uint8_t* b, int n, walk_state& w, int 
                 continue;
             }
         }
-        const int context_lo = std::max(lo_run, try_at + 1);
+        const int context_lo = std::max(lo_run, stop_at() + 1);
         i = context_run<V>(t, i, context_lo, w);
         if (i < lo) break;
-        if (i < context_lo && i <= try_at) {
+        if (i < context_lo && i <= stop_at()) {
             ++i;
             continue;
         }
@@ -816,6 +948,7 @@ int walk_candidates(pack_tables& t, const uint8_t* b, int n, walk_state& w, int 
             run_from = c;
         }
         try_at += visit_step;
+        if (two && far_i >= 0) try_at = std::min(try_at, far_i - 1);
         if (c == w.a_cand) {
             w.end_i = i;
             return c;
@@ -852,7 +985,9 @@ pack_status forward_pass(pack_tables& t, const uint8_t* b, int n) {
             first < lo || p - entry_pos(t.pair_pos[first]) > V::max_offset)
             continue;
         start_walk_at<V>(w, t, b, p, n);
-        const int end_c = walk_candidates<V>(t, b, n, w, lo, early);
+        // Until the first try finds the input made of other than two byte values.
+        const bool two = jumps<V> && t.sym_state != 2;
+        const int end_c = walk_candidates<V>(t, b, n, w, lo, early, two);
         if constexpr (!jumps<V>) load += int(t.pair_slot[p]) - 1 - w.end_i - (load >> window_decay);
         if (w.tries != 0) early = w.tries == 1;
         if constexpr (jumps<V>) {

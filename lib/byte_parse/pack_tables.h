@@ -18,6 +18,11 @@ inline constexpr int cost_levels = 10;
 inline constexpr int pair_levels = 11;
 // The string lengths of the jumps' longer lists (gram_lists.h).
 inline constexpr int gram_levels = 2;
+// The two-symbol jump (two_symbol_lists.h): the longest exact length its tables hold, the
+// longest period of a stretch they keep, and the offsets below which the usual walk stays.
+inline constexpr int sym_exact_max = 16;
+inline constexpr int sym_period_max = 7;
+inline constexpr int sym_near = 128;
 
 // The memo of candidate c: where it was last compared, the match length found then and, in
 // the fast walk, the cost of that sequence.
@@ -122,4 +127,16 @@ struct pack_tables {
     int32_t jump_ready;
     int64_t jump_cost;  // bytes compared for candidates a jump left without a memo
     int64_t jump_saved; // candidates the jumps passed over
+    // Where the input is made of two byte values (two_symbol_lists.h): per position the last 32
+    // symbols as bits (the latest in bit 0); per string of l + 1 symbols (l = 2 to
+    // sym_exact_max) at (1 << (l + 1)) | bits, the last position that ends it among those
+    // entered; per 17-symbol string the one before each position; per period q, length m and
+    // the last q symbols, the last position entered with a stretch of period q and at least m
+    // bytes. Positions are entered up to sym_filled - 1.
+    uint32_t sym_bits[max_input];
+    uint16_t sym_last[2 << (sym_exact_max + 1)];
+    uint16_t sym_chain[max_input];
+    uint16_t sym_stretch[sym_period_max + 1][sym_exact_max + 1][1 << sym_period_max];
+    int32_t sym_state; // 0 not looked at, 1 two byte values, 2 other
+    int32_t sym_filled;
 };

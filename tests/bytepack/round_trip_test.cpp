@@ -300,6 +300,58 @@ TEST(kta_window, walks_the_crowded_edge_shapes) {
     }
 }
 
+// Two byte values, the second at percent in 100, in stretches of a period (1 = none) of which one
+// byte in every is drawn again.
+bytes two_values(std::mt19937& rng, size_t n, unsigned percent, size_t period, unsigned every) {
+    bytes pattern(period);
+    for (auto& x : pattern) x = uint8_t(rng() % 100 < percent ? 0x2A : 0x91);
+    bytes b(n);
+    for (size_t k = 0; k < n; ++k)
+        b[k] = period == 1 || rng() % every == 0 ? uint8_t(rng() % 100 < percent ? 0x2A : 0x91)
+                                                 : pattern[k % period];
+    return b;
+}
+
+// KTB's walk over two byte values: from the nearest candidate at offset sym_near on, the tables
+// of two_symbol_lists.h settle the candidates (the exact lengths' nearest, the longer ones by
+// their chain, stretches of periods up to 7 passed on), with the usual walk before and after
+// them and where they can't answer (runs longer than their lengths). Past the largest offset
+// the walk ends inside them. A third value keeps them out.
+TEST(ktb_two_symbols, walks_with_the_plain_walks_tables) {
+    struct case_row {
+        const char* name;
+        size_t n;
+        unsigned percent, period, every;
+        bool two; // made of two values
+    };
+    const case_row rows[] = {
+        {"half and half, past the largest offset", 36000, 50, 1, 1, true},
+        {"a quarter", 20000, 25, 1, 1, true},
+        {"one in ten, runs longer than the tables' lengths", 20000, 10, 1, 1, true},
+        {"periods of 3 to 7 with one in 6 drawn again", 20000, 50, 0, 6, true},
+        {"a third value at the end", 20000, 50, 1, 1, false},
+    };
+    std::mt19937 rng(31);
+    for (const case_row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const size_t period = row.period != 0 ? row.period : 3 + rng() % 5;
+        bytes in = two_values(rng, row.n, row.percent, period, row.every);
+        if (!row.two) in.back() = 0x00;
+        expect_same_tables(in, true);
+        auto t = fresh_tables();
+        ASSERT_FALSE(failed(forward_pass<ktb_variant>(*t, in.data(), int(in.size()))));
+        EXPECT_EQ(t->sym_state, row.two ? 1 : 2);
+        // Positions whose walk passed over candidates from about offset sym_near on.
+        size_t from_near = 0;
+        for (size_t p = 1; p < in.size(); ++p)
+            from_near += t->jump_hi[p] >= t->jump_lo[p] && t->jump_lo[p] >= sym_near &&
+                         t->jump_lo[p] < sym_near + 16;
+        if (row.two) {
+            EXPECT_GT(from_near, in.size() / 4);
+        }
+    }
+}
+
 TEST_P(corpus, fast_walk_equals_plain_walk_on_edge_shapes) {
     const shape shapes[] = {
         {"sparse runs of 56 to 71 zeros", sparse_runs},

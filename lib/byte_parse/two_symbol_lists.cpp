@@ -1,0 +1,50 @@
+#include "two_symbol_lists.h"
+
+#include <algorithm>
+#include <cstring>
+
+bool two_symbols(pack_tables& t, const uint8_t* b, int n) {
+    if (t.sym_state != 0) return t.sym_state == 1;
+    t.sym_state = 2;
+    const uint8_t low = b[0];
+    int high = -1;
+    for (int j = 0; j < n; ++j)
+        if (b[j] != low) {
+            if (high < 0) high = b[j];
+            if (b[j] != high) return false;
+        }
+    if (high < 0) return false;
+    uint32_t word = 0;
+    for (int j = 0; j < n; ++j) {
+        word = word << 1 | uint32_t(b[j] == high);
+        t.sym_bits[j] = word;
+    }
+    // Tables a caller reuses hold an earlier input's positions.
+    std::memset(t.sym_last, 0, sizeof t.sym_last);
+    std::memset(t.sym_stretch, 0, sizeof t.sym_stretch);
+    t.sym_filled = 0;
+    t.sym_state = 1;
+    return true;
+}
+
+void enter_symbols(pack_tables& t, int last) {
+    for (int j = t.sym_filled; j <= last; ++j) {
+        const uint32_t word = t.sym_bits[j];
+        // The strings of up to sym_exact_max symbols; those of sym_exact_max + 1 keep a chain.
+        for (int l = 2; l <= std::min(j, sym_exact_max - 1); ++l)
+            t.sym_last[(2u << l) | (word & ((2u << l) - 1))] = uint16_t(j);
+        if (j >= sym_exact_max) {
+            uint16_t& head = t.sym_last[sym_long_index(word)];
+            t.sym_chain[j] = head;
+            head = uint16_t(j);
+        }
+        const stretch_rec s = t.stretch[j];
+        if (s.period >= 1 && s.period <= sym_period_max) {
+            const int q = s.period;
+            const uint32_t key = word & ((1u << q) - 1);
+            for (int m = 2 * q + 1; m <= std::min(int(s.period_len), sym_exact_max); ++m)
+                t.sym_stretch[q][m][key] = uint16_t(j);
+        }
+    }
+    t.sym_filled = std::max(t.sym_filled, last + 1);
+}
