@@ -162,7 +162,9 @@ int first_equal(const uint8_t* a, uint8_t v) {
 
 // Per offset up to last (a candidate of length len[w]), how much the stretch it would pass on
 // exceeds its period, as inherit_stretch weighs it (0 where it passes none on); gives the
-// greatest. twice holds twice the periods (window_cap where none can be passed on).
+// greatest. twice holds twice the periods (window_cap where none can be passed on). Only the
+// 16 offsets that hold last and those below are written: where the greatest is above 0 it
+// lies there, so a search for it from offset 0 stops before the rest.
 uint8_t stretch_excess(const uint8_t* len, const uint8_t* period, const uint8_t* twice,
                        const uint8_t* period_len, int last, uint8_t* excess) {
 #if defined(__SSE2__)
@@ -170,7 +172,7 @@ uint8_t stretch_excess(const uint8_t* len, const uint8_t* period, const uint8_t*
     const vec last_v = _mm_set1_epi8(char(last));
     vec idx = first_lanes();
     vec top = _mm_setzero_si128();
-    for (int w = 0; w < window_offsets; w += 16) {
+    for (int w = 0; w <= last; w += 16) {
         const vec m = _mm_min_epu8(load(len + w), load(period_len + w));
         const vec on = _mm_and_si128(_mm_cmpgt_epi8(m, load(twice + w)), up_to(idx, last_v));
         idx = _mm_add_epi8(idx, sixteen);
@@ -181,9 +183,9 @@ uint8_t stretch_excess(const uint8_t* len, const uint8_t* period, const uint8_t*
     return greatest(top);
 #else
     uint8_t top = 0;
-    for (int w = 0; w < window_offsets; ++w) {
+    for (int w = 0; w <= last; ++w) {
         const uint8_t m = std::min(len[w], period_len[w]);
-        excess[w] = uint8_t(w <= last && m > twice[w] ? m - period[w] : 0);
+        excess[w] = uint8_t(m > twice[w] ? m - period[w] : 0);
         top = std::max(top, excess[w]);
     }
     return top;
