@@ -11,6 +11,12 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+// With GCC or Clang on x86, the passes also come 32 offsets at a time, in functions built for
+// AVX2 and taken where the processor has it; the rest of the program needs no more than SSE2.
+#if defined(__SSE2__) && defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#define KT_WINDOW_AVX2 1
+#include <immintrin.h>
+#endif
 
 #include "pair_lists.h"
 #include "parse_steps.h"
@@ -66,6 +72,73 @@ uint8_t greatest(vec v) {
 }
 #endif
 
+bool wide_passes_allowed = true;
+
+#if defined(KT_WINDOW_AVX2)
+using vec32 = __m256i;
+#define KT_AVX2 __attribute__((target("avx2")))
+KT_AVX2 vec32 load32(const uint8_t* a) {
+    return _mm256_loadu_si256(reinterpret_cast<const vec32*>(a));
+}
+KT_AVX2 void store32(uint8_t* a, vec32 v) { _mm256_storeu_si256(reinterpret_cast<vec32*>(a), v); }
+KT_AVX2 vec32 up_to32(vec32 idx, vec32 last) {
+    return _mm256_cmpeq_epi8(_mm256_subs_epu8(idx, last), _mm256_setzero_si256());
+}
+KT_AVX2 uint8_t greatest32(vec32 v) {
+    return greatest(_mm_max_epu8(_mm256_castsi256_si128(v), _mm256_extracti128_si256(v, 1)));
+}
+
+bool wide_passes() {
+    static const bool avx2 = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx2") != 0;
+    }();
+    return avx2 && wide_passes_allowed;
+}
+#endif
+
+#if defined(KT_WINDOW_AVX2)
+// advance_and_scan's pass 32 offsets at a time (the scan up to the 32 that hold last).
+KT_AVX2 void advance_and_scan32(uint8_t* len, const uint8_t* h, uint8_t x_byte, int last,
+                                window_scan& s) {
+    const vec32 x = _mm256_set1_epi8(char(x_byte));
+    const vec32 cap = _mm256_set1_epi8(window_cap);
+    const vec32 one = _mm256_set1_epi8(1);
+    const vec32 step = _mm256_set1_epi8(32);
+    const vec32 last_v = _mm256_set1_epi8(char(last));
+    vec32 idx = _mm256_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18,
+                                 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31);
+    vec32 most = _mm256_setzero_si256(), count = _mm256_setzero_si256();
+    for (int k = 0; k < 4; ++k) {
+        uint64_t cand = 0, wide = 0;
+        for (int j = 0; j < 64; j += 32) {
+            const int w = 64 * k + j;
+            const vec32 l = load32(len + w);
+            const vec32 longer = _mm256_min_epu8(_mm256_add_epi8(l, one), cap);
+            const vec32 nl = _mm256_and_si256(_mm256_cmpeq_epi8(load32(h + w), x), longer);
+            store32(len + w, nl);
+            if (w > last) continue;
+            const vec32 in = _mm256_cmpgt_epi8(nl, one);
+            const vec32 near = up_to32(idx, last_v);
+            idx = _mm256_add_epi8(idx, step);
+            cand |= uint64_t(uint32_t(_mm256_movemask_epi8(in))) << j;
+            wide |= uint64_t(uint32_t(
+                        _mm256_movemask_epi8(_mm256_cmpgt_epi8(nl, load32(wide_above.data() + w)))))
+                    << j;
+            most = _mm256_max_epu8(most, _mm256_and_si256(nl, near));
+            count = _mm256_sub_epi8(count, _mm256_and_si256(in, near)); // 8 at most a lane
+        }
+        s.cand[k] = cand;
+        s.wide[k] = wide;
+    }
+    s.most = greatest32(most);
+    count = _mm256_sad_epu8(count, _mm256_setzero_si256());
+    const __m128i sum =
+        _mm_add_epi64(_mm256_castsi256_si128(count), _mm256_extracti128_si256(count, 1));
+    s.count = _mm_cvtsi128_si32(sum) + _mm_cvtsi128_si32(_mm_srli_si128(sum, 8));
+}
+#endif
+
 // Moves the lengths on from p - 1 to p (one longer where B[p - w] = B[p], else 0; held at
 // window_cap, below the sign bit of the signed byte compares) and scans them up to the
 // 16 offsets that hold last (the bits above are left 0).
@@ -73,54 +146,62 @@ void advance_and_scan(pack_tables& t, const uint8_t* b, int n, int p, int last, 
     uint8_t* len = t.window_len;
     const uint8_t* h = t.window_rev + (n - 1 - p); // h[w] = B[p - w] for w <= p
     if (p < window_offsets) len[p] = 0;            // offset p had no position at p - 1
-#if defined(__SSE2__)
-    const vec x = _mm_set1_epi8(char(b[p]));
-    const vec cap = _mm_set1_epi8(window_cap);
-    const vec one = _mm_set1_epi8(1);
-    const vec sixteen = _mm_set1_epi8(16);
-    const vec last_v = _mm_set1_epi8(char(last));
-    vec idx = first_lanes();
-    vec most = _mm_setzero_si128(), count = _mm_setzero_si128();
-    for (int k = 0; k < 4; ++k) {
-        uint64_t cand = 0, wide = 0;
-        for (int j = 0; j < 64; j += 16) {
-            const int w = 64 * k + j;
-            const vec l = load(len + w);
-            const vec longer = _mm_add_epi8(l, _mm_and_si128(_mm_cmplt_epi8(l, cap), one));
-            const vec nl = _mm_and_si128(_mm_cmpeq_epi8(load(h + w), x), longer);
-            store(len + w, nl);
-            if (w > last) continue; // past way A's candidate: only moved on
-            const vec in = _mm_cmpgt_epi8(nl, one);
-            const vec near = up_to(idx, last_v);
-            idx = _mm_add_epi8(idx, sixteen);
-            cand |= uint64_t(uint32_t(_mm_movemask_epi8(in))) << j;
-            wide |= uint64_t(uint32_t(
-                        _mm_movemask_epi8(_mm_cmpgt_epi8(nl, load(wide_above.data() + w)))))
-                    << j;
-            most = _mm_max_epu8(most, _mm_and_si128(nl, near));
-            count = _mm_sub_epi8(count, _mm_and_si128(in, near)); // 16 at most a lane
-        }
-        s.cand[k] = cand;
-        s.wide[k] = wide;
-    }
-    s.most = greatest(most);
-    count = _mm_sad_epu8(count, _mm_setzero_si128());
-    s.count = _mm_cvtsi128_si32(count) + _mm_cvtsi128_si32(_mm_srli_si128(count, 8));
-#else
-    const uint8_t x = b[p];
-    s.most = s.count = 0;
-    std::fill(s.cand, s.cand + 4, uint64_t(0));
-    std::fill(s.wide, s.wide + 4, uint64_t(0));
-    for (int w = 0; w < window_offsets; ++w) {
-        const uint8_t l = len[w];
-        len[w] = h[w] == x ? uint8_t(l + (l < window_cap)) : uint8_t(0);
-        if (w > last) continue;
-        if (len[w] >= 2) set_bit(s.cand, w);
-        if (len[w] > wide_above[size_t(w)]) set_bit(s.wide, w);
-        s.most = std::max(s.most, int(len[w]));
-        s.count += len[w] >= 2;
-    }
+#if defined(KT_WINDOW_AVX2)
+    if (wide_passes())
+        advance_and_scan32(len, h, b[p], last, s);
+    else
 #endif
+    {
+#if defined(__SSE2__)
+        const vec x = _mm_set1_epi8(char(b[p]));
+        const vec cap = _mm_set1_epi8(window_cap);
+        const vec one = _mm_set1_epi8(1);
+        const vec sixteen = _mm_set1_epi8(16);
+        const vec last_v = _mm_set1_epi8(char(last));
+        vec idx = first_lanes();
+        vec most = _mm_setzero_si128(), count = _mm_setzero_si128();
+        for (int k = 0; k < 4; ++k) {
+            uint64_t cand = 0, wide = 0;
+            for (int j = 0; j < 64; j += 16) {
+                const int w = 64 * k + j;
+                const vec l = load(len + w);
+                // l is at most window_cap, so l + 1 doesn't wrap.
+                const vec longer = _mm_min_epu8(_mm_add_epi8(l, one), cap);
+                const vec nl = _mm_and_si128(_mm_cmpeq_epi8(load(h + w), x), longer);
+                store(len + w, nl);
+                if (w > last) continue; // past way A's candidate: only moved on
+                const vec in = _mm_cmpgt_epi8(nl, one);
+                const vec near = up_to(idx, last_v);
+                idx = _mm_add_epi8(idx, sixteen);
+                cand |= uint64_t(uint32_t(_mm_movemask_epi8(in))) << j;
+                wide |= uint64_t(uint32_t(
+                            _mm_movemask_epi8(_mm_cmpgt_epi8(nl, load(wide_above.data() + w)))))
+                        << j;
+                most = _mm_max_epu8(most, _mm_and_si128(nl, near));
+                count = _mm_sub_epi8(count, _mm_and_si128(in, near)); // 16 at most a lane
+            }
+            s.cand[k] = cand;
+            s.wide[k] = wide;
+        }
+        s.most = greatest(most);
+        count = _mm_sad_epu8(count, _mm_setzero_si128());
+        s.count = _mm_cvtsi128_si32(count) + _mm_cvtsi128_si32(_mm_srli_si128(count, 8));
+#else
+        const uint8_t x = b[p];
+        s.most = s.count = 0;
+        std::fill(s.cand, s.cand + 4, uint64_t(0));
+        std::fill(s.wide, s.wide + 4, uint64_t(0));
+        for (int w = 0; w < window_offsets; ++w) {
+            const uint8_t l = len[w];
+            len[w] = h[w] == x ? uint8_t(l + (l < window_cap)) : uint8_t(0);
+            if (w > last) continue;
+            if (len[w] >= 2) set_bit(s.cand, w);
+            if (len[w] > wide_above[size_t(w)]) set_bit(s.wide, w);
+            s.most = std::max(s.most, int(len[w]));
+            s.count += len[w] >= 2;
+        }
+#endif
+    }
     if (p < window_offsets) {
         std::fill(len + p + 1, len + window_offsets, uint8_t(0));
         keep_up_to(s.cand, p - 1); // also leaves out offset p, at position 0
@@ -165,8 +246,32 @@ int first_equal(const uint8_t* a, uint8_t v) {
 // greatest. twice holds twice the periods (window_cap where none can be passed on). Only the
 // 16 offsets that hold last and those below are written: where the greatest is above 0 it
 // lies there, so a search for it from offset 0 stops before the rest.
+#if defined(KT_WINDOW_AVX2)
+KT_AVX2 uint8_t stretch_excess32(const uint8_t* len, const uint8_t* period, const uint8_t* twice,
+                                 const uint8_t* period_len, int last, uint8_t* excess) {
+    const vec32 step = _mm256_set1_epi8(32);
+    const vec32 last_v = _mm256_set1_epi8(char(last));
+    vec32 idx = _mm256_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18,
+                                 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31);
+    vec32 top = _mm256_setzero_si256();
+    for (int w = 0; w <= last; w += 32) {
+        const vec32 m = _mm256_min_epu8(load32(len + w), load32(period_len + w));
+        const vec32 on =
+            _mm256_and_si256(_mm256_cmpgt_epi8(m, load32(twice + w)), up_to32(idx, last_v));
+        idx = _mm256_add_epi8(idx, step);
+        const vec32 x = _mm256_and_si256(on, _mm256_sub_epi8(m, load32(period + w)));
+        store32(excess + w, x);
+        top = _mm256_max_epu8(top, x);
+    }
+    return greatest32(top);
+}
+#endif
+
 uint8_t stretch_excess(const uint8_t* len, const uint8_t* period, const uint8_t* twice,
                        const uint8_t* period_len, int last, uint8_t* excess) {
+#if defined(KT_WINDOW_AVX2)
+    if (wide_passes()) return stretch_excess32(len, period, twice, period_len, last, excess);
+#endif
 #if defined(__SSE2__)
     const vec sixteen = _mm_set1_epi8(16);
     const vec last_v = _mm_set1_epi8(char(last));
@@ -356,6 +461,8 @@ void leave_window(pack_tables& t, int p) {
 }
 
 } // namespace
+
+void allow_wide_window_passes(bool on) { wide_passes_allowed = on; }
 
 template <class V>
 pack_status window_run(pack_tables& t, const uint8_t* b, int n, int& p, int& run_count, int& load) {

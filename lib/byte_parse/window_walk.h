@@ -22,6 +22,10 @@ inline constexpr int window_enter = 16;
 inline constexpr int window_leave = 6;
 inline constexpr int window_decay = 4;
 
+// Whether the window's passes may take 32 offsets at a time where the processor has AVX2 (the
+// default); off, they take 16 as everywhere else, which the tests walk on the same machine.
+void allow_wide_window_passes(bool on);
+
 // The walks from p + 1 on, until the window hands back (after it writes the memos the usual
 // walk reads) or the input ends; p becomes the last position walked, load the moving sum
 // there. The tables are filled up to p, as the usual walk leaves them. Fails only on the

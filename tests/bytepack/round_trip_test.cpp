@@ -16,6 +16,7 @@
 #include "scratch_folder.h"
 #include "test_corpus.h"
 #include "variant.h"
+#include "window_walk.h"
 
 namespace {
 
@@ -350,6 +351,19 @@ TEST(ktb_two_symbols, walks_with_the_plain_walks_tables) {
             EXPECT_GT(from_near, in.size() / 4);
         }
     }
+}
+
+// Where the processor has AVX2 the window's passes take 32 offsets at a time; the crowded
+// shapes again with the 16-offset passes that other processors take.
+TEST(kta_window, narrow_passes_give_the_plain_walks_tables) {
+    struct restore_wide {
+        ~restore_wide() { allow_wide_window_passes(true); }
+    } restore;
+    allow_wide_window_passes(false);
+    std::mt19937 rng(5);
+    for (auto make : {crowded_and_sparse, crowded_long_matches, crowded_window_edge, short_periods,
+                      two_symbols_even})
+        expect_same_tables(make(rng), false);
 }
 
 TEST_P(corpus, fast_walk_equals_plain_walk_on_edge_shapes) {
