@@ -17,9 +17,11 @@ inline constexpr int window_cap = 127;
 // The window walk takes over where the usual walk goes through window_enter candidates a walk
 // on average (a moving sum over about 16 walks, decaying by a sixteenth a walk; positions
 // settled by way A or without candidates don't count), and hands back where it examines fewer
-// than window_leave a position.
-inline constexpr int window_enter = 16;
-inline constexpr int window_leave = 6;
+// than window_leave a position. With its passes 32 offsets at a time it pays from about 12
+// (periods 8 to 16 with noise); lower, binaries' short crowded stretches take it more often
+// than it pays there.
+inline constexpr int window_enter = 12;
+inline constexpr int window_leave = 2;
 inline constexpr int window_decay = 4;
 
 // Whether the window's passes may take 32 offsets at a time where the processor has AVX2 (the
