@@ -24,7 +24,17 @@ constexpr int max_depth = 32;
 
 bool is_blank(char c) { return c == ' ' || c == '\t'; }
 
-// True when COND holds for the model: every kind of word present must match.
+expr_names names_of(const pack_model_desc& m) {
+    expr_names names;
+    names.type = m.type;
+    names.coding = m.coding;
+    names.w1 = param_count(m.coding) >= 1 ? m.offset1 : 0;
+    names.w2 = param_count(m.coding) >= 2 ? m.offset2 : 0;
+    return names;
+}
+
+// True when COND holds for the model: every kind of word present must match. A word "{EXPR}"
+// (a width test) holds when the expression is not 0.
 bool eval_cond(std::string_view cond, const pack_model_desc& m, bool& value, std::string& why) {
     bool negate = false;
     size_t i = 0;
@@ -34,9 +44,23 @@ bool eval_cond(std::string_view cond, const pack_model_desc& m, bool& value, std
         ++i;
     }
     bool any_t = false, any_o = false, match_t = false, match_o = false;
+    bool any_x = false, match_x = false;
     while (i < cond.size()) {
         if (is_blank(cond[i])) {
             ++i;
+            continue;
+        }
+        if (cond[i] == '{') {
+            const size_t close = cond.find('}', i);
+            if (close == std::string_view::npos) {
+                why = "{ without }";
+                return false;
+            }
+            long long v = 0;
+            if (!eval_expr(cond.substr(i + 1, close - i - 1), names_of(m), v, why)) return false;
+            any_x = true;
+            match_x = match_x || v != 0;
+            i = close + 1;
             continue;
         }
         size_t e = i;
@@ -62,11 +86,11 @@ bool eval_cond(std::string_view cond, const pack_model_desc& m, bool& value, std
             match_o = match_o || n == m.coding;
         }
     }
-    if (!any_t && !any_o) {
+    if (!any_t && !any_o && !any_x) {
         why = "empty condition";
         return false;
     }
-    value = (!any_t || match_t) && (!any_o || match_o);
+    value = (!any_t || match_t) && (!any_o || match_o) && (!any_x || match_x);
     if (negate) value = !value;
     return true;
 }
@@ -172,11 +196,7 @@ bool specialise_routine(std::string_view template_text, const pack_model_desc& m
         error = "no routine for this model";
         return false;
     }
-    expr_names names;
-    names.type = m.type;
-    names.coding = m.coding;
-    names.w1 = param_count(m.coding) >= 1 ? m.offset1 : 0;
-    names.w2 = param_count(m.coding) >= 2 ? m.offset2 : 0;
+    const expr_names names = names_of(m);
     open_if stack[max_depth];
     int depth = 0;
     size_t start = 0;

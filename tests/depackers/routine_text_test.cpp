@@ -78,6 +78,27 @@ TEST(routine_text, keeps_the_lines_whose_conditions_hold) {
     for (const auto& c : cases) EXPECT_EQ(run(tmpl, c.m), c.out) << routine_entry_name(c.m);
 }
 
+// A width test joins the type and coding words: all the kinds present must hold.
+TEST(routine_text, keeps_the_lines_whose_width_tests_hold) {
+    const char* tmpl = ";#if t5 {W1 > 8}\n"
+                       "wide\n"
+                       ";#elif ! {W2 == W1} {W2 == 0}\n"
+                       "unequal\n"
+                       ";#else\n"
+                       "other\n"
+                       ";#endif\n"
+                       "z";
+    const struct {
+        pack_model_desc m;
+        const char* out;
+    } cases[] = {
+        {{5, 5, 9, 0}, "wide\nz"},    {{5, 5, 8, 0}, "other\nz"},    {{3, 5, 12, 0}, "other\nz"},
+        {{5, 6, 9, 3}, "wide\nz"},    {{5, 6, 8, 3}, "unequal\nz"},  {{5, 6, 4, 4}, "other\nz"},
+        {{4, 6, 12, 12}, "other\nz"}, {{4, 6, 12, 2}, "unequal\nz"}, {{5, 7, 0, 0}, "other\nz"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(run(tmpl, c.m), c.out) << routine_entry_name(c.m);
+}
+
 TEST(routine_text, replaces_the_entry_name_and_expressions) {
     const char* tmpl = "@:\n@_loop: ld b,{W1*2} ; {W2} {T}{C}\n"
                        "  .byte {(1<<W1)&255}, {-3+10/3%2}, {~0}, {!W2}, {W1>3 ? 7 : 8}\n"
@@ -101,6 +122,8 @@ TEST(routine_text, refuses_a_broken_template) {
         ";#if\n;#endif\n",       // empty condition
         ";#if x3\n;#endif\n",    // unknown word
         ";#if t\n;#endif\n",     // no number
+        ";#if {W1\n;#endif\n",   // unclosed width test
+        ";#if {W3}\n;#endif\n",  // unknown name in one
         ";#ifdef t3\n;#endif\n", // unknown directive
         ";#else t3\n",           // text after else (and no if)
         "{W1\n",                 // unclosed
