@@ -743,7 +743,7 @@ jump_outcome try_jump(pack_tables& t, const uint8_t* b, int n, walk_state& w, in
 }
 
 // Candidates of more than sym_exact_max bytes the two-symbol jump visits at most.
-constexpr int sym_long_budget = 32;
+constexpr int sym_long_budget = 512;
 
 // Where the input is made of two byte values: settles every candidate from index i (the
 // nearest at offset sym_near or more) down to way A's candidate, the walk's bound or position
@@ -770,8 +770,13 @@ template <class V>
     const bool a_in = a >= floor_c && a <= c_next && b[a - 1] == b[p - 1] && b[a] == b[p];
     const int low = a_in ? a + 1 : floor_c;
     if (c_next < low || !two_symbols(t, b, n)) return out;
-    enter_symbols(t, p - sym_near);
     const uint32_t word = t.sym_bits[p];
+    // Where the long candidates' string ends so many positions of the input that those in the
+    // range likely exceed the budget (runs of one value), the usual walk goes on at once.
+    if (int64_t(t.sym_count[word & ((2u << sym_exact_max) - 1)]) * (c_next - low + 1) >
+        int64_t(sym_long_budget) * n)
+        return out;
+    enter_symbols(t, p - sym_near);
     // p's own q-periodic length for the periods the stretch tables keep, up to sym_exact_max:
     // a stretch passed on is at most that long. One passed on over more bytes comes from a
     // candidate of more than sym_exact_max bytes, visited below; the tables' entry at

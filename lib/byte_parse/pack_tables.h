@@ -136,6 +136,7 @@ struct pack_tables {
     uint32_t sym_bits[max_input];
     uint16_t sym_last[2 << (sym_exact_max + 1)];
     uint16_t sym_chain[max_input];
+    uint16_t sym_count[1 << (sym_exact_max + 1)]; // positions ending each 17-symbol string
     uint16_t sym_stretch[sym_period_max + 1][sym_exact_max + 1][1 << sym_period_max];
     int32_t sym_state; // 0 not looked at, 1 two byte values, 2 other
     int32_t sym_filled;

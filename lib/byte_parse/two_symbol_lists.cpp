@@ -14,10 +14,12 @@ bool two_symbols(pack_tables& t, const uint8_t* b, int n) {
             if (b[j] != high) return false;
         }
     if (high < 0) return false;
+    std::memset(t.sym_count, 0, sizeof t.sym_count);
     uint32_t word = 0;
     for (int j = 0; j < n; ++j) {
         word = word << 1 | uint32_t(b[j] == high);
         t.sym_bits[j] = word;
+        if (j >= sym_exact_max) ++t.sym_count[word & ((2u << sym_exact_max) - 1)];
     }
     // Tables a caller reuses hold an earlier input's positions.
     std::memset(t.sym_last, 0, sizeof t.sym_last);
