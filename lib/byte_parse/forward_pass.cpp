@@ -773,7 +773,7 @@ template <class V>
     const uint32_t word = t.sym_bits[p];
     // Where the long candidates' string ends so many positions of the input that those in the
     // range likely exceed the budget (runs of one value), the usual walk goes on at once.
-    if (int64_t(t.sym_count[word & ((2u << sym_exact_max) - 1)]) * (c_next - low + 1) >
+    if (int64_t(t.sym_count[sym_long_key(word)]) * (c_next - low + 1) >
         int64_t(sym_long_budget) * n)
         return out;
     enter_symbols(t, p - sym_near);

@@ -19,7 +19,7 @@ bool two_symbols(pack_tables& t, const uint8_t* b, int n) {
     for (int j = 0; j < n; ++j) {
         word = word << 1 | uint32_t(b[j] == high);
         t.sym_bits[j] = word;
-        if (j >= sym_exact_max) ++t.sym_count[word & ((2u << sym_exact_max) - 1)];
+        if (j >= sym_exact_max) ++t.sym_count[sym_long_key(word)];
     }
     // Tables a caller reuses hold an earlier input's positions.
     std::memset(t.sym_last, 0, sizeof t.sym_last);

@@ -27,8 +27,7 @@ inline int sym_exact_index(uint32_t word, int l) {
     return int((2u << l) | other | low);
 }
 
-// The index of the 17 symbols ending there (matches of more than sym_exact_max bytes).
-inline int sym_long_index(uint32_t word) {
-    constexpr int l = sym_exact_max + 1;
-    return int((1u << l) | (word & ((1u << l) - 1)));
-}
+// The 17 symbols ending at a position whose bits are word (matches of more than sym_exact_max
+// bytes), as sym_count counts them, and their index in sym_last.
+inline uint32_t sym_long_key(uint32_t word) { return word & ((2u << sym_exact_max) - 1); }
+inline int sym_long_index(uint32_t word) { return int((2u << sym_exact_max) | sym_long_key(word)); }

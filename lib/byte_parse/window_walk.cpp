@@ -84,6 +84,10 @@ KT_AVX2 void store32(uint8_t* a, vec32 v) { _mm256_storeu_si256(reinterpret_cast
 KT_AVX2 vec32 up_to32(vec32 idx, vec32 last) {
     return _mm256_cmpeq_epi8(_mm256_subs_epu8(idx, last), _mm256_setzero_si256());
 }
+KT_AVX2 vec32 first_lanes32() {
+    return _mm256_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19,
+                            20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31);
+}
 KT_AVX2 uint8_t greatest32(vec32 v) {
     return greatest(_mm_max_epu8(_mm256_castsi256_si128(v), _mm256_extracti128_si256(v, 1)));
 }
@@ -106,8 +110,7 @@ KT_AVX2 void advance_and_scan32(uint8_t* len, const uint8_t* h, uint8_t x_byte, 
     const vec32 one = _mm256_set1_epi8(1);
     const vec32 step = _mm256_set1_epi8(32);
     const vec32 last_v = _mm256_set1_epi8(char(last));
-    vec32 idx = _mm256_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18,
-                                 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31);
+    vec32 idx = first_lanes32();
     vec32 most = _mm256_setzero_si256(), count = _mm256_setzero_si256();
     for (int k = 0; k < 4; ++k) {
         uint64_t cand = 0, wide = 0;
@@ -139,6 +142,58 @@ KT_AVX2 void advance_and_scan32(uint8_t* len, const uint8_t* h, uint8_t x_byte, 
 }
 #endif
 
+// advance_and_scan's pass 16 offsets at a time, or one at a time without SSE2.
+void advance_and_scan16(uint8_t* len, const uint8_t* h, uint8_t x_byte, int last, window_scan& s) {
+#if defined(__SSE2__)
+    const vec x = _mm_set1_epi8(char(x_byte));
+    const vec cap = _mm_set1_epi8(window_cap);
+    const vec one = _mm_set1_epi8(1);
+    const vec sixteen = _mm_set1_epi8(16);
+    const vec last_v = _mm_set1_epi8(char(last));
+    vec idx = first_lanes();
+    vec most = _mm_setzero_si128(), count = _mm_setzero_si128();
+    for (int k = 0; k < 4; ++k) {
+        uint64_t cand = 0, wide = 0;
+        for (int j = 0; j < 64; j += 16) {
+            const int w = 64 * k + j;
+            const vec l = load(len + w);
+            // l is at most window_cap, so l + 1 doesn't wrap.
+            const vec longer = _mm_min_epu8(_mm_add_epi8(l, one), cap);
+            const vec nl = _mm_and_si128(_mm_cmpeq_epi8(load(h + w), x), longer);
+            store(len + w, nl);
+            if (w > last) continue; // past way A's candidate: only moved on
+            const vec in = _mm_cmpgt_epi8(nl, one);
+            const vec near = up_to(idx, last_v);
+            idx = _mm_add_epi8(idx, sixteen);
+            cand |= uint64_t(uint32_t(_mm_movemask_epi8(in))) << j;
+            wide |= uint64_t(uint32_t(
+                        _mm_movemask_epi8(_mm_cmpgt_epi8(nl, load(wide_above.data() + w)))))
+                    << j;
+            most = _mm_max_epu8(most, _mm_and_si128(nl, near));
+            count = _mm_sub_epi8(count, _mm_and_si128(in, near)); // 16 at most a lane
+        }
+        s.cand[k] = cand;
+        s.wide[k] = wide;
+    }
+    s.most = greatest(most);
+    count = _mm_sad_epu8(count, _mm_setzero_si128());
+    s.count = _mm_cvtsi128_si32(count) + _mm_cvtsi128_si32(_mm_srli_si128(count, 8));
+#else
+    s.most = s.count = 0;
+    std::fill(s.cand, s.cand + 4, uint64_t(0));
+    std::fill(s.wide, s.wide + 4, uint64_t(0));
+    for (int w = 0; w < window_offsets; ++w) {
+        const uint8_t l = len[w];
+        len[w] = h[w] == x_byte ? uint8_t(l + (l < window_cap)) : uint8_t(0);
+        if (w > last) continue;
+        if (len[w] >= 2) set_bit(s.cand, w);
+        if (len[w] > wide_above[size_t(w)]) set_bit(s.wide, w);
+        s.most = std::max(s.most, int(len[w]));
+        s.count += len[w] >= 2;
+    }
+#endif
+}
+
 // Moves the lengths on from p - 1 to p (one longer where B[p - w] = B[p], else 0; held at
 // window_cap, below the sign bit of the signed byte compares) and scans them up to the
 // 16 offsets that hold last (the bits above are left 0).
@@ -151,57 +206,7 @@ void advance_and_scan(pack_tables& t, const uint8_t* b, int n, int p, int last, 
         advance_and_scan32(len, h, b[p], last, s);
     else
 #endif
-    {
-#if defined(__SSE2__)
-        const vec x = _mm_set1_epi8(char(b[p]));
-        const vec cap = _mm_set1_epi8(window_cap);
-        const vec one = _mm_set1_epi8(1);
-        const vec sixteen = _mm_set1_epi8(16);
-        const vec last_v = _mm_set1_epi8(char(last));
-        vec idx = first_lanes();
-        vec most = _mm_setzero_si128(), count = _mm_setzero_si128();
-        for (int k = 0; k < 4; ++k) {
-            uint64_t cand = 0, wide = 0;
-            for (int j = 0; j < 64; j += 16) {
-                const int w = 64 * k + j;
-                const vec l = load(len + w);
-                // l is at most window_cap, so l + 1 doesn't wrap.
-                const vec longer = _mm_min_epu8(_mm_add_epi8(l, one), cap);
-                const vec nl = _mm_and_si128(_mm_cmpeq_epi8(load(h + w), x), longer);
-                store(len + w, nl);
-                if (w > last) continue; // past way A's candidate: only moved on
-                const vec in = _mm_cmpgt_epi8(nl, one);
-                const vec near = up_to(idx, last_v);
-                idx = _mm_add_epi8(idx, sixteen);
-                cand |= uint64_t(uint32_t(_mm_movemask_epi8(in))) << j;
-                wide |= uint64_t(uint32_t(
-                            _mm_movemask_epi8(_mm_cmpgt_epi8(nl, load(wide_above.data() + w)))))
-                        << j;
-                most = _mm_max_epu8(most, _mm_and_si128(nl, near));
-                count = _mm_sub_epi8(count, _mm_and_si128(in, near)); // 16 at most a lane
-            }
-            s.cand[k] = cand;
-            s.wide[k] = wide;
-        }
-        s.most = greatest(most);
-        count = _mm_sad_epu8(count, _mm_setzero_si128());
-        s.count = _mm_cvtsi128_si32(count) + _mm_cvtsi128_si32(_mm_srli_si128(count, 8));
-#else
-        const uint8_t x = b[p];
-        s.most = s.count = 0;
-        std::fill(s.cand, s.cand + 4, uint64_t(0));
-        std::fill(s.wide, s.wide + 4, uint64_t(0));
-        for (int w = 0; w < window_offsets; ++w) {
-            const uint8_t l = len[w];
-            len[w] = h[w] == x ? uint8_t(l + (l < window_cap)) : uint8_t(0);
-            if (w > last) continue;
-            if (len[w] >= 2) set_bit(s.cand, w);
-            if (len[w] > wide_above[size_t(w)]) set_bit(s.wide, w);
-            s.most = std::max(s.most, int(len[w]));
-            s.count += len[w] >= 2;
-        }
-#endif
-    }
+        advance_and_scan16(len, h, b[p], last, s);
     if (p < window_offsets) {
         std::fill(len + p + 1, len + window_offsets, uint8_t(0));
         keep_up_to(s.cand, p - 1); // also leaves out offset p, at position 0
@@ -251,8 +256,7 @@ KT_AVX2 uint8_t stretch_excess32(const uint8_t* len, const uint8_t* period, cons
                                  const uint8_t* period_len, int last, uint8_t* excess) {
     const vec32 step = _mm256_set1_epi8(32);
     const vec32 last_v = _mm256_set1_epi8(char(last));
-    vec32 idx = _mm256_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18,
-                                 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31);
+    vec32 idx = first_lanes32();
     vec32 top = _mm256_setzero_si256();
     for (int w = 0; w <= last; w += 32) {
         const vec32 m = _mm256_min_epu8(load32(len + w), load32(period_len + w));
