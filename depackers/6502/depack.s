@@ -134,8 +134,8 @@
 ; Size: 130 bytes. Speed: 85.6 cycles per output byte on the test corpus.
 ; Goal: at most 128 bytes and 90 cycles per output byte: size over.
 ;#elif t5 o6
-; Size: 151 bytes. Speed: 89.6 cycles per output byte on the test corpus.
-; Goal: at most 150 bytes and 110 cycles per output byte: size over.
+; Size: 149 bytes. Speed: 88.4 cycles per output byte on the test corpus.
+; Goal: at most 150 bytes and 110 cycles per output byte: met.
 ;#elif t5 o7
 ; Size: 127 bytes. Speed: 86.7 cycles per output byte on the test corpus.
 ; Goal: at most 128 bytes and 90 cycles per output byte: met.
@@ -1075,11 +1075,12 @@
         tya
         ldx #{W1 - 1}
         bcs @_offset_start
-        lda #{W1 >= W2 ? 1 << ((W1 - W2) & 7) : 0} ; the long form's base 1 << W1, where it
-        ldx #{W2 - 1}           ; lies above the long form's bits
+        lda #{1 << ((W2 > W1 ? 16 - W2 + W1 : W1 - W2) & 7)} ; the long form's preset: a bit that
+        ldx #{W2 - 1}           ; the reads move up to 1 << {W1}, or, when {W2} is wider, a
+                                ; marker that leaves after the first {W2} - {W1} bits
 @_offset_start:
-        sta @_from+{W1 - W2 >= 8}
-        sty @_from+{W1 - W2 < 8}
+        sta @_from+{(W2 > W1 ? 16 - W2 + W1 : W1 - W2) >> 3}
+        sty @_from+{1 - ((W2 > W1 ? 16 - W2 + W1 : W1 - W2) >> 3)}
 ;#else
 ;#if {W1 > 8}
         stx @_from+1            ; X = $FF: the ones above the marker
@@ -1094,9 +1095,8 @@
         rol @_from
         rol @_from+1
 ;#if o6
-        cpx #{W1}               ; else it is added when {W1} bits are left, which never
-        bne @_offset_next       ; happens in the short form
-        inc @_from
+        bcc @_offset_next       ; the marker leaves only once, never at the last bit: its
+        inc @_from              ; carry adds 1 when {W1} bits are left
         bne @_offset_next
         inc @_from+1
 @_offset_next:
