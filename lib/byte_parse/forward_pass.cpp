@@ -315,11 +315,9 @@ bool take_way_a(pack_tables& t, int p, int lo, int lit_cost, int& run_count, pac
     return true;
 }
 
-// A candidate's length known: its memo, the best, and the stretch it may pass on.
+// The stretch candidate c may pass on with a match of len bytes.
 template <class V>
-void settle(pack_tables& t, walk_state& w, int c, int memo_at, int len, int seq, int off) {
-    put_memo(t.memo[memo_at], w.p, len, seq);
-    offer<V>(w, seq, len, off);
+void take_stretch(const pack_tables& t, walk_state& w, int c, int len) {
     if (len <= w.inherit_floor) return;
     if (const stretch_rec sc = t.stretch[c]; passes_on_stretch(sc, len, w.rep_len - w.rep_period)) {
         w.rep_period = sc.period;
@@ -327,6 +325,14 @@ void settle(pack_tables& t, walk_state& w, int c, int memo_at, int len, int seq,
         w.inherit_floor = std::max(2, w.rep_len - w.rep_period + 1);
         set_full_limits<V>(w);
     }
+}
+
+// A candidate's length known: its memo, the best, and the stretch it may pass on.
+template <class V>
+void settle(pack_tables& t, walk_state& w, int c, int memo_at, int len, int seq, int off) {
+    put_memo(t.memo[memo_at], w.p, len, seq);
+    offer<V>(w, seq, len, off);
+    take_stretch<V>(t, w, c, len);
 }
 
 // The full visit of candidate c (entry e) at p; gives true when the visit took its length
@@ -742,21 +748,24 @@ jump_outcome try_jump(pack_tables& t, const uint8_t* b, int n, walk_state& w, in
     return out;
 }
 
-// Candidates of more than sym_exact_max bytes the two-symbol jump visits at most.
-constexpr int sym_long_budget = 512;
+// Candidates of more than sym_exact_max bytes the two-symbol jump visits at most, and how many
+// of them in the range (as their share of the input suggests) it finds through their chain
+// rather than through the lists, which cost a pass over the input to build.
+constexpr int sym_long_budget = 1024;
+constexpr int sym_chain_most = 16;
 
 // Where the input is made of two byte values: settles every candidate from index i (the
 // nearest at offset sym_near or more) down to way A's candidate, the walk's bound or position
 // 64, whichever comes first, from the tables of two_symbol_lists.h. The best of the candidates
 // up to sym_exact_max bytes is the cheapest exact length's nearest candidate (every offset there
 // costs alike, and a nearer candidate of the walk keeps a tie); the longer ones are visited one
-// by one, nearest first, through the chain of their 17 symbols; the inherited stretch is the
-// nearest of the greatest excess, from the stretch tables for periods up to sym_period_max (a
-// longer period needs more than sym_exact_max bytes). None of these lengths reaches an offset
-// or the range's positions, so no candidate takes way C's step or meets the bound. Where the
-// tables can't answer (more than sym_long_budget long candidates, or one reaching the range's
-// positions) nothing is changed and the usual walk goes on. Kept out of the walk's loop, which
-// the compiler then builds as it did without it.
+// by one, nearest first, through the list of their 17 symbols (whose entries give lengths up to
+// 47 bytes); the inherited stretch is the nearest of the greatest excess, from the stretch
+// tables for periods up to sym_period_max (a longer period needs more than sym_exact_max bytes).
+// None of these lengths reaches an offset or the range's positions, so no candidate takes way C's
+// step or meets the bound. Where the tables can't answer (more than sym_long_budget long
+// candidates, or one reaching the range's positions) nothing is changed and the usual walk goes on.
+// Kept out of the walk's loop, which the compiler then builds as it did without it.
 template <class V>
 [[gnu::noinline]] jump_outcome try_two_symbol_jump(pack_tables& t, const uint8_t* b, int n,
                                                    walk_state& w, int i, int lo) {
@@ -771,12 +780,50 @@ template <class V>
     const int low = a_in ? a + 1 : floor_c;
     if (c_next < low || !two_symbols(t, b, n)) return out;
     const uint32_t word = t.sym_bits[p];
-    // Where the long candidates' string ends so many positions of the input that those in the
-    // range likely exceed the budget (runs of one value), the usual walk goes on at once.
-    if (int64_t(t.sym_count[sym_long_key(word)]) * (c_next - low + 1) >
-        int64_t(sym_long_budget) * n)
-        return out;
     enter_symbols(t, p - sym_near);
+    // The candidates of more than sym_exact_max bytes, nearest first, with their lengths: from
+    // the bits up to 47 (a candidate's position is at least 64, so all 48 are the input's), and
+    // beyond by comparison. Every position entered ends at least sym_near before p.
+    int long_c[sym_long_budget];
+    uint16_t long_len[sym_long_budget];
+    int longs = 0;
+    const uint64_t word48 = sym_long_word(t, p);
+    const auto length_at = [&](int c, uint64_t bits) {
+        const int max_len = std::min(c + 1, V::max_seq_len);
+        const uint64_t d = bits ^ word48;
+        return d != 0 ? std::min(std::countr_zero(d), max_len)
+                      : extend_back<true>(b, c, p, sym_long_known, max_len);
+    };
+    const uint32_t key = sym_long_key(word);
+    const int nearest_long = t.sym_last[sym_long_index(word)];
+    if (int64_t(t.sym_count[key]) * (c_next - low + 1) <= int64_t(sym_chain_most) * n) {
+        // Few in the range, likely: through the chain of their 17 symbols.
+        for (int c = nearest_long; c >= low; c = t.sym_chain[c]) {
+            if (longs == sym_long_budget) return out;
+            const int len = length_at(c, sym_long_word(t, c));
+            if (len >= low) return out;
+            long_c[longs] = c;
+            long_len[longs++] = uint16_t(len);
+        }
+    } else if (nearest_long >= low) {
+        // Many: through the list of their 17 symbols, whose entries hold their bits. Where
+        // they are more than the budget (runs of one value), the usual walk goes on at once.
+        if (!t.sym_lists_ready) build_sym_long_lists(t, n);
+        const int list_lo = int(t.sym_long_first[key]);
+        const int long_hi = int(t.sym_long_slot[nearest_long]);
+        if (long_hi - sym_long_budget >= list_lo &&
+            entry_pos(t.sym_long_pos[long_hi - sym_long_budget]) >= low)
+            return out;
+        for (int k = long_hi; k >= list_lo; --k) {
+            const uint64_t e = t.sym_long_pos[k];
+            const int c = entry_pos(e);
+            if (c < low) break;
+            const int len = length_at(c, sym_long_bits(e));
+            if (len >= low) return out;
+            long_c[longs] = c;
+            long_len[longs++] = uint16_t(len);
+        }
+    }
     // p's own q-periodic length for the periods the stretch tables keep, up to sym_exact_max:
     // a stretch passed on is at most that long. One passed on over more bytes comes from a
     // candidate of more than sym_exact_max bytes, visited below; the tables' entry at
@@ -786,17 +833,6 @@ template <class V>
     for (int q = 1; q <= sym_period_max; ++q) {
         const uint32_t d = (word ^ word >> q) | 1u << (sym_exact_max - q);
         own[q] = std::countr_zero(d) + q;
-    }
-    // The candidates of more than sym_exact_max bytes, nearest first.
-    int long_c[sym_long_budget], long_len[sym_long_budget];
-    int longs = 0;
-    for (int c = t.sym_last[sym_long_index(word)]; c >= low; c = t.sym_chain[c]) {
-        if (longs == sym_long_budget) return out;
-        const int len =
-            extend_back<true>(b, c, p, sym_exact_max + 1, std::min(c + 1, V::max_seq_len));
-        if (len >= low) return out;
-        long_c[longs] = c;
-        long_len[longs++] = len;
     }
     // The stretch: per period, the nearest candidate of the greatest length, above the excess.
     const int excess = w.rep_len - w.rep_period;
@@ -829,11 +865,18 @@ template <class V>
         }
         rep_c = 0;
     };
+    // The long candidates, nearest first, as settle takes them but without their memos (the
+    // walk at p + 1 compares them, as it does the exact lengths'). Below 64 bytes, only the
+    // nearest of each length is offered: a farther one costs the same, so it can't be better.
+    uint64_t offered = 0;
     for (int k = 0; k < longs; ++k) {
         const int c = long_c[k], len = long_len[k];
         if (rep_c > c) take_rep();
-        settle<V>(t, w, c, memo_slot(t.pair_pos[t.pair_slot[c]], c, w.after), len,
-                  t.cost[p - len] + V::seq_cost(len, p - c), p - c);
+        if (len >= 64 || (offered >> len & 1) == 0) {
+            offered |= len < 64 ? uint64_t(1) << len : 0;
+            offer<V>(w, t.cost[p - len] + V::seq_cost(len, p - c), len, p - c);
+        }
+        take_stretch<V>(t, w, c, len);
     }
     take_rep();
     out.taken = true;

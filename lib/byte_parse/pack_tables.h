@@ -132,11 +132,18 @@ struct pack_tables {
     // sym_exact_max) at (1 << (l + 1)) | bits, the last position that ends it among those
     // entered; per 17-symbol string the one before each position; per period q, length m and
     // the last q symbols, the last position entered with a stretch of period q and at least m
-    // bytes. Positions are entered up to sym_filled - 1.
+    // bytes. Positions are entered up to sym_filled - 1. Built once a walk has many long
+    // candidates (sym_lists_ready): the positions from sym_exact_max on grouped by their
+    // 17-symbol string, ascending, each with its bits (sym_long_entry), the first index of each
+    // string in sym_long_first and of each position in sym_long_slot.
     uint32_t sym_bits[max_input];
     uint16_t sym_last[2 << (sym_exact_max + 1)];
     uint16_t sym_chain[max_input];
     uint16_t sym_count[1 << (sym_exact_max + 1)]; // positions ending each 17-symbol string
+    uint64_t sym_long_pos[max_input];
+    uint16_t sym_long_slot[max_input];
+    uint32_t sym_long_first[(1 << (sym_exact_max + 1)) + 1];
+    int32_t sym_lists_ready;
     uint16_t sym_stretch[sym_period_max + 1][sym_exact_max + 1][1 << sym_period_max];
     int32_t sym_state; // 0 not looked at, 1 two byte values, 2 other
     int32_t sym_filled;

@@ -21,6 +21,7 @@ bool two_symbols(pack_tables& t, const uint8_t* b, int n) {
         t.sym_bits[j] = word;
         if (j >= sym_exact_max) ++t.sym_count[sym_long_key(word)];
     }
+    t.sym_lists_ready = 0;
     // Tables a caller reuses hold an earlier input's positions.
     std::memset(t.sym_last, 0, sizeof t.sym_last);
     std::memset(t.sym_stretch, 0, sizeof t.sym_stretch);
@@ -49,4 +50,23 @@ void enter_symbols(pack_tables& t, int last) {
         }
     }
     t.sym_filled = std::max(t.sym_filled, last + 1);
+}
+
+void build_sym_long_lists(pack_tables& t, int n) {
+    // As the pair lists are made: counts to ends, then each position put before the end of its
+    // string's list, back to front.
+    uint32_t end = 0;
+    for (int k = 0; k < 1 << (sym_exact_max + 1); ++k) {
+        end += t.sym_count[k];
+        t.sym_long_first[k] = end;
+    }
+    t.sym_long_first[1 << (sym_exact_max + 1)] = end;
+    for (int j = n - 1; j >= sym_exact_max; --j) {
+        // Before position 32 the symbols before the input's start count as zeros.
+        const uint64_t w = j >= 32 ? sym_long_word(t, j) : t.sym_bits[j];
+        const uint32_t slot = --t.sym_long_first[sym_long_key(uint32_t(w))];
+        t.sym_long_pos[slot] = sym_long_entry(j, w);
+        t.sym_long_slot[j] = uint16_t(slot);
+    }
+    t.sym_lists_ready = 1;
 }

@@ -19,6 +19,9 @@ bool two_symbols(pack_tables& t, const uint8_t* b, int n);
 // Enters the positions from sym_filled up to last (inclusive), whose stretches are decided.
 void enter_symbols(pack_tables& t, int last);
 
+// Groups the positions by their 17 symbols (sym_long_pos), once a walk needs it.
+void build_sym_long_lists(pack_tables& t, int n);
+
 // The index in sym_last of the l + 1 symbols ending at a position whose bits are word, where
 // the first of them is the other value than that l before it (a match of exactly l bytes).
 inline int sym_exact_index(uint32_t word, int l) {
@@ -28,6 +31,17 @@ inline int sym_exact_index(uint32_t word, int l) {
 }
 
 // The 17 symbols ending at a position whose bits are word (matches of more than sym_exact_max
-// bytes), as sym_count counts them, and their index in sym_last.
+// bytes), as sym_long_first groups them, and their index in sym_last.
 inline uint32_t sym_long_key(uint32_t word) { return word & ((2u << sym_exact_max) - 1); }
 inline int sym_long_index(uint32_t word) { return int((2u << sym_exact_max) | sym_long_key(word)); }
+
+// An entry of sym_long_pos: the position in bits 0-15, its last 48 symbols (the latest in bit
+// 16) above, so that the length of a match up to 47 bytes follows from the entry alone.
+inline constexpr int sym_long_known = 48;
+inline uint64_t sym_long_entry(int j, uint64_t word) { return uint64_t(j) | word << 16; }
+inline uint64_t sym_long_bits(uint64_t e) { return e >> 16; }
+// The last 48 symbols ending at position j >= 32, as an entry holds them.
+inline uint64_t sym_long_word(const pack_tables& t, int j) {
+    return (uint64_t(t.sym_bits[j - 32]) << 32 | t.sym_bits[j]) &
+           ((uint64_t(1) << sym_long_known) - 1);
+}
