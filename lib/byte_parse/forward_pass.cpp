@@ -750,9 +750,11 @@ jump_outcome try_jump(pack_tables& t, const uint8_t* b, int n, walk_state& w, in
 
 // Candidates of more than sym_exact_max bytes the two-symbol jump visits at most, and how many
 // of them in the range (as their share of the input suggests) it finds through their chain
-// rather than through the lists, which cost a pass over the input to build.
+// rather than through the lists, which cost a pass over the input to build; and the lengths of
+// p's run above sym_exact_max up to which the runs settle them where they are more.
 constexpr int sym_long_budget = 1024;
 constexpr int sym_chain_most = 16;
+constexpr int sym_run_lengths = 256;
 
 // Where the input is made of two byte values: settles every candidate from index i (the
 // nearest at offset sym_near or more) down to way A's candidate, the walk's bound or position
@@ -796,6 +798,10 @@ template <class V>
     };
     const uint32_t key = sym_long_key(word);
     const int nearest_long = t.sym_last[sym_long_index(word)];
+    // Where they are more than the budget, p may end a run of one value longer than
+    // sym_exact_max (so do they), and the runs settle them.
+    const int run = t.sym_run[p];
+    bool by_runs = false;
     if (int64_t(t.sym_count[key]) * (c_next - low + 1) <= int64_t(sym_chain_most) * n) {
         // Few in the range, likely: through the chain of their 17 symbols.
         for (int c = nearest_long; c >= low; c = t.sym_chain[c]) {
@@ -807,14 +813,17 @@ template <class V>
         }
     } else if (nearest_long >= low) {
         // Many: through the list of their 17 symbols, whose entries hold their bits. Where
-        // they are more than the budget (runs of one value), the usual walk goes on at once.
+        // they are more than the budget and the runs can't settle them, the usual walk goes on
+        // at once.
         if (!t.sym_lists_ready) build_sym_long_lists(t, n);
         const int list_lo = int(t.sym_long_first[key]);
         const int long_hi = int(t.sym_long_slot[nearest_long]);
-        if (long_hi - sym_long_budget >= list_lo &&
-            entry_pos(t.sym_long_pos[long_hi - sym_long_budget]) >= low)
+        by_runs = long_hi - sym_long_budget >= list_lo &&
+                  entry_pos(t.sym_long_pos[long_hi - sym_long_budget]) >= low;
+        if (by_runs &&
+            (run <= sym_exact_max || run > sym_exact_max + sym_run_lengths || run >= low))
             return out;
-        for (int k = long_hi; k >= list_lo; --k) {
+        for (int k = by_runs ? list_lo - 1 : long_hi; k >= list_lo; --k) {
             const uint64_t e = t.sym_long_pos[k];
             const int c = entry_pos(e);
             if (c < low) break;
@@ -850,6 +859,47 @@ template <class V>
             break;
         }
     }
+    if (by_runs) {
+        // A candidate ending a run of r bytes of p's value, r > sym_exact_max, matches over
+        // min(r, run) bytes where r differs from p's run, and further where it doesn't. So of
+        // those shorter than p's run only the nearest of each length can be the best (farther
+        // ones cost the same), of those longer only the nearest (all match over run bytes),
+        // and those as long as p's are visited one by one (sym_run_chain).
+        const int sym = int(word & 1);
+        for (int r = sym_exact_max + 1; r < run; ++r)
+            if (const int c = t.sym_run_last[sym][r]; c >= low) {
+                long_c[longs] = c;
+                long_len[longs++] = uint16_t(r);
+            }
+        int longer_c = 0;
+        if (const int c = t.sym_run_last[sym][run + 1]; c >= low) {
+            longer_c = std::min(int(t.sym_run_end[c]), t.sym_filled - 1);
+            long_c[longs] = longer_c;
+            long_len[longs++] = uint16_t(run);
+        }
+        for (int c = t.sym_run_last[sym][run]; c >= low; c = t.sym_run_chain[c]) {
+            if (longs == sym_long_budget) return out;
+            const int len = length_at(c, sym_long_word(t, c));
+            if (len >= low) return out;
+            long_c[longs] = c;
+            long_len[longs++] = uint16_t(len);
+        }
+        // Those left out pass on a stretch of at most run - 2 bytes' excess, or run - 1 for
+        // those longer than p's run (m is at most their length, q at least 1). The visits must
+        // give more, or as much from a nearer candidate: the longer ones' nearest, or one kept
+        // already.
+        int most = rep_c != 0 ? rep_m - rep_q : excess, longer_e = -1;
+        for (int k = 0; k < longs; ++k) {
+            const stretch_rec sc = t.stretch[long_c[k]];
+            const int m = std::min(int(long_len[k]), int(sc.period_len));
+            if (sc.period == 0 || m <= 2 * sc.period) continue;
+            most = std::max(most, m - sc.period);
+            if (long_c[k] == longer_c) longer_e = m - sc.period;
+        }
+        if (most < run - 1 ||
+            (most == run - 1 && most != excess && longer_c != 0 && longer_e != run - 1))
+            return out;
+    }
     // The best of the exact lengths: their keys differ, so the order doesn't matter.
     for (int l = 2; l <= sym_exact_max; ++l) {
         const int c = t.sym_last[sym_exact_index(word, l)];
@@ -871,6 +921,23 @@ template <class V>
     uint64_t offered = 0;
     for (int k = 0; k < longs; ++k) {
         const int c = long_c[k], len = long_len[k];
+        if (by_runs) {
+            // Not in order: the greatest excess, the nearest of it, is the stretch kept.
+            if (len >= 64 || (offered >> len & 1) == 0) {
+                offered |= len < 64 ? uint64_t(1) << len : 0;
+                offer<V>(w, t.cost[p - len] + V::seq_cost(len, p - c), len, p - c);
+            }
+            const stretch_rec sc = t.stretch[c];
+            const int m = std::min(len, int(sc.period_len));
+            if (sc.period == 0 || m <= 2 * sc.period || m - sc.period <= excess) continue;
+            const int e = m - sc.period;
+            if (rep_c == 0 || e > rep_m - rep_q || (e == rep_m - rep_q && c > rep_c)) {
+                rep_c = c;
+                rep_q = sc.period;
+                rep_m = m;
+            }
+            continue;
+        }
         if (rep_c > c) take_rep();
         if (len >= 64 || (offered >> len & 1) == 0) {
             offered |= len < 64 ? uint64_t(1) << len : 0;

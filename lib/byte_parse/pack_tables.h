@@ -144,6 +144,14 @@ struct pack_tables {
     uint16_t sym_long_slot[max_input];
     uint32_t sym_long_first[(1 << (sym_exact_max + 1)) + 1];
     int32_t sym_lists_ready;
+    // Built with the lists: per position the length of the run of one symbol ending there (at
+    // most 65535, as both values occur) and the run's last position; per symbol and run length
+    // above sym_exact_max, the last position entered whose run is that long, and per position
+    // the one entered before it with the same.
+    uint16_t sym_run[max_input];
+    uint16_t sym_run_end[max_input];
+    uint16_t sym_run_last[2][max_input];
+    uint16_t sym_run_chain[max_input];
     uint16_t sym_stretch[sym_period_max + 1][sym_exact_max + 1][1 << sym_period_max];
     int32_t sym_state; // 0 not looked at, 1 two byte values, 2 other
     int32_t sym_filled;

@@ -30,6 +30,19 @@ bool two_symbols(pack_tables& t, const uint8_t* b, int n) {
     return true;
 }
 
+namespace {
+
+// Enters position j in the tables of the runs.
+void enter_run(pack_tables& t, int j) {
+    if (const int r = t.sym_run[j]; r > sym_exact_max) {
+        uint16_t& head = t.sym_run_last[t.sym_bits[j] & 1][r];
+        t.sym_run_chain[j] = head;
+        head = uint16_t(j);
+    }
+}
+
+} // namespace
+
 void enter_symbols(pack_tables& t, int last) {
     for (int j = t.sym_filled; j <= last; ++j) {
         const uint32_t word = t.sym_bits[j];
@@ -41,6 +54,7 @@ void enter_symbols(pack_tables& t, int last) {
             t.sym_chain[j] = head;
             head = uint16_t(j);
         }
+        if (t.sym_lists_ready) enter_run(t, j);
         const stretch_rec s = t.stretch[j];
         if (s.period >= 1 && s.period <= sym_period_max) {
             const int q = s.period;
@@ -68,5 +82,14 @@ void build_sym_long_lists(pack_tables& t, int n) {
         t.sym_long_pos[slot] = sym_long_entry(j, w);
         t.sym_long_slot[j] = uint16_t(slot);
     }
+    // The runs, with the positions entered so far; enter_symbols enters the rest.
+    const auto same = [&](int j) { return ((t.sym_bits[j] ^ t.sym_bits[j - 1]) & 1) == 0; };
+    t.sym_run[0] = 1;
+    for (int j = 1; j < n; ++j) t.sym_run[j] = uint16_t(same(j) ? t.sym_run[j - 1] + 1 : 1);
+    t.sym_run_end[n - 1] = uint16_t(n - 1);
+    for (int j = n - 2; j >= 0; --j)
+        t.sym_run_end[j] = uint16_t(same(j + 1) ? t.sym_run_end[j + 1] : j);
+    std::memset(t.sym_run_last, 0, sizeof t.sym_run_last);
+    for (int j = 0; j < t.sym_filled; ++j) enter_run(t, j);
     t.sym_lists_ready = 1;
 }

@@ -19,7 +19,8 @@ bool two_symbols(pack_tables& t, const uint8_t* b, int n);
 // Enters the positions from sym_filled up to last (inclusive), whose stretches are decided.
 void enter_symbols(pack_tables& t, int last);
 
-// Groups the positions by their 17 symbols (sym_long_pos), once a walk needs it.
+// Groups the positions by their 17 symbols (sym_long_pos) and makes the tables of the runs,
+// once a walk needs them; from then on enter_symbols enters the runs too.
 void build_sym_long_lists(pack_tables& t, int n);
 
 // The index in sym_last of the l + 1 symbols ending at a position whose bits are word, where

@@ -316,7 +316,8 @@ bytes two_values(std::mt19937& rng, size_t n, unsigned percent, size_t period, u
 // KTB's walk over two byte values: from the nearest candidate at offset sym_near on, the tables
 // of two_symbol_lists.h settle the candidates (the exact lengths' nearest, the longer ones by
 // their chain, stretches of periods up to 7 passed on), with the usual walk before and after
-// them and where they can't answer (runs longer than their lengths). Past the largest offset
+// them and where they can't answer (runs longer than their lengths); where the long
+// candidates are too many, p's run and theirs settle them. Past the largest offset
 // the walk ends inside them. A third value keeps them out.
 TEST(ktb_two_symbols, walks_with_the_plain_walks_tables) {
     struct case_row {
@@ -329,6 +330,8 @@ TEST(ktb_two_symbols, walks_with_the_plain_walks_tables) {
         {"half and half, past the largest offset", 36000, 50, 1, 1, true},
         {"a quarter", 20000, 25, 1, 1, true},
         {"one in ten, runs longer than the tables' lengths", 20000, 10, 1, 1, true},
+        {"three in a hundred, long candidates past the budget, settled by runs", 20000, 3, 1, 1,
+         true},
         {"periods of 3 to 7 with one in 6 drawn again", 20000, 50, 0, 6, true},
         {"a third value at the end", 20000, 50, 1, 1, false},
     };
