@@ -94,8 +94,9 @@ struct walk_state {
     // The jump tries here: 0 none, 1 all taken, 2 some passed over nothing.
     int tries = 0;
     // The index at which the walk ended: from the first candidate down to it, the entries it
-    // went through.
+    // went through; and how many of them took the full visit.
     int end_i = 0;
+    int full_visits = 0;
 };
 
 void set_span(walk_state& w) { w.span = std::max(w.skip_above, w.bound - 1) - w.bound + 1; }
@@ -998,6 +999,12 @@ int walk_candidates(pack_tables& t, const uint8_t* b, int n, walk_state& w, int 
     if (two && far_i >= 0) try_at = std::min(try_at, far_i - 1);
     // The index down to which the short loops may go before a try is due.
     const auto stop_at = [&] { return two ? std::max(try_at, far_i) : try_at; };
+    // The full visits, counted in a register and noted in w wherever the walk returns.
+    struct visit_count {
+        walk_state& w;
+        int n = 0;
+        ~visit_count() { w.full_visits = n; }
+    } visits{w};
     for (int i = start; i >= lo; --i) {
         if (two && i <= far_i) {
             // Only from that candidate: the jump's tables hold every position up to it.
@@ -1058,6 +1065,7 @@ int walk_candidates(pack_tables& t, const uint8_t* b, int n, walk_state& w, int 
             w.had_skip = true;
             continue; // above skip_above: passed over
         }
+        ++visits.n;
         if (full_visit<V>(t, b, w, e)) {
             in_run = true;
             run_from = c;
@@ -1084,8 +1092,9 @@ pack_status forward_pass(pack_tables& t, const uint8_t* b, int n) {
     // Whether the last walk that tried a jump had each try pass over some candidates: then the
     // next walk's first try may come early.
     bool early = false;
-    // The moving sum of the candidates the walks go through (window_walk.h).
-    int load = 0;
+    // The moving sums of the candidates the walks go through and of those they took the full
+    // visit for (window_walk.h).
+    int load = 0, full_load = 0;
     for (int p = 1; p < n; ++p) {
         const int lit_cost = literal_step<V>(t, p, run_count);
         pack_status status;
@@ -1103,7 +1112,10 @@ pack_status forward_pass(pack_tables& t, const uint8_t* b, int n) {
         // Until the first try finds the input made of other than two byte values.
         const bool two = jumps<V> && t.sym_state != 2;
         const int end_c = walk_candidates<V>(t, b, n, w, lo, early, two);
-        if constexpr (!jumps<V>) load += int(t.pair_slot[p]) - 1 - w.end_i - (load >> window_decay);
+        if constexpr (!jumps<V>) {
+            load += int(t.pair_slot[p]) - 1 - w.end_i - (load >> window_decay);
+            full_load += w.full_visits - (full_load >> window_decay);
+        }
         if (w.tries != 0) early = w.tries == 1;
         if constexpr (jumps<V>) {
             t.walk_end[p] = uint16_t(p - end_c);
@@ -1125,7 +1137,7 @@ pack_status forward_pass(pack_tables& t, const uint8_t* b, int n) {
         if constexpr (!jumps<V>) {
             // Crowded: the window walk takes the positions after p for as long as they are.
             if (load >= window_enter << window_decay && p + 1 < n) {
-                status = window_run<V>(t, b, n, p, run_count, load);
+                status = window_run<V>(t, b, n, p, run_count, load, full_load);
                 if (failed(status)) return status;
             }
         }

@@ -469,10 +469,16 @@ void leave_window(pack_tables& t, int p) {
 void allow_wide_window_passes(bool on) { wide_passes_allowed = on; }
 
 template <class V>
-pack_status window_run(pack_tables& t, const uint8_t* b, int n, int& p, int& run_count, int& load) {
+pack_status window_run(pack_tables& t, const uint8_t* b, int n, int& p, int& run_count, int& load,
+                       int full_load) {
     if (!t.window_ready) prepare_window(t, b, n);
     t.window_ready = 1;
     enter_window(t, b, n, p + 1);
+    // The credit of the crowded positions (window_walk.h), and whether the current burst
+    // started near the last.
+    const bool costly = full_load >= window_costly << window_decay;
+    int credit = 0;
+    bool near_burst = false;
     while (++p < n) {
         const int lit_cost = literal_step<V>(t, p, run_count);
         pack_status status;
@@ -480,7 +486,18 @@ pack_status window_run(pack_tables& t, const uint8_t* b, int n, int& p, int& run
         if (failed(status)) return status;
         if (count != 0) note_short_period(t, p);
         load += count - (load >> window_decay);
-        if (load < window_leave << window_decay) {
+        if (costly) {
+            const bool crowded = count >= window_crowd_lo && count <= window_crowd_hi;
+            if (crowded) {
+                if (const int gap = p - t.window_crowded_at; gap >= window_burst_apart)
+                    near_burst = gap <= window_burst_gap;
+                t.window_crowded_at = p;
+            }
+            credit = std::min(credit + (crowded && near_burst ? count : 0) -
+                                  (count == 0 ? window_empty_cost : window_calm_cost),
+                              window_credit_cap);
+        }
+        if (load < window_leave << window_decay && credit <= 0) {
             leave_window<V>(t, p);
             return {};
         }
@@ -489,4 +506,5 @@ pack_status window_run(pack_tables& t, const uint8_t* b, int n, int& p, int& run
     return {};
 }
 
-template pack_status window_run<kta_variant>(pack_tables&, const uint8_t*, int, int&, int&, int&);
+template pack_status window_run<kta_variant>(pack_tables&, const uint8_t*, int, int&, int&, int&,
+                                             int);

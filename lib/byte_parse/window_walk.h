@@ -24,13 +24,35 @@ inline constexpr int window_enter = 12;
 inline constexpr int window_leave = 2;
 inline constexpr int window_decay = 4;
 
+// Short periods with sparse noise (one byte in 30 to 100, periods 6 to 15) come as bursts of
+// crowded positions after each noise byte and calm stretches between them, where the window
+// would hand back only to be taken over again some costly walks into the next burst. Where the
+// usual walk took the full visit for window_costly candidates a walk on average before the
+// window took over (a moving sum as load's), each position of window_crowd_lo to
+// window_crowd_hi candidates, in a burst that starts within window_burst_gap positions of the
+// last one, is credit for as many positions, and each position costs window_calm_cost of it
+// (window_empty_cost where it has no candidate); the window hands back only once the credit is
+// spent. A burst starts window_burst_apart or more positions after the last crowded position.
+// Binaries, whose candidates the entries' context settles, seldom take the full visit that
+// often, and their walks stay as they were.
+inline constexpr int window_costly = 4;
+inline constexpr int window_crowd_lo = 12;
+inline constexpr int window_crowd_hi = 32;
+inline constexpr int window_burst_gap = 300;
+inline constexpr int window_burst_apart = 32;
+inline constexpr int window_calm_cost = 2;
+inline constexpr int window_empty_cost = 8;
+inline constexpr int window_credit_cap = 1024;
+
 // Whether the window's passes may take 32 offsets at a time where the processor has AVX2 (the
 // default); off, they take 16 as everywhere else, which the tests walk on the same machine.
 void allow_wide_window_passes(bool on);
 
 // The walks from p + 1 on, until the window hands back (after it writes the memos the usual
 // walk reads) or the input ends; p becomes the last position walked, load the moving sum
-// there. The tables are filled up to p, as the usual walk leaves them. Fails only on the
+// there. full_load is the usual walk's moving sum of its full visits (as load, over the same
+// walks). The tables are filled up to p, as the usual walk leaves them. Fails only on the
 // length guard.
 template <class V>
-pack_status window_run(pack_tables& t, const uint8_t* b, int n, int& p, int& run_count, int& load);
+pack_status window_run(pack_tables& t, const uint8_t* b, int n, int& p, int& run_count, int& load,
+                       int full_load);

@@ -286,6 +286,57 @@ TEST(kta_window, takes_over_and_hands_back_with_the_plain_walks_tables) {
     }
 }
 
+// A period of 10 to 13 bytes drawn from all values, one byte in every drawn again: after each
+// noise byte a burst of crowded positions (a candidate at each multiple of the period), then
+// a calm stretch.
+bytes noisy_long_period(std::mt19937& rng, size_t n, unsigned every) {
+    bytes pattern(10 + rng() % 4);
+    for (auto& x : pattern) x = uint8_t(rng());
+    bytes b(n);
+    for (size_t k = 0; k < n; ++k)
+        b[k] = rng() % every == 0 ? uint8_t(rng()) : pattern[k % pattern.size()];
+    return b;
+}
+
+// Where the noise comes every 30 to 100 bytes, the window goes on through the calm stretches
+// (window_walk.h): taken over a few times, it walks nearly every position (a quarter of them
+// went to the usual walk, in some 30 to 50 hand-backs, before it did so). Where it comes every
+// 1000 bytes, it still hands back after each burst. Both with the plain walk's tables.
+TEST(kta_window, stays_on_between_bursts_of_sparse_noise) {
+    struct case_row {
+        const char* name;
+        unsigned every;
+        int least_entries, most_entries; // times the window takes over
+        double least_share, most_share;  // of the positions it walks
+    };
+    const case_row rows[] = {
+        {"one byte in 30", 30, 1, 12, 0.9, 1.0},
+        {"one byte in 60", 60, 1, 16, 0.9, 1.0},
+        {"one byte in 1000", 1000, 2, 100, 0.0, 0.05},
+    };
+    std::mt19937 rng(61);
+    for (const case_row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const bytes in = noisy_long_period(rng, 40000, row.every);
+        expect_same_tables(in, false);
+        auto t = fresh_tables();
+        ASSERT_FALSE(failed(forward_pass<kta_variant>(*t, in.data(), int(in.size()))));
+        int entered = 0;
+        size_t walked = 0;
+        bool before = false;
+        for (size_t p = 1; p < in.size(); ++p) {
+            const bool now = t->jump_lo[p] == 1 && t->jump_hi[p] == kta_variant::max_offset;
+            entered += now && !before;
+            walked += now;
+            before = now;
+        }
+        EXPECT_GE(entered, row.least_entries);
+        EXPECT_LE(entered, row.most_entries);
+        EXPECT_GE(double(walked), row.least_share * double(in.size()));
+        EXPECT_LE(double(walked), row.most_share * double(in.size()));
+    }
+}
+
 // The crowded edge shapes below reach the window walk only while it takes over where they
 // are crowded; a fifth of their positions at least.
 TEST(kta_window, walks_the_crowded_edge_shapes) {
