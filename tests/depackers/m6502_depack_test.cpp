@@ -159,6 +159,14 @@ TEST(m6502_driver, reports_each_kind_of_difference) {
     longer.push_back(0x55);
     ASSERT_TRUE(build_driver(b, source_path(routines[0]), longer, apart(t))) << b.log;
     EXPECT_EQ(run_check(b, t.original), driver_bad_src);
+    // A routine that runs away and leaves main by its own way out, with 0 as main's status,
+    // never reaches the checks: only the missing copy of the output tells.
+    write_file(dir.path / "runaway.s", ".export runaway\n.exportzp runaway_src, runaway_dst\n"
+                                       ".zeropage\nrunaway_src: .res 2\nrunaway_dst: .res 2\n"
+                                       ".code\nrunaway: pla\n pla\n lda #0\n tax\n rts\n");
+    const m6502_routine runaway{(dir.path / "runaway.s").string(), "runaway", 4};
+    ASSERT_TRUE(build_driver(b, runaway, t.packed, apart(t))) << b.log;
+    EXPECT_EQ(run_check(b, t.original), driver_no_echo);
 }
 
 // A stream that ends at once costs the few instructions the routine runs for it; page

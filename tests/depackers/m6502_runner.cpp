@@ -2,6 +2,7 @@
 // last line.
 #include "m6502_runner.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -109,6 +110,11 @@ int run_check(m6502_bench& b, const std::vector<uint8_t>& original) {
     const int status =
         run_tool(b.dir, {SIM65_PATH, "-x", cycle_limit, "driver"}, b.dir / "original.bin", out);
     b.log = out;
+    if (status == driver_ok &&
+        (out.size() != original.size() ||
+         !std::equal(original.begin(), original.end(), out.begin(),
+                     [](uint8_t a, char c) { return a == static_cast<uint8_t>(c); })))
+        return driver_no_echo;
     return status;
 }
 

@@ -26,6 +26,8 @@ inline constexpr int driver_bad_data = 12;
 inline constexpr int driver_bad_length = 13;
 inline constexpr int driver_bad_src = 15;
 inline constexpr int driver_changed_zero_page = 16;
+// Not the driver's own: it exited 0 but did not write the original back (run_check).
+inline constexpr int driver_no_echo = 17;
 
 struct m6502_bench {
     std::filesystem::path dir;
@@ -49,7 +51,9 @@ int stated_zero_page(const std::string& source_text);
 // Links the driver with the routine and the stream; false when cl65 fails.
 bool build_driver(m6502_bench& b, const m6502_routine& r, const std::vector<uint8_t>& stream,
                   const m6502_layout& at);
-// The checking run with the original on standard input: the driver's exit status, or -1.
+// The checking run with the original on standard input: the driver's exit status, or -1;
+// driver_no_echo where it exited 0 without writing out the original, as only its way through
+// every check does.
 int run_check(m6502_bench& b, const std::vector<uint8_t>& original);
 // Cycles of the call from the routine's first instruction through its rts; -1 on failure.
 long long call_cycles(m6502_bench& b);
