@@ -765,9 +765,10 @@ constexpr int sym_run_lengths = 256;
 // by one, nearest first, through the list of their 17 symbols (whose entries give lengths up to
 // 47 bytes); the inherited stretch is the nearest of the greatest excess, from the stretch
 // tables for periods up to sym_period_max (a longer period needs more than sym_exact_max bytes).
-// None of these lengths reaches an offset or the range's positions, so no candidate takes way C's
-// step or meets the bound. Where the tables can't answer (more than sym_long_budget long
-// candidates, or one reaching the range's positions) nothing is changed and the usual walk goes on.
+// The exact lengths reach no offset or the range's positions; a longer candidate that does
+// (more than its offset + 2 bytes, where way C's step could pass over others, or as far as the
+// range) leaves the position to the usual walk, as do more than sym_long_budget long
+// candidates: then nothing is changed.
 // Kept out of the walk's loop, which the compiler then builds as it did without it.
 template <class V>
 [[gnu::noinline]] jump_outcome try_two_symbol_jump(pack_tables& t, const uint8_t* b, int n,
@@ -808,7 +809,7 @@ template <class V>
         for (int c = nearest_long; c >= low; c = t.sym_chain[c]) {
             if (longs == sym_long_budget) return out;
             const int len = length_at(c, sym_long_word(t, c));
-            if (len >= low) return out;
+            if (len >= low || len > p - c + 2) return out;
             long_c[longs] = c;
             long_len[longs++] = uint16_t(len);
         }
@@ -829,7 +830,7 @@ template <class V>
             const int c = entry_pos(e);
             if (c < low) break;
             const int len = length_at(c, sym_long_bits(e));
-            if (len >= low) return out;
+            if (len >= low || len > p - c + 2) return out;
             long_c[longs] = c;
             long_len[longs++] = uint16_t(len);
         }
@@ -869,19 +870,21 @@ template <class V>
         const int sym = int(word & 1);
         for (int r = sym_exact_max + 1; r < run; ++r)
             if (const int c = t.sym_run_last[sym][r]; c >= low) {
+                if (r > p - c + 2) return out;
                 long_c[longs] = c;
                 long_len[longs++] = uint16_t(r);
             }
         int longer_c = 0;
         if (const int c = t.sym_run_last[sym][run + 1]; c >= low) {
             longer_c = std::min(int(t.sym_run_end[c]), t.sym_filled - 1);
+            if (run > p - longer_c + 2) return out;
             long_c[longs] = longer_c;
             long_len[longs++] = uint16_t(run);
         }
         for (int c = t.sym_run_last[sym][run]; c >= low; c = t.sym_run_chain[c]) {
             if (longs == sym_long_budget) return out;
             const int len = length_at(c, sym_long_word(t, c));
-            if (len >= low) return out;
+            if (len >= low || len > p - c + 2) return out;
             long_c[longs] = c;
             long_len[longs++] = uint16_t(len);
         }
