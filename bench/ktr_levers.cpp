@@ -23,21 +23,6 @@ int gamma_bits(uint32_t v) {
 
 int golomb_bits(uint32_t v, int k) { return gamma_bits(((v - 1) >> k) + 1) + k; }
 
-template <typename cost_fn>
-int fill_steps(int32_t from, int32_t to, cost_fn cost, cost_step* steps) {
-    int count = 0;
-    for (int32_t v = from; v <= to; ++v) {
-        const int32_t bits = cost(v);
-        if (count > 0 && steps[count - 1].bits == bits) {
-            steps[count - 1].hi = v;
-            continue;
-        }
-        if (count == max_cost_steps) return -1;
-        steps[count++] = {v, v, bits};
-    }
-    return count;
-}
-
 // Offset classes: prefix[i] bits then width[i] bits, class i starting where i - 1 ends.
 struct class_code {
     int count = 0;
@@ -138,21 +123,21 @@ int main(int argc, char** argv) {
     };
     for (int k = 1; k <= 2; ++k) {
         type_costs tc = plan.tc;
-        tc.length_count = fill_steps(
+        tc.length_count = group_cost_steps(
             2, n, [k](int32_t v) { return 1 + golomb_bits(static_cast<uint32_t>(v - 1), k); },
             tc.length);
         char name[40];
         snprintf(name, sizeof name, "sequence lengths order %d", k);
         report(name, parse_bits(fm, tc, plan.cc, sp));
         tc = plan.tc;
-        tc.literal_count = fill_steps(
+        tc.literal_count = group_cost_steps(
             1, n, [k](int32_t v) { return 1 + golomb_bits(static_cast<uint32_t>(v), k); },
             tc.literal);
         snprintf(name, sizeof name, "run/repeat lengths order %d", k);
         report(name, parse_bits(fm, tc, plan.cc, sp));
     }
     type_costs golomb1 = plan.tc;
-    golomb1.length_count = fill_steps(
+    golomb1.length_count = group_cost_steps(
         2, n, [](int32_t v) { return 1 + golomb_bits(static_cast<uint32_t>(v - 1), 1); },
         golomb1.length);
     uint32_t least = base;

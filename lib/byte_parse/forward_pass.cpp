@@ -798,6 +798,15 @@ template <class V>
         return d != 0 ? std::min(std::countr_zero(d), max_len)
                       : extend_back<true>(b, c, p, sym_long_known, max_len);
     };
+    // Keeps candidate c of len bytes, unless it is so long that way C's step could pass over
+    // others (more than its offset + 2) or, where range is set, it reaches the range's
+    // positions: then the usual walk takes the position.
+    const auto keep = [&](int c, int len, bool range) {
+        if ((range && len >= low) || len > p - c + 2) return false;
+        long_c[longs] = c;
+        long_len[longs++] = uint16_t(len);
+        return true;
+    };
     const uint32_t key = sym_long_key(word);
     const int nearest_long = t.sym_last[sym_long_index(word)];
     // Where they are more than the budget, p may end a run of one value longer than
@@ -808,10 +817,7 @@ template <class V>
         // Few in the range, likely: through the chain of their 17 symbols.
         for (int c = nearest_long; c >= low; c = t.sym_chain[c]) {
             if (longs == sym_long_budget) return out;
-            const int len = length_at(c, sym_long_word(t, c));
-            if (len >= low || len > p - c + 2) return out;
-            long_c[longs] = c;
-            long_len[longs++] = uint16_t(len);
+            if (!keep(c, length_at(c, sym_long_word(t, c)), true)) return out;
         }
     } else if (nearest_long >= low) {
         // Many: through the list of their 17 symbols, whose entries hold their bits. Where
@@ -829,10 +835,7 @@ template <class V>
             const uint64_t e = t.sym_long_pos[k];
             const int c = entry_pos(e);
             if (c < low) break;
-            const int len = length_at(c, sym_long_bits(e));
-            if (len >= low || len > p - c + 2) return out;
-            long_c[longs] = c;
-            long_len[longs++] = uint16_t(len);
+            if (!keep(c, length_at(c, sym_long_bits(e)), true)) return out;
         }
     }
     // p's own q-periodic length for the periods the stretch tables keep, up to sym_exact_max:
@@ -869,24 +872,15 @@ template <class V>
         // and those as long as p's are visited one by one (sym_run_chain).
         const int sym = int(word & 1);
         for (int r = sym_exact_max + 1; r < run; ++r)
-            if (const int c = t.sym_run_last[sym][r]; c >= low) {
-                if (r > p - c + 2) return out;
-                long_c[longs] = c;
-                long_len[longs++] = uint16_t(r);
-            }
+            if (const int c = t.sym_run_last[sym][r]; c >= low && !keep(c, r, false)) return out;
         int longer_c = 0;
         if (const int c = t.sym_run_last[sym][run + 1]; c >= low) {
             longer_c = std::min(int(t.sym_run_end[c]), t.sym_filled - 1);
-            if (run > p - longer_c + 2) return out;
-            long_c[longs] = longer_c;
-            long_len[longs++] = uint16_t(run);
+            if (!keep(longer_c, run, false)) return out;
         }
         for (int c = t.sym_run_last[sym][run]; c >= low; c = t.sym_run_chain[c]) {
             if (longs == sym_long_budget) return out;
-            const int len = length_at(c, sym_long_word(t, c));
-            if (len >= low || len > p - c + 2) return out;
-            long_c[longs] = c;
-            long_len[longs++] = uint16_t(len);
+            if (!keep(c, length_at(c, sym_long_word(t, c)), true)) return out;
         }
         // Those left out pass on a stretch of at most run - 2 bytes' excess, or run - 1 for
         // those longer than p's run (m is at most their length, q at least 1). The visits must

@@ -4,28 +4,6 @@
 
 #include "item_code.h"
 
-namespace {
-
-constexpr int32_t no_form = -1;
-
-template <typename cost_fn>
-int group_steps(int32_t from, int32_t to, cost_fn cost, cost_step* steps) {
-    int count = 0;
-    for (int32_t v = from; v <= to; ++v) {
-        const int32_t bits = cost(v);
-        if (bits == no_form) continue;
-        if (count > 0 && steps[count - 1].hi == v - 1 && steps[count - 1].bits == bits) {
-            steps[count - 1].hi = v;
-            continue;
-        }
-        if (count == max_cost_steps) return -1;
-        steps[count++] = {v, v, bits};
-    }
-    return count;
-}
-
-} // namespace
-
 bool build_type_costs(int type, int32_t limit, type_costs& out) {
     out = type_costs{};
     out.type = type;
@@ -35,18 +13,20 @@ bool build_type_costs(int type, int32_t limit, type_costs& out) {
     item_code end;
     if (!code_end_mark(type, end)) return false;
     out.end_bits = item_bits(end);
-    out.literal_count = group_steps(
+    out.literal_count = group_cost_steps(
         1, limit,
         [type](int32_t v) {
             item_code c;
-            return code_literal_head(type, static_cast<uint32_t>(v), c) ? item_bits(c) : no_form;
+            return code_literal_head(type, static_cast<uint32_t>(v), c) ? item_bits(c)
+                                                                        : cost_no_form;
         },
         out.literal);
-    out.length_count = group_steps(
+    out.length_count = group_cost_steps(
         1, limit,
         [type](int32_t v) {
             item_code c;
-            return code_sequence_head(type, static_cast<uint32_t>(v), c) ? item_bits(c) : no_form;
+            return code_sequence_head(type, static_cast<uint32_t>(v), c) ? item_bits(c)
+                                                                         : cost_no_form;
         },
         out.length);
     return out.literal_count > 0 && out.length_count >= 0;
@@ -57,11 +37,11 @@ bool build_coding_costs(const pack_model& model, int32_t limit, coding_costs& ou
     out.model = model;
     if (!model_is_packable(model)) return false;
     cost_step runs[max_cost_steps];
-    const int count = group_steps(
+    const int count = group_cost_steps(
         1, limit - 1,
         [&model](int32_t v) {
             item_code c;
-            return code_offset(model, static_cast<uint32_t>(v), c) ? item_bits(c) : no_form;
+            return code_offset(model, static_cast<uint32_t>(v), c) ? item_bits(c) : cost_no_form;
         },
         runs);
     if (count < 0) return false;

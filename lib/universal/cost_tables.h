@@ -41,6 +41,26 @@ struct coding_costs {
     int reach_count = 0;
 };
 
+// Groups the values from..to into steps of one cost each, as the parse reads them; a value
+// whose cost is cost_no_form has no form and is left out. The step count, or -1 where they
+// need more than max_cost_steps.
+inline constexpr int32_t cost_no_form = -1;
+template <typename cost_fn>
+int group_cost_steps(int32_t from, int32_t to, cost_fn cost, cost_step* steps) {
+    int count = 0;
+    for (int32_t v = from; v <= to; ++v) {
+        const int32_t bits = cost(v);
+        if (bits == cost_no_form) continue;
+        if (count > 0 && steps[count - 1].hi == v - 1 && steps[count - 1].bits == bits) {
+            steps[count - 1].hi = v;
+            continue;
+        }
+        if (count == max_cost_steps) return -1;
+        steps[count++] = {v, v, bits};
+    }
+    return count;
+}
+
 // Costs of the values up to limit (lengths and runs up to limit, offsets below it): the input
 // size bounds every one of them. False for a type without a grammar.
 bool build_type_costs(int type, int32_t limit, type_costs& out);
