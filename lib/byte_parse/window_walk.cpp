@@ -38,12 +38,22 @@ void keep_up_to(uint64_t* m, int w) {
     }
 }
 
-// What the pass over the window gives at p.
+// What the pass over the window gives at p, the offsets up to last.
 struct window_scan {
-    uint64_t cand[4]; // bit w: a candidate (at least 2 long), up to last
-    uint64_t wide[4]; // bit w: at least w + 3 long, so that way C could pass over others
-    int most = 0;     // the longest length at an offset up to last
-    int count = 0;    // candidates up to last
+    uint64_t cand[4];  // bit w: a candidate (at least 2 long), up to last
+    int most = 0;      // the longest length
+    int most_at = 0;   // the nearest offset of that length
+    int excess = 0;    // the greatest excess of a stretch passed on (see stretch_excess)
+    int excess_at = 0; // the nearest offset of that excess
+    int count = 0;     // candidates
+};
+
+// Where the pass reads the stretches of the positions at offsets 0 up (the arrays back to front
+// from p on, see note_window_stretch).
+struct window_stretches {
+    const uint8_t* period;
+    const uint8_t* twice;
+    const uint8_t* period_len;
 };
 
 // Per offset, the length above which way C could make it pass over others (w + 2), held at
@@ -53,6 +63,20 @@ constexpr auto wide_above = [] {
     for (int w = 0; w < window_offsets; ++w) a[size_t(w)] = uint8_t(std::min(w + 2, window_cap));
     return a;
 }();
+
+// Per offset, 255 - w: beside a length in a 16-bit key, so that the greatest key is the
+// greatest length at its nearest offset.
+constexpr auto nearness = [] {
+    std::array<uint8_t, window_offsets> a{};
+    for (int w = 0; w < window_offsets; ++w) a[size_t(w)] = uint8_t(window_offsets - 1 - w);
+    return a;
+}();
+
+// A greatest key: its length and its offset.
+void take_key(int key, int& value, int& at) {
+    value = key >> 8;
+    at = window_offsets - 1 - (key & 0xFF);
+}
 
 #if defined(__SSE2__)
 using vec = __m128i;
@@ -70,13 +94,26 @@ uint8_t greatest(vec v) {
     v = _mm_max_epu8(v, _mm_srli_si128(v, 1));
     return uint8_t(_mm_cvtsi128_si32(v));
 }
+// The greatest of eight 16-bit keys (below 0x8000, as lengths are below 128).
+int greatest_key(vec v) {
+    v = _mm_max_epi16(v, _mm_srli_si128(v, 8));
+    v = _mm_max_epi16(v, _mm_srli_si128(v, 4));
+    v = _mm_max_epi16(v, _mm_srli_si128(v, 2));
+    return _mm_cvtsi128_si32(v) & 0xFFFF;
+}
+// The keys of lengths l beside their offsets' nearness, folded into keys.
+vec fold_keys(vec keys, vec near, vec l) {
+    return _mm_max_epi16(keys,
+                         _mm_max_epi16(_mm_unpacklo_epi8(near, l), _mm_unpackhi_epi8(near, l)));
+}
 #endif
 
 bool wide_passes_allowed = true;
 
 #if defined(KT_WINDOW_AVX2)
 using vec32 = __m256i;
-#define KT_AVX2 __attribute__((target("avx2")))
+// Every processor with AVX2 also counts bits in one instruction.
+#define KT_AVX2 __attribute__((target("avx2,popcnt")))
 KT_AVX2 vec32 load32(const uint8_t* a) {
     return _mm256_loadu_si256(reinterpret_cast<const vec32*>(a));
 }
@@ -91,6 +128,13 @@ KT_AVX2 vec32 first_lanes32() {
 KT_AVX2 uint8_t greatest32(vec32 v) {
     return greatest(_mm_max_epu8(_mm256_castsi256_si128(v), _mm256_extracti128_si256(v, 1)));
 }
+KT_AVX2 int greatest_key32(vec32 v) {
+    return greatest_key(_mm_max_epi16(_mm256_castsi256_si128(v), _mm256_extracti128_si256(v, 1)));
+}
+KT_AVX2 vec32 fold_keys32(vec32 keys, vec32 near, vec32 l) {
+    return _mm256_max_epi16(
+        keys, _mm256_max_epi16(_mm256_unpacklo_epi8(near, l), _mm256_unpackhi_epi8(near, l)));
+}
 
 bool wide_passes() {
     static const bool avx2 = [] {
@@ -103,118 +147,150 @@ bool wide_passes() {
 
 #if defined(KT_WINDOW_AVX2)
 // advance_and_scan's pass 32 offsets at a time (the scan up to the 32 that hold last).
-KT_AVX2 void advance_and_scan32(uint8_t* len, const uint8_t* h, uint8_t x_byte, int last,
-                                window_scan& s) {
+KT_AVX2 void advance_and_scan32(uint8_t* len, const uint8_t* h, const window_stretches& st,
+                                uint8_t x_byte, int last, window_scan& s) {
     const vec32 x = _mm256_set1_epi8(char(x_byte));
     const vec32 cap = _mm256_set1_epi8(window_cap);
     const vec32 one = _mm256_set1_epi8(1);
-    const vec32 step = _mm256_set1_epi8(32);
     const vec32 last_v = _mm256_set1_epi8(char(last));
-    vec32 idx = first_lanes32();
-    vec32 most = _mm256_setzero_si256(), count = _mm256_setzero_si256();
-    for (int k = 0; k < 4; ++k) {
-        uint64_t cand = 0, wide = 0;
+    vec32 most = _mm256_setzero_si256(), excess = _mm256_setzero_si256();
+    uint64_t cand[4] = {0, 0, 0, 0};
+    for (int k = 0; k < 4; ++k)
         for (int j = 0; j < 64; j += 32) {
             const int w = 64 * k + j;
             const vec32 l = load32(len + w);
             const vec32 longer = _mm256_min_epu8(_mm256_add_epi8(l, one), cap);
-            const vec32 nl = _mm256_and_si256(_mm256_cmpeq_epi8(load32(h + w), x), longer);
+            vec32 nl = _mm256_and_si256(_mm256_cmpeq_epi8(load32(h + w), x), longer);
             store32(len + w, nl);
-            if (w > last) continue;
-            const vec32 in = _mm256_cmpgt_epi8(nl, one);
-            const vec32 near = up_to32(idx, last_v);
-            idx = _mm256_add_epi8(idx, step);
-            cand |= uint64_t(uint32_t(_mm256_movemask_epi8(in))) << j;
-            wide |= uint64_t(uint32_t(
-                        _mm256_movemask_epi8(_mm256_cmpgt_epi8(nl, load32(wide_above.data() + w)))))
-                    << j;
-            most = _mm256_max_epu8(most, _mm256_and_si256(nl, near));
-            count = _mm256_sub_epi8(count, _mm256_and_si256(in, near)); // 8 at most a lane
+            if (w > last) continue; // past way A's candidate: only moved on
+            if (w + 31 > last)
+                nl = _mm256_and_si256(
+                    nl,
+                    up_to32(_mm256_add_epi8(first_lanes32(), _mm256_set1_epi8(char(w))), last_v));
+            cand[k] |= uint64_t(uint32_t(_mm256_movemask_epi8(_mm256_cmpgt_epi8(nl, one)))) << j;
+            const vec32 near = load32(nearness.data() + w);
+            most = fold_keys32(most, near, nl);
+            const vec32 m = _mm256_min_epu8(nl, load32(st.period_len + w));
+            const vec32 on = _mm256_cmpgt_epi8(m, load32(st.twice + w));
+            excess = fold_keys32(excess, near,
+                                 _mm256_and_si256(on, _mm256_sub_epi8(m, load32(st.period + w))));
         }
-        s.cand[k] = cand;
-        s.wide[k] = wide;
-    }
-    s.most = greatest32(most);
-    count = _mm256_sad_epu8(count, _mm256_setzero_si256());
-    const __m128i sum =
-        _mm_add_epi64(_mm256_castsi256_si128(count), _mm256_extracti128_si256(count, 1));
-    s.count = _mm_cvtsi128_si32(sum) + _mm_cvtsi128_si32(_mm_srli_si128(sum, 8));
+    // One store, which the copies of the bits then read whole.
+    _mm256_storeu_si256(
+        reinterpret_cast<vec32*>(s.cand),
+        _mm256_set_epi64x(int64_t(cand[3]), int64_t(cand[2]), int64_t(cand[1]), int64_t(cand[0])));
+    take_key(greatest_key32(most), s.most, s.most_at);
+    take_key(greatest_key32(excess), s.excess, s.excess_at);
+    s.count = 0;
+    for (int k = 0; k < 4; ++k) s.count += std::popcount(cand[k]);
 }
 #endif
 
 // advance_and_scan's pass 16 offsets at a time, or one at a time without SSE2.
-void advance_and_scan16(uint8_t* len, const uint8_t* h, uint8_t x_byte, int last, window_scan& s) {
+void advance_and_scan16(uint8_t* len, const uint8_t* h, const window_stretches& st, uint8_t x_byte,
+                        int last, window_scan& s) {
 #if defined(__SSE2__)
     const vec x = _mm_set1_epi8(char(x_byte));
     const vec cap = _mm_set1_epi8(window_cap);
     const vec one = _mm_set1_epi8(1);
-    const vec sixteen = _mm_set1_epi8(16);
     const vec last_v = _mm_set1_epi8(char(last));
-    vec idx = first_lanes();
-    vec most = _mm_setzero_si128(), count = _mm_setzero_si128();
-    for (int k = 0; k < 4; ++k) {
-        uint64_t cand = 0, wide = 0;
+    vec most = _mm_setzero_si128(), excess = _mm_setzero_si128(), count = _mm_setzero_si128();
+    uint64_t cand[4] = {0, 0, 0, 0};
+    for (int k = 0; k < 4; ++k)
         for (int j = 0; j < 64; j += 16) {
             const int w = 64 * k + j;
             const vec l = load(len + w);
             // l is at most window_cap, so l + 1 doesn't wrap.
             const vec longer = _mm_min_epu8(_mm_add_epi8(l, one), cap);
-            const vec nl = _mm_and_si128(_mm_cmpeq_epi8(load(h + w), x), longer);
+            vec nl = _mm_and_si128(_mm_cmpeq_epi8(load(h + w), x), longer);
             store(len + w, nl);
             if (w > last) continue; // past way A's candidate: only moved on
+            if (w + 15 > last)
+                nl = _mm_and_si128(
+                    nl, up_to(_mm_add_epi8(first_lanes(), _mm_set1_epi8(char(w))), last_v));
             const vec in = _mm_cmpgt_epi8(nl, one);
-            const vec near = up_to(idx, last_v);
-            idx = _mm_add_epi8(idx, sixteen);
-            cand |= uint64_t(uint32_t(_mm_movemask_epi8(in))) << j;
-            wide |= uint64_t(uint32_t(
-                        _mm_movemask_epi8(_mm_cmpgt_epi8(nl, load(wide_above.data() + w)))))
-                    << j;
-            most = _mm_max_epu8(most, _mm_and_si128(nl, near));
-            count = _mm_sub_epi8(count, _mm_and_si128(in, near)); // 16 at most a lane
+            cand[k] |= uint64_t(uint32_t(_mm_movemask_epi8(in))) << j;
+            count = _mm_sub_epi8(count, in); // 16 at most a lane
+            const vec near = load(nearness.data() + w);
+            most = fold_keys(most, near, nl);
+            const vec m = _mm_min_epu8(nl, load(st.period_len + w));
+            const vec on = _mm_cmpgt_epi8(m, load(st.twice + w));
+            excess =
+                fold_keys(excess, near, _mm_and_si128(on, _mm_sub_epi8(m, load(st.period + w))));
         }
-        s.cand[k] = cand;
-        s.wide[k] = wide;
-    }
-    s.most = greatest(most);
+    // Whole stores, which the copies of the bits then read whole.
+    store(reinterpret_cast<uint8_t*>(s.cand), _mm_set_epi64x(int64_t(cand[1]), int64_t(cand[0])));
+    store(reinterpret_cast<uint8_t*>(s.cand + 2),
+          _mm_set_epi64x(int64_t(cand[3]), int64_t(cand[2])));
+    take_key(greatest_key(most), s.most, s.most_at);
+    take_key(greatest_key(excess), s.excess, s.excess_at);
     count = _mm_sad_epu8(count, _mm_setzero_si128());
     s.count = _mm_cvtsi128_si32(count) + _mm_cvtsi128_si32(_mm_srli_si128(count, 8));
 #else
-    s.most = s.count = 0;
     std::fill(s.cand, s.cand + 4, uint64_t(0));
-    std::fill(s.wide, s.wide + 4, uint64_t(0));
+    s.count = 0;
+    int most = 0, excess = 0;
     for (int w = 0; w < window_offsets; ++w) {
         const uint8_t l = len[w];
         len[w] = h[w] == x_byte ? uint8_t(l + (l < window_cap)) : uint8_t(0);
         if (w > last) continue;
-        if (len[w] >= 2) set_bit(s.cand, w);
-        if (len[w] > wide_above[size_t(w)]) set_bit(s.wide, w);
-        s.most = std::max(s.most, int(len[w]));
-        s.count += len[w] >= 2;
+        if (len[w] >= 2) {
+            set_bit(s.cand, w);
+            ++s.count;
+        }
+        const int near = window_offsets - 1 - w;
+        most = std::max(most, len[w] << 8 | near);
+        const int m = std::min(len[w], st.period_len[w]);
+        excess = std::max(excess, (m > st.twice[w] ? m - st.period[w] : 0) << 8 | near);
     }
+    take_key(most, s.most, s.most_at);
+    take_key(excess, s.excess, s.excess_at);
 #endif
 }
 
 // Moves the lengths on from p - 1 to p (one longer where B[p - w] = B[p], else 0; held at
-// window_cap, below the sign bit of the signed byte compares) and scans them up to the
-// 16 offsets that hold last (the bits above are left 0).
+// window_cap, below the sign bit of the signed byte compares) and scans them up to last: the
+// candidates, the longest and the greatest stretch excess, each at its nearest offset.
 void advance_and_scan(pack_tables& t, const uint8_t* b, int n, int p, int last, window_scan& s) {
     uint8_t* len = t.window_len;
-    const uint8_t* h = t.window_rev + (n - 1 - p); // h[w] = B[p - w] for w <= p
-    if (p < window_offsets) len[p] = 0;            // offset p had no position at p - 1
+    const int from = n - 1 - p;
+    const uint8_t* h = t.window_rev + from; // h[w] = B[p - w] for w <= p
+    const window_stretches st{t.window_period_rev + from, t.window_twice_rev + from,
+                              t.window_period_len_rev + from};
+    if (p < window_offsets) len[p] = 0; // offset p had no position at p - 1
 #if defined(KT_WINDOW_AVX2)
     if (wide_passes())
-        advance_and_scan32(len, h, b[p], last, s);
+        advance_and_scan32(len, h, st, b[p], last, s);
     else
 #endif
-        advance_and_scan16(len, h, b[p], last, s);
-    if (p < window_offsets) {
-        std::fill(len + p + 1, len + window_offsets, uint8_t(0));
-        keep_up_to(s.cand, p - 1); // also leaves out offset p, at position 0
-        keep_up_to(s.wide, p - 1);
+        advance_and_scan16(len, h, st, b[p], last, s);
+    // Offset 0 (p itself) and offsets p and above come out at most 1 long: no candidate, no
+    // longest, no stretch.
+    if (p < window_offsets) std::fill(len + p + 1, len + window_offsets, uint8_t(0));
+    len[0] = 0;
+}
+
+// The candidates way C could make pass over others (at least w + 3 long), up to last, other than
+// way A's and those the walk at p - 1 examined.
+bool wide_unseen(const uint8_t* len, int last, int way_a, const uint64_t* seen_before) {
+    uint64_t risk[4];
+    for (int k = 0; k < 4; ++k) {
+        uint64_t x = 0;
+#if defined(__SSE2__)
+        for (int j = 0; j < 64; j += 16)
+            x |= uint64_t(uint32_t(_mm_movemask_epi8(
+                     _mm_cmpgt_epi8(load(len + 64 * k + j), load(wide_above.data() + 64 * k + j)))))
+                 << j;
+#else
+        for (int j = 0; j < 64; ++j)
+            x |= uint64_t(len[64 * k + j] > wide_above[size_t(64 * k + j)]) << j;
+#endif
+        risk[k] = x & ~seen_before[k];
     }
-    len[0] = 0; // offset 0 is p itself
-    s.cand[0] &= ~uint64_t(1);
-    s.wide[0] &= ~uint64_t(1);
+    risk[0] &= ~uint64_t(1);
+    keep_up_to(risk, last);
+    if (way_a != 0) risk[way_a >> 6] &= ~(uint64_t(1) << (way_a & 63));
+    return (risk[0] | risk[1] | risk[2] | risk[3]) != 0;
 }
 
 // Every candidate, bit w of four words (where the scan stopped at last).
@@ -306,30 +382,36 @@ uint8_t stretch_excess(const uint8_t* len, const uint8_t* period, const uint8_t*
 // the longest candidate's at a shorter length (costs rise from p - longest on), so that the
 // longest, the nearest of them, is the best, and the walk ends at it if it has the longest
 // length a sequence takes. The stretch passed on is the first of the greatest excess. range
-// (the candidates up to last) becomes those examined. Gives false where that doesn't hold.
+// (the candidates up to last) becomes those examined. The walk at p - 1 examined every
+// candidate up to seen_to: a candidate long enough for way C at p was one there, so only
+// offsets above seen_to can hold one it didn't examine. Gives false where that doesn't hold.
 template <class V>
-bool walk_at_once(pack_tables& t, int n, int p, const window_scan& s, int last,
+bool walk_at_once(pack_tables& t, int n, int p, const window_scan& s, int last, int seen_to,
                   const uint64_t* seen_before, int way_a, uint64_t* range, walk_result& r) {
     // From here on no candidate lies below the best length, nor is any cut short by p.
     if (p < window_offsets + V::max_seq_len) return false;
-    uint64_t risk[4];
-    std::copy(s.wide, s.wide + 4, risk);
-    keep_up_to(risk, last);
-    if (way_a != 0) risk[way_a >> 6] &= ~(uint64_t(1) << (way_a & 63));
-    if (((risk[0] & ~seen_before[0]) | (risk[1] & ~seen_before[1]) | (risk[2] & ~seen_before[2]) |
-         (risk[3] & ~seen_before[3])) != 0)
-        return false;
+    if (last > seen_to && wide_unseen(t.window_len, last, way_a, seen_before)) return false;
     const int most = s.most;
     if (t.window_drop > p - most) return false;
-    const int off = first_equal(t.window_len, uint8_t(most));
-    if (most >= V::max_seq_len) last = off;
-    keep_up_to(range, last);
+    const int off = s.most_at;
     r.best_len = most;
     r.best_off = off;
     r.best_cost = t.cost[p - most] + V::seq_cost(most, off);
+    const int scanned = last;
+    if (most >= V::max_seq_len && off < last) {
+        last = off;
+        keep_up_to(range, last);
+    }
     if (most > off) return true; // the stretch is the best's own
-    uint8_t excess[window_offsets];
     const int from = n - 1 - p;
+    if (last == scanned) {
+        if (s.excess == 0) return true;
+        r.rep_period = t.window_period_rev[from + s.excess_at];
+        r.rep_len = s.excess + r.rep_period;
+        return true;
+    }
+    // The walk ends at the longest: the stretches up to it only.
+    uint8_t excess[window_offsets];
     const uint8_t top =
         stretch_excess(t.window_len, t.window_period_rev + from, t.window_twice_rev + from,
                        t.window_period_len_rev + from, last, excess);
@@ -391,7 +473,7 @@ void prepare_window(pack_tables& t, const uint8_t* b, int n) {
 }
 
 // Starts the window at p: the lengths of the matches ending at p - 1, and the offsets the walk
-// at p - 1 examined, read from its memos.
+// at p - 1 examined, read from its memos (not known to be all its candidates up to any offset).
 void enter_window(pack_tables& t, const uint8_t* b, int n, int p) {
     const int prev = p - 1;
     std::fill(t.window_len, t.window_len + window_offsets, uint8_t(0));
@@ -411,10 +493,11 @@ void enter_window(pack_tables& t, const uint8_t* b, int n, int p) {
 }
 
 // The walk at p from the window; the literal of p is already in place. Gives how many
-// candidates its walk examined.
+// candidates its walk examined; seen_to becomes the offset up to which those are all its
+// candidates (0 where not known).
 template <class V>
 int window_step(pack_tables& t, const uint8_t* b, int n, int p, int lit_cost, int& run_count,
-                pack_status& status) {
+                int& seen_to, pack_status& status) {
     static_assert(V::max_offset < window_offsets && V::max_seq_len <= window_cap);
     const int prev = p - 1;
     const int way_a = t.step_len[prev] != 0 ? t.step_off[prev] : 0;
@@ -432,7 +515,9 @@ int window_step(pack_tables& t, const uint8_t* b, int n, int p, int lit_cost, in
     std::copy(t.window_seen, t.window_seen + 4, seen_before);
     std::fill(t.window_seen, t.window_seen + 4, uint64_t(0));
     status = {};
-    if ((s.cand[0] | s.cand[1] | s.cand[2] | s.cand[3]) == 0) {
+    const int seen_before_to = seen_to;
+    if (s.count == 0) {
+        seen_to = last;
         note_window_position(t, n, p);
         return 0;
     }
@@ -440,12 +525,14 @@ int window_step(pack_tables& t, const uint8_t* b, int n, int p, int lit_cost, in
     int count = s.count;
     uint64_t range[4];
     std::copy(s.cand, s.cand + 4, range);
-    if (walk_at_once<V>(t, n, p, s, last, seen_before, way_a, range, r))
+    if (walk_at_once<V>(t, n, p, s, last, seen_before_to, seen_before, way_a, range, r)) {
         std::copy(range, range + 4, t.window_seen);
-    else {
+        seen_to = r.best_len >= V::max_seq_len ? r.best_off : last;
+    } else {
         // Way C may pass over way A's candidate, and the walk go on past it.
         if (last < window_offsets - 1) all_candidates(t.window_len, s.cand);
         count = walk_each<V>(t, b, p, s.cand, seen_before, way_a, r);
+        seen_to = 0;
     }
     status = decide<V>(t, p, lit_cost, r, run_count);
     note_window_position(t, n, p);
@@ -474,6 +561,7 @@ pack_status window_run(pack_tables& t, const uint8_t* b, int n, int& p, int& run
     if (!t.window_ready) prepare_window(t, b, n);
     t.window_ready = 1;
     enter_window(t, b, n, p + 1);
+    int seen_to = 0;
     // The credit of the crowded positions (window_walk.h), and whether the current burst
     // started near the last.
     const bool costly = full_load >= window_costly << window_decay;
@@ -482,7 +570,7 @@ pack_status window_run(pack_tables& t, const uint8_t* b, int n, int& p, int& run
     while (++p < n) {
         const int lit_cost = literal_step<V>(t, p, run_count);
         pack_status status;
-        const int count = window_step<V>(t, b, n, p, lit_cost, run_count, status);
+        const int count = window_step<V>(t, b, n, p, lit_cost, run_count, seen_to, status);
         if (failed(status)) return status;
         if (count != 0) note_short_period(t, p);
         load += count - (load >> window_decay);

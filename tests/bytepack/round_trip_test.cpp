@@ -408,7 +408,10 @@ TEST(ktb_two_symbols, walks_with_the_plain_walks_tables) {
 }
 
 // Where the processor has AVX2 the window's passes take 32 offsets at a time; the crowded
-// shapes again with the 16-offset passes that other processors take.
+// shapes again with the 16-offset passes that other processors take, with the long runs'
+// matches past the longest length. The noisy periods are walked whole by the window, nearly
+// every position settled from its pass (the longest length and the stretch passed on, each at
+// its nearest offset, from keys of 16 bits).
 TEST(kta_window, narrow_passes_give_the_plain_walks_tables) {
     struct restore_wide {
         ~restore_wide() { allow_wide_window_passes(true); }
@@ -416,8 +419,12 @@ TEST(kta_window, narrow_passes_give_the_plain_walks_tables) {
     allow_wide_window_passes(false);
     std::mt19937 rng(5);
     for (auto make : {crowded_and_sparse, crowded_long_matches, crowded_window_edge, short_periods,
-                      two_symbols_even})
+                      two_symbols_even, long_runs})
         expect_same_tables(make(rng), false);
+    for (unsigned every : {10u, 30u}) {
+        SCOPED_TRACE(every);
+        expect_same_tables(noisy_long_period(rng, 30000, every), false);
+    }
 }
 
 TEST_P(corpus, fast_walk_equals_plain_walk_on_edge_shapes) {
