@@ -785,12 +785,10 @@ template <class V>
     if (c_next < low || !two_symbols(t, b, n)) return out;
     const uint32_t word = t.sym_bits[p];
     enter_symbols(t, p - sym_near);
-    // The candidates of more than sym_exact_max bytes, nearest first, with their lengths: from
-    // the bits up to 47 (a candidate's position is at least 64, so all 48 are the input's), and
-    // beyond by comparison. Every position entered ends at least sym_near before p.
-    int long_c[sym_long_budget];
-    uint16_t long_len[sym_long_budget];
-    int longs = 0;
+    // The candidates of more than sym_exact_max bytes, with their lengths: from the bits up to
+    // 47 (a candidate's position is at least 64, so all 48 are the input's), and beyond by
+    // comparison. Every position entered ends at least sym_near before p. Nothing is changed
+    // until they are all through, as any of them may leave the position to the usual walk.
     const uint64_t word48 = sym_long_word(t, p);
     const auto length_at = [&](int c, uint64_t bits) {
         const int max_len = std::min(c + 1, V::max_seq_len);
@@ -798,13 +796,50 @@ template <class V>
         return d != 0 ? std::min(std::countr_zero(d), max_len)
                       : extend_back<true>(b, c, p, sym_long_known, max_len);
     };
-    // Keeps candidate c of len bytes, unless it is so long that way C's step could pass over
-    // others (more than its offset + 2) or, where range is set, it reaches the range's
-    // positions: then the usual walk takes the position.
-    const auto keep = [&](int c, int len, bool range) {
-        if ((range && len >= low) || len > p - c + 2) return false;
-        long_c[longs] = c;
-        long_len[longs++] = uint16_t(len);
+    const int excess = w.rep_len - w.rep_period;
+    // Their best (at one length every candidate costs the same, so the first offered of each
+    // length below 64 is the only one that can be), and the stretch of the greatest excess
+    // above the inherited one's, the nearest of it; those offered first are the nearer ones.
+    int longs = 0;
+    uint64_t offered = 0;
+    uint64_t long_key = UINT64_MAX;
+    int long_off = 0;
+    int long_e = excess, long_rep_c = 0, long_rep_q = 0, long_rep_m = 0;
+    const auto offer_long = [&](int c, int len) {
+        ++longs;
+        if (len < 64 && (offered >> len & 1) != 0) return;
+        offered |= len < 64 ? uint64_t(1) << len : 0;
+        if (const uint64_t key = key_of(t.cost[p - len] + V::seq_cost(len, p - c), len);
+            key < long_key) {
+            long_key = key;
+            long_off = p - c;
+        }
+    };
+    // The excess of the stretch c passes on with len bytes, or -1 where it passes on none.
+    const auto excess_of = [&](int c, int len) {
+        const stretch_rec sc = t.stretch[c];
+        const int m = std::min(len, int(sc.period_len));
+        return sc.period == 0 || m <= 2 * sc.period ? -1 : m - sc.period;
+    };
+    const auto stretch_long = [&](int c, int len) {
+        const int e = excess_of(c, len);
+        if (e > long_e || (e == long_e && long_rep_c != 0 && c > long_rep_c)) {
+            long_e = e;
+            long_rep_c = c;
+            long_rep_q = int(t.stretch[c].period);
+            long_rep_m = e + long_rep_q;
+        }
+    };
+    // A candidate so long that way C's step could pass over others (more than its offset + 2)
+    // or, where range is set, reaching the range's positions, leaves the position to the usual
+    // walk.
+    const auto leaves = [&](int c, int len, bool range) {
+        return (range && len >= low) || len > p - c + 2;
+    };
+    const auto take_long = [&](int c, int len, bool range) {
+        if (leaves(c, len, range)) return false;
+        offer_long(c, len);
+        stretch_long(c, len);
         return true;
     };
     const uint32_t key = sym_long_key(word);
@@ -813,11 +848,12 @@ template <class V>
     // sym_exact_max (so do they), and the runs settle them.
     const int run = t.sym_run[p];
     bool by_runs = false;
+    int longer_c = 0, longer_e = -1;
     if (int64_t(t.sym_count[key]) * (c_next - low + 1) <= int64_t(sym_chain_most) * n) {
         // Few in the range, likely: through the chain of their 17 symbols.
         for (int c = nearest_long; c >= low; c = t.sym_chain[c]) {
             if (longs == sym_long_budget) return out;
-            if (!keep(c, length_at(c, sym_long_word(t, c)), true)) return out;
+            if (!take_long(c, length_at(c, sym_long_word(t, c)), true)) return out;
         }
     } else if (nearest_long >= low) {
         // Many: through the list of their 17 symbols, whose entries hold their bits. Where
@@ -831,16 +867,25 @@ template <class V>
         if (by_runs &&
             (run <= sym_exact_max || run > sym_exact_max + sym_run_lengths || run >= low))
             return out;
+        // Nearest first; a stretch is looked at only where its entry's tells it may pass on
+        // more than the greatest excess so far (below 48 bytes; a longer match looks at its
+        // own).
         for (int k = by_runs ? list_lo - 1 : long_hi; k >= list_lo; --k) {
             const uint64_t e = t.sym_long_pos[k];
             const int c = entry_pos(e);
             if (c < low) break;
-            if (!keep(c, length_at(c, sym_long_bits(e)), true)) return out;
+            const uint64_t d = sym_long_bits(e) ^ word48;
+            // Below 48 where d is not 0, as c >= 64 and offsets are at least sym_near.
+            const int len = d != 0 ? std::countr_zero(d) : length_at(c, sym_long_bits(e));
+            if (d == 0 && leaves(c, len, true)) return out;
+            offer_long(c, len);
+            if (d != 0 && !sym_long_passes_on(t.sym_long_stretch[k], len, long_e)) continue;
+            stretch_long(c, len);
         }
     }
     // p's own q-periodic length for the periods the stretch tables keep, up to sym_exact_max:
     // a stretch passed on is at most that long. One passed on over more bytes comes from a
-    // candidate of more than sym_exact_max bytes, visited below; the tables' entry at
+    // candidate of more than sym_exact_max bytes, seen above; the tables' entry at
     // sym_exact_max, nearer or that candidate itself, has less excess, so it can't be the one
     // kept.
     int own[sym_period_max + 1];
@@ -849,7 +894,6 @@ template <class V>
         own[q] = std::countr_zero(d) + q;
     }
     // The stretch: per period, the nearest candidate of the greatest length, above the excess.
-    const int excess = w.rep_len - w.rep_period;
     int rep_c = 0, rep_q = 0, rep_m = 0;
     for (int q = 1; q <= sym_period_max; ++q) {
         const uint32_t key = word & ((1u << q) - 1);
@@ -872,28 +916,22 @@ template <class V>
         // and those as long as p's are visited one by one (sym_run_chain).
         const int sym = int(word & 1);
         for (int r = sym_exact_max + 1; r < run; ++r)
-            if (const int c = t.sym_run_last[sym][r]; c >= low && !keep(c, r, false)) return out;
-        int longer_c = 0;
+            if (const int c = t.sym_run_last[sym][r]; c >= low && !take_long(c, r, false))
+                return out;
         if (const int c = t.sym_run_last[sym][run + 1]; c >= low) {
             longer_c = std::min(int(t.sym_run_end[c]), t.sym_filled - 1);
-            if (!keep(longer_c, run, false)) return out;
+            if (!take_long(longer_c, run, false)) return out;
+            longer_e = excess_of(longer_c, run);
         }
         for (int c = t.sym_run_last[sym][run]; c >= low; c = t.sym_run_chain[c]) {
             if (longs == sym_long_budget) return out;
-            if (!keep(c, length_at(c, sym_long_word(t, c)), true)) return out;
+            if (!take_long(c, length_at(c, sym_long_word(t, c)), true)) return out;
         }
         // Those left out pass on a stretch of at most run - 2 bytes' excess, or run - 1 for
         // those longer than p's run (m is at most their length, q at least 1). The visits must
         // give more, or as much from a nearer candidate: the longer ones' nearest, or one kept
         // already.
-        int most = rep_c != 0 ? rep_m - rep_q : excess, longer_e = -1;
-        for (int k = 0; k < longs; ++k) {
-            const stretch_rec sc = t.stretch[long_c[k]];
-            const int m = std::min(int(long_len[k]), int(sc.period_len));
-            if (sc.period == 0 || m <= 2 * sc.period) continue;
-            most = std::max(most, m - sc.period);
-            if (long_c[k] == longer_c) longer_e = m - sc.period;
-        }
+        const int most = std::max({excess, rep_c != 0 ? rep_m - rep_q : excess, long_e});
         if (most < run - 1 ||
             (most == run - 1 && most != excess && longer_c != 0 && longer_e != run - 1))
             return out;
@@ -904,46 +942,23 @@ template <class V>
         if (c < low) continue;
         offer<V>(w, t.cost[p - l] + V::seq_cost(l, p - c), l, p - c);
     }
-    const auto take_rep = [&] {
-        if (rep_c != 0 && rep_m - rep_q > w.rep_len - w.rep_period) {
-            w.rep_period = rep_q;
-            w.rep_len = rep_m;
-            w.inherit_floor = std::max(2, rep_m - rep_q + 1);
-            set_full_limits<V>(w);
-        }
-        rep_c = 0;
-    };
-    // The long candidates, nearest first, as settle takes them but without their memos (the
-    // walk at p + 1 compares them, as it does the exact lengths'). Below 64 bytes, only the
-    // nearest of each length is offered: a farther one costs the same, so it can't be better.
-    uint64_t offered = 0;
-    for (int k = 0; k < longs; ++k) {
-        const int c = long_c[k], len = long_len[k];
-        if (by_runs) {
-            // Not in order: the greatest excess, the nearest of it, is the stretch kept.
-            if (len >= 64 || (offered >> len & 1) == 0) {
-                offered |= len < 64 ? uint64_t(1) << len : 0;
-                offer<V>(w, t.cost[p - len] + V::seq_cost(len, p - c), len, p - c);
-            }
-            const stretch_rec sc = t.stretch[c];
-            const int m = std::min(len, int(sc.period_len));
-            if (sc.period == 0 || m <= 2 * sc.period || m - sc.period <= excess) continue;
-            const int e = m - sc.period;
-            if (rep_c == 0 || e > rep_m - rep_q || (e == rep_m - rep_q && c > rep_c)) {
-                rep_c = c;
-                rep_q = sc.period;
-                rep_m = m;
-            }
-            continue;
-        }
-        if (rep_c > c) take_rep();
-        if (len >= 64 || (offered >> len & 1) == 0) {
-            offered |= len < 64 ? uint64_t(1) << len : 0;
-            offer<V>(w, t.cost[p - len] + V::seq_cost(len, p - c), len, p - c);
-        }
-        take_stretch<V>(t, w, c, len);
+    // The long candidates' best, as settle takes it but without the memos (the walk at p + 1
+    // compares them, as it does the exact lengths'); its length is none of those.
+    if (long_key < w.best_key)
+        offer<V>(w, int(long_key >> 16), int(0xFFFF - (long_key & 0xFFFF)), long_off);
+    // The stretch of the greatest excess of both, the nearest of it.
+    if (long_rep_c != 0 &&
+        (long_e > rep_m - rep_q || (long_e == rep_m - rep_q && long_rep_c >= rep_c))) {
+        rep_c = long_rep_c;
+        rep_q = long_rep_q;
+        rep_m = long_rep_m;
     }
-    take_rep();
+    if (rep_c != 0 && rep_m - rep_q > excess) {
+        w.rep_period = rep_q;
+        w.rep_len = rep_m;
+        w.inherit_floor = std::max(2, rep_m - rep_q + 1);
+        set_full_limits<V>(w);
+    }
     out.taken = true;
     if (a_in) {
         out.end_c = a + 1;

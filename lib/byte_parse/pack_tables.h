@@ -143,6 +143,9 @@ struct pack_tables {
     uint16_t sym_count[1 << (sym_exact_max + 1)]; // positions ending each 17-symbol string
     uint64_t sym_long_pos[max_input];
     uint16_t sym_long_slot[max_input];
+    // Per entry of sym_long_pos, once its position is entered: its stretch as a match of under
+    // 48 bytes sees it (sym_long_stretch), so that a scan reads it in order.
+    uint16_t sym_long_stretch[max_input];
     uint32_t sym_long_first[(1 << (sym_exact_max + 1)) + 1];
     int32_t sym_lists_ready;
     // Built with the lists: per position the length of the run of one symbol ending there (at

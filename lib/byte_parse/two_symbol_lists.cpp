@@ -32,8 +32,9 @@ bool two_symbols(pack_tables& t, const uint8_t* b, int n) {
 
 namespace {
 
-// Enters position j in the tables of the runs.
+// Enters position j in the tables of the runs, and its stretch beside its list entry.
 void enter_run(pack_tables& t, int j) {
+    if (j >= sym_exact_max) t.sym_long_stretch[t.sym_long_slot[j]] = sym_long_stretch(t.stretch[j]);
     if (const int r = t.sym_run[j]; r > sym_exact_max) {
         uint16_t& head = t.sym_run_last[t.sym_bits[j] & 1][r];
         t.sym_run_chain[j] = head;

@@ -9,6 +9,7 @@
 // length) long, so the nearest stretch of each period and length settles the inherited one.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 
 #include "pack_tables.h"
@@ -41,6 +42,20 @@ inline int sym_long_index(uint32_t word) { return int((2u << sym_exact_max) | sy
 inline constexpr int sym_long_known = 48;
 inline uint64_t sym_long_entry(int j, uint64_t word) { return uint64_t(j) | word << 16; }
 inline uint64_t sym_long_bits(uint64_t e) { return e >> 16; }
+// A stretch as a match of under sym_long_known bytes sees it: the period in the low byte (255
+// where it is none or too long for such a match to pass it on), the length up to 255 above.
+inline uint16_t sym_long_stretch(stretch_rec s) {
+    const int q = s.period != 0 && s.period < 128 ? s.period : 255;
+    return uint16_t(q | std::min(int(s.period_len), 255) << 8);
+}
+
+// Whether a candidate of len < sym_long_known bytes whose stretch is s (sym_long_stretch)
+// passes on one of more than excess bytes' excess, as passes_on_stretch decides.
+inline bool sym_long_passes_on(uint16_t s, int len, int excess) {
+    const int q = s & 0xFF, m = std::min(len, s >> 8);
+    return m > 2 * q && m - q > excess;
+}
+
 // The last 48 symbols ending at position j >= 32, as an entry holds them.
 inline uint64_t sym_long_word(const pack_tables& t, int j) {
     return (uint64_t(t.sym_bits[j - 32]) << 32 | t.sym_bits[j]) &

@@ -11,6 +11,8 @@
 #include "candidate_jump.h"
 #include "pack_support.h"
 #include "pair_lists.h"
+#include "period_jump.h"
+#include "two_symbol_lists.h"
 
 namespace {
 
@@ -93,3 +95,27 @@ TEST(jump_tables, least_cost_of_a_range_is_the_least_cost_in_it) {
 }
 
 } // namespace
+
+// The two-symbol walk's long candidates look at their stretch through the entry beside their
+// list entry: below 48 bytes it must decide as the stretch itself does, at every period (none,
+// within the byte, too long for such a match), length (within the byte and past it) and excess.
+TEST(jump_tables, long_candidates_see_their_stretch_as_it_is) {
+    const int periods[] = {0, 1, 2, 7, 8, 23, 24, 127, 128, 255, 300, 16383};
+    const int lengths[] = {0, 2, 3, 5, 15, 16, 17, 46, 47, 48, 100, 254, 255, 256, 1000, 32765};
+    int passed = 0;
+    for (const int q : periods)
+        for (const int m : lengths) {
+            const stretch_rec s{uint16_t(q), uint16_t(m)};
+            const uint16_t seen = sym_long_stretch(s);
+            for (int len = 2; len < sym_long_known; ++len)
+                for (int excess = 0; excess <= sym_long_known; ++excess) {
+                    const bool passes = passes_on_stretch(s, len, excess);
+                    EXPECT_EQ(sym_long_passes_on(seen, len, excess), passes)
+                        << "period " << q << " length " << m << " match " << len << " excess "
+                        << excess;
+                    passed += passes;
+                }
+        }
+    // Some of them do pass one on, so that both answers are looked at.
+    EXPECT_GT(passed, 1000);
+}
