@@ -1147,8 +1147,11 @@ pack_status forward_pass(pack_tables& t, const uint8_t* b, int n) {
         note_short_period(t, p);
         if constexpr (jumps<V>) note_period_end(t, p);
         if constexpr (!jumps<V>) {
-            // Crowded: the window walk takes the positions after p for as long as they are.
-            if (load >= window_enter << window_decay && p + 1 < n) {
+            // Crowded, or costly to walk: the window walk takes the positions after p for as
+            // long as they are.
+            const bool crowded = load >= window_enter << window_decay;
+            const bool costly = full_load >= window_costly << window_decay;
+            if ((crowded || costly) && p + 1 < n) {
                 status = window_run<V>(t, b, n, p, run_count, load, full_load);
                 if (failed(status)) return status;
             }

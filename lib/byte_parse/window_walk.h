@@ -16,10 +16,12 @@ inline constexpr int window_cap = 127;
 
 // The window walk takes over where the usual walk goes through window_enter candidates a walk
 // on average (a moving sum over about 16 walks, decaying by a sixteenth a walk; positions
-// settled by way A or without candidates don't count), and hands back where it examines fewer
-// than window_leave a position. With its passes 32 offsets at a time it pays from about 12
-// (periods 8 to 16 with noise); lower, binaries' short crowded stretches take it more often
-// than it pays there.
+// settled by way A or without candidates don't count), or takes the full visit for
+// window_costly of them (below), and hands back where it examines fewer than window_leave a
+// position. With its passes 32 offsets at a time it pays from about 12 candidates (periods 8 to
+// 16 with noise); lower, binaries' short crowded stretches take it more often than it pays
+// there. Periods 11 to 16 with one noise byte in 10 to 100 have 6 to 7 candidates a walk, but
+// half of them need the full visit, which binaries' seldom do.
 inline constexpr int window_enter = 12;
 inline constexpr int window_leave = 2;
 inline constexpr int window_decay = 4;

@@ -301,7 +301,9 @@ bytes noisy_long_period(std::mt19937& rng, size_t n, unsigned every) {
 // Where the noise comes every 30 to 100 bytes, the window goes on through the calm stretches
 // (window_walk.h): taken over a few times, it walks nearly every position (a quarter of them
 // went to the usual walk, in some 30 to 50 hand-backs, before it did so). Where it comes every
-// 1000 bytes, it still hands back after each burst. Both with the plain walk's tables.
+// 1000 bytes, it takes over in most bursts, whose candidates mostly need the usual walk's full
+// visit, and still hands back after each (some 200 positions a burst; it walked 4 bursts, 526
+// positions, before it took over on full visits). Both with the plain walk's tables.
 TEST(kta_window, stays_on_between_bursts_of_sparse_noise) {
     struct case_row {
         const char* name;
@@ -312,7 +314,7 @@ TEST(kta_window, stays_on_between_bursts_of_sparse_noise) {
     const case_row rows[] = {
         {"one byte in 30", 30, 1, 12, 0.9, 1.0},
         {"one byte in 60", 60, 1, 16, 0.9, 1.0},
-        {"one byte in 1000", 1000, 2, 100, 0.0, 0.05},
+        {"one byte in 1000", 1000, 2, 100, 0.0, 0.25},
     };
     std::mt19937 rng(61);
     for (const case_row& row : rows) {
