@@ -126,17 +126,17 @@
 ;#endif
 ;#else
 ;#if o1
-; Size: 79 bytes. Speed: 54.8 T-states per output byte on the test corpus (-t51).
+; Size: 77 bytes. Speed: 54.2 T-states per output byte on the test corpus (-t51).
 ;#elif o2
-; Size: 88 bytes. Speed: 52.1 T-states per output byte on the test corpus (-t52).
+; Size: 86 bytes. Speed: 51.7 T-states per output byte on the test corpus (-t52).
 ;#elif o4
-; Size: 97 bytes. Speed: 100.1 T-states per output byte on the test corpus (-t54o4).
+; Size: 95 bytes. Speed: 99.7 T-states per output byte on the test corpus (-t54o4).
 ;#elif o5
 ; Size: 83 bytes. Speed: 83.6 T-states per output byte on the test corpus (-t55o12).
 ;#elif o6
 ; Size: 94 bytes. Speed: 92.8 T-states per output byte on the test corpus (-t56o6o14).
 ;#else
-; Size: 84 bytes. Speed: 89.4 T-states per output byte on the test corpus (-t57).
+; Size: 82 bytes. Speed: 89.2 T-states per output byte on the test corpus (-t57).
 ;#endif
 ;#endif
 ;; end of figures
@@ -441,6 +441,9 @@
         ; tell apart. The gamma is the one BLK's offsets use: a marker in BC counts it.
         call @_token
         jr @_run
+;#if o5 o6
+;; Here the token lies before the sequence, which jumps back to it: the gamma returns with
+;; carry set, the offset's - 1, so that carry cannot tell 1110's return from 1111's way on.
 @_token:
         inc c                   ; BC = 1: a literal's length
         call @_bit              ; a byte less than inlined, for speed to spare
@@ -458,6 +461,9 @@
         ld bc,8192
         jr c,@_gamma_shift      ; 1111: one more place down, its gamma returning to the ldir
         call @_gamma_zero       ; 1110
+;#else
+;; The sequence's copy falls into the token, which lies after it.
+;#endif
 @_offset:
 ;#endif
 ;#if t5 o1 o2
@@ -474,14 +480,16 @@
         ; each +1 adds the base of the next class, the last one the 1 of offset 1. Each group
         ; comes in under a marker set above the offset so far, which a stream keeps below it:
         ; its offsets stay below 65536.
+        ; Carry is clear at each call (a 0 read, or a value's ccf), so the value loop reads
+        ; the field's first bit.
         push de
         ld bc,16384             ; two bits of class
-        call @_value_bit
+        call @_value
         ld e,c                  ; n, counted down to -1
         ld c,b
 @_group:
         set {8-W1},b
-        call @_value_bit
+        call @_value
         inc bc
         dec e
         jp p,@_group
@@ -505,7 +513,8 @@
 @_offset_short:
         call @_value_bit
 ;#else
-        call @_gamma
+        ld bc,32768             ; the marker for no extra value bits
+        call @_gamma_zero
 ;#endif
 @_copy:
         ex (sp),hl              ; HL = the length, the stream position kept
@@ -516,7 +525,9 @@
         pop bc
         ldir                    ; byte by byte, so an offset below the count repeats
         pop hl
+;#if o5 o6
         jr @_token
+;#endif
 ;#else
 ;; ---------------------------------------------------------------- the offset, into DE
 ;; On the way to the copy: BC = length, the output position on the stack, and DE + carry the
@@ -786,8 +797,31 @@
 ;#endif
         ldir                    ; byte by byte, so an offset below the count repeats
         pop hl
+;#if ! t5
         jr @_token
 ;#endif
+;#endif
+;#endif
+;#if t5 o1 o2 o4 o7
+;; ---------------------------------------------------------------- TS1's token, after the copy
+@_token:
+        inc c                   ; BC = 1: a literal's length
+        call @_bit              ; a byte less than inlined, for speed to spare
+        ret nc
+        ; 10: length 2; 110: length 3; 1110: longer, its gamma code with two extra value
+        ; bits, the marker two places down; 1111: a literal run, its gamma code with three.
+        ; Each bit read adds one to the length in C.
+@_short:
+        jr nc,@_offset          ; a 0 below C = 4: the length 2 or 3 in BC; a 1 reads on
+@_prefix:
+        inc c
+        call @_bit
+        bit 2,c                 ; C = 4: 1110, or 1111 with carry set
+        jr z,@_short
+        ld bc,8192
+        call nc,@_gamma_zero    ; 1110, its gamma returning with carry clear
+        jr nc,@_offset
+        ; 1111 falls into its gamma one place down, which returns to the ldir
 ;#endif
 ;; ---------------------------------------------------------------- gamma codes and bit fields
 ;#if t2 t3 t4 o6
@@ -814,6 +848,43 @@
 ;#elif t3 t4 o1 o2 o5 o6
 ;#elif t4 o4
 ;#elif t2 o7
+;#elif t5 o1 o2 o4 o7
+;; Out: BC = the value, carry clear, DE untouched. Each 0 moves a marker in BC one place
+;; down from bit 15 (the lengths enter below it), and the leading 1 and the value bits shift
+;; in below it until it leaves into carry. A 16th 0 moves it out first: the overlong code of
+;; the end mark, read in place of a length, whose 1 the reader takes as it returns from the
+;; routine. The zero loop shifts before it reads, so that 1111 falls into it; its 1 falls
+;; into the value loop, whose read a carry skips: the leading 1 needs none, and a call with
+;; carry clear reads a field's first bit.
+@_gamma_shift:
+        srl b
+        rr c
+        jr c,@_end
+@_gamma_zero:
+;#if o7
+        add a,a
+        call z,@_reload
+;#else
+        call @_bit
+;#endif
+        jr nc,@_gamma_shift
+@_value:
+        call nc,@_bit
+        rl c
+        rl b
+        jr nc,@_value
+        ccf                     ; for the sbc, and for 1110's way to its offset
+        ret
+@_end:
+        pop bc                  ; the end mark: the token's return address
+@_bit:
+        add a,a                 ; the next bit into carry
+        ret nz
+@_reload:
+        ld a,(hl)               ; when the marker has left: carry is set
+        inc hl
+        rla                     ; the first bit into carry, the marker below the rest
+        ret
 ;#elif t4 t5 o1 o2 o4 o5 o6 o7
 ;; Out: BC = the value, carry set (clear in TS1 but with codings 5 and 6), DE untouched. Each
 ;; 0 moves a marker in BC one place down from bit 15 (TS1's lengths enter below it), and the
