@@ -132,9 +132,9 @@
 ;#elif o4
 ; Size: 95 bytes. Speed: 99.7 T-states per output byte on the test corpus (-t54o4).
 ;#elif o5
-; Size: 83 bytes. Speed: 83.6 T-states per output byte on the test corpus (-t55o12).
+; Size: 82 bytes. Speed: 86.7 T-states per output byte on the test corpus (-t55o12).
 ;#elif o6
-; Size: 94 bytes. Speed: 92.8 T-states per output byte on the test corpus (-t56o6o14).
+; Size: 93 bytes. Speed: 95.5 T-states per output byte on the test corpus (-t56o6o14).
 ;#else
 ; Size: 82 bytes. Speed: 89.2 T-states per output byte on the test corpus (-t57).
 ;#endif
@@ -441,29 +441,7 @@
         ; tell apart. The gamma is the one BLK's offsets use: a marker in BC counts it.
         call @_token
         jr @_run
-;#if o5 o6
-;; Here the token lies before the sequence, which jumps back to it: the gamma returns with
-;; carry set, the offset's - 1, so that carry cannot tell 1110's return from 1111's way on.
-@_token:
-        inc c                   ; BC = 1: a literal's length
-        call @_bit              ; a byte less than inlined, for speed to spare
-        ret nc
-        ; 10: length 2; 110: length 3; 1110: longer, its gamma code with two extra value
-        ; bits, the marker two places down; 1111: a literal run, its gamma code with three.
-        ; Each bit read adds one to the length in C.
-@_short:
-        jr nc,@_offset          ; a 0 below C = 4: the length 2 or 3 in BC; a 1 reads on
-@_prefix:
-        inc c
-        call @_bit
-        bit 2,c                 ; C = 4: 1110, or 1111 with carry set
-        jr z,@_short
-        ld bc,8192
-        jr c,@_gamma_shift      ; 1111: one more place down, its gamma returning to the ldir
-        call @_gamma_zero       ; 1110
-;#else
 ;; The sequence's copy falls into the token, which lies after it.
-;#endif
 @_offset:
 ;#endif
 ;#if t5 o1 o2
@@ -508,7 +486,7 @@
         ld bc,{1<<(16-W1)}
         jr c,@_offset_short
         ld bc,{(W2>W1)*((1<<(16-W2+W1))+(1<<(16-W2)))+(W2<=W1)*((1<<(16-W2))+(1<<((W1-W2)*(W1>=W2)))-1)}
-        call @_value_bit+{9*(W2<=W1)}
+        call @_value_bit+{11*(W2<=W1)}
         inc bc
 @_offset_short:
         call @_value_bit
@@ -525,9 +503,6 @@
         pop bc
         ldir                    ; byte by byte, so an offset below the count repeats
         pop hl
-;#if o5 o6
-        jr @_token
-;#endif
 ;#else
 ;; ---------------------------------------------------------------- the offset, into DE
 ;; On the way to the copy: BC = length, the output position on the stack, and DE + carry the
@@ -802,7 +777,7 @@
 ;#endif
 ;#endif
 ;#endif
-;#if t5 o1 o2 o4 o7
+;#if t5
 ;; ---------------------------------------------------------------- TS1's token, after the copy
 @_token:
         inc c                   ; BC = 1: a literal's length
@@ -819,8 +794,14 @@
         bit 2,c                 ; C = 4: 1110, or 1111 with carry set
         jr z,@_short
         ld bc,8192
+;#if o5 o6
+        ccf                     ; set for 1110: its gamma returns with carry set
+        call c,@_gamma_zero
+        jr c,@_offset
+;#else
         call nc,@_gamma_zero    ; 1110, its gamma returning with carry clear
         jr nc,@_offset
+;#endif
         ; 1111 falls into its gamma one place down, which returns to the ldir
 ;#endif
 ;; ---------------------------------------------------------------- gamma codes and bit fields
@@ -848,14 +829,16 @@
 ;#elif t3 t4 o1 o2 o5 o6
 ;#elif t4 o4
 ;#elif t2 o7
-;#elif t5 o1 o2 o4 o7
-;; Out: BC = the value, carry clear, DE untouched. Each 0 moves a marker in BC one place
-;; down from bit 15 (the lengths enter below it), and the leading 1 and the value bits shift
-;; in below it until it leaves into carry. A 16th 0 moves it out first: the overlong code of
-;; the end mark, read in place of a length, whose 1 the reader takes as it returns from the
-;; routine. The zero loop shifts before it reads, so that 1111 falls into it; its 1 falls
-;; into the value loop, whose read a carry skips: the leading 1 needs none, and a call with
-;; carry clear reads a field's first bit.
+;#elif t5
+;; Out: BC = the value, carry clear (set with codings 5 and 6), DE untouched. Each 0 moves a
+;; marker in BC one place down from bit 15 (the lengths enter below it), and the leading 1
+;; and the value bits shift in below it until it leaves into carry. A 16th 0 moves it out
+;; first: the overlong code of the end mark, read in place of a length, whose 1 the reader
+;; takes as it returns from the routine. The zero loop shifts before it reads, so that 1111 falls into it, and its 1
+;; falls into the value loop with carry set: the leading 1 needs no read. With codings 1, 2,
+;; 4 and 7 the read is skipped on carry, so that a call with carry clear reads a field's
+;; first bit; with 5 and 6, whose offsets are read from any carry, @_value_bit reads first,
+;; and @_value_bit + 11 is a bare ret.
 @_gamma_shift:
         srl b
         rr c
@@ -869,12 +852,26 @@
 ;#endif
         jr nc,@_gamma_shift
 @_value:
+;#if o5 o6
+        rl c
+        rl b
+        ret c                   ; carry set: the offset - 1 wants it for the sbc
+@_value_bit:
+;#if o5
+        add a,a                 ; inlined where the offsets are read here too
+        call z,@_reload
+;#else
+        call @_bit
+;#endif
+        jr @_value
+;#else
         call nc,@_bit
         rl c
         rl b
         jr nc,@_value
         ccf                     ; for the sbc, and for 1110's way to its offset
         ret
+;#endif
 @_end:
         pop bc                  ; the end mark: the token's return address
 @_bit:
@@ -885,34 +882,23 @@
         inc hl
         rla                     ; the first bit into carry, the marker below the rest
         ret
-;#elif t4 t5 o1 o2 o4 o5 o6 o7
-;; Out: BC = the value, carry set (clear in TS1 but with codings 5 and 6), DE untouched. Each
-;; 0 moves a marker in BC one place down from bit 15 (TS1's lengths enter below it), and the
-;; leading 1 and the value bits shift in below it until it leaves into carry. A 16th 0 moves
-;; it out first: the overlong code of the end mark, read in place of a length, whose 1 the
-;; reader takes as it returns from the routine. The value bits call the reader, a byte less
-;; for speed to spare, and so do the zeros where the offsets are not gamma codes.
-;#if o7
+;#elif t4 o7
+;; Out: BC = the value, carry set, DE untouched. Each 0 moves a marker in BC one place down
+;; from bit 15, and the leading 1 and the value bits shift in below it until it leaves into
+;; carry. A 16th 0 moves it out first: the overlong code of the end mark, read in place of a
+;; length, whose 1 the reader takes as it returns from the routine. The value bits call the
+;; reader, a byte less for speed to spare.
 @_gamma:
         ld bc,32768
-;#endif
 @_gamma_zero:
-;#if o7
         add a,a
         call z,@_reload
-;#else
-        call @_bit
-;#endif
         jr c,@_value
 @_gamma_shift:
         srl b
         rr c
         jr nc,@_gamma_zero
-;#if t4
         pop bc                  ; the end mark: the gamma's return address
-;#else
-        pop bc                  ; the end mark: the token's return address
-;#endif
 @_bit:
         add a,a                 ; the next bit into carry
         ret nz
@@ -922,19 +908,11 @@
         rla                     ; the first bit into carry, the marker below the rest
         ret
 @_value_bit:
-;#if t5 o5
-        add a,a                 ; inlined where the offsets are read here too
-        call z,@_reload
-;#else
         call @_bit
-;#endif
 @_value:
         rl c
         rl b
         jr nc,@_value_bit
-;#if t5 o1 o2 o4 o7
-        ccf                     ; for the sbc
-;#endif
         ret
 ;#elif t1 t2 t3 o4 o7
 ;; Out: DE = the value, carry clear, C (ZX7) or B = 0. Every gamma and bit field of the model
