@@ -751,11 +751,9 @@ jump_outcome try_jump(pack_tables& t, const uint8_t* b, int n, walk_state& w, in
 
 // Candidates of more than sym_exact_max bytes the two-symbol jump visits at most, and how many
 // of them in the range (as their share of the input suggests) it finds through their chain
-// rather than through the lists, which cost a pass over the input to build; and the lengths of
-// p's run above sym_exact_max up to which the runs settle them where they are more.
+// rather than through the lists, which cost a pass over the input to build.
 constexpr int sym_long_budget = 1024;
 constexpr int sym_chain_most = 16;
-constexpr int sym_run_lengths = 256;
 
 // Where the input is made of two byte values: settles every candidate from index i (the
 // nearest at offset sym_near or more) down to way A's candidate, the walk's bound or position
@@ -815,18 +813,18 @@ template <class V>
             long_off = p - c;
         }
     };
-    // The excess of the stretch c passes on with len bytes, or -1 where it passes on none.
-    const auto excess_of = [&](int c, int len) {
-        const stretch_rec sc = t.stretch[c];
+    // The excess of the stretch sc passes on with len bytes, or -1 where it passes on none.
+    const auto excess_of = [](stretch_rec sc, int len) {
         const int m = std::min(len, int(sc.period_len));
         return sc.period == 0 || m <= 2 * sc.period ? -1 : m - sc.period;
     };
-    const auto stretch_long = [&](int c, int len) {
-        const int e = excess_of(c, len);
+    // Candidate c's stretch sc, passed on with len bytes.
+    const auto stretch_long = [&](int c, int len, stretch_rec sc) {
+        const int e = excess_of(sc, len);
         if (e > long_e || (e == long_e && long_rep_c != 0 && c > long_rep_c)) {
             long_e = e;
             long_rep_c = c;
-            long_rep_q = int(t.stretch[c].period);
+            long_rep_q = int(sc.period);
             long_rep_m = e + long_rep_q;
         }
     };
@@ -839,7 +837,7 @@ template <class V>
     const auto take_long = [&](int c, int len, bool range) {
         if (leaves(c, len, range)) return false;
         offer_long(c, len);
-        stretch_long(c, len);
+        stretch_long(c, len, t.stretch[c]);
         return true;
     };
     const uint32_t key = sym_long_key(word);
@@ -880,7 +878,7 @@ template <class V>
             if (d == 0 && leaves(c, len, true)) return out;
             offer_long(c, len);
             if (d != 0 && !sym_long_passes_on(t.sym_long_stretch[k], len, long_e)) continue;
-            stretch_long(c, len);
+            stretch_long(c, len, t.stretch[c]);
         }
     }
     // p's own q-periodic length for the periods the stretch tables keep, up to sym_exact_max:
@@ -913,7 +911,7 @@ template <class V>
         // min(r, run) bytes where r differs from p's run, and further where it doesn't. So of
         // those shorter than p's run only the nearest of each length can be the best (farther
         // ones cost the same), of those longer only the nearest (all match over run bytes),
-        // and those as long as p's are visited one by one (sym_run_chain).
+        // and those as long as p's are visited one by one (their list, sym_run_pos).
         const int sym = int(word & 1);
         for (int r = sym_exact_max + 1; r < run; ++r)
             if (const int c = t.sym_run_last[sym][r]; c >= low && !take_long(c, r, false))
@@ -921,11 +919,28 @@ template <class V>
         if (const int c = t.sym_run_last[sym][run + 1]; c >= low) {
             longer_c = std::min(int(t.sym_run_end[c]), t.sym_filled - 1);
             if (!take_long(longer_c, run, false)) return out;
-            longer_e = excess_of(longer_c, run);
+            longer_e = excess_of(t.stretch[longer_c], run);
         }
-        for (int c = t.sym_run_last[sym][run]; c >= low; c = t.sym_run_chain[c]) {
-            if (longs == sym_long_budget) return out;
-            if (!take_long(c, length_at(c, sym_long_word(t, c)), true)) return out;
+        // Through their list: they match p over its run and on as far as the symbols before
+        // the two runs do.
+        if (const int head = t.sym_run_last[sym][run]; head >= low) {
+            const uint64_t before = sym_word_at(t, p - run);
+            const int first = int(t.sym_run_first[sym_run_key(sym, run)]);
+            for (int k = t.sym_run_slot[head]; k >= first; --k) {
+                const uint64_t e = t.sym_run_pos[k];
+                const int c = entry_pos(e);
+                if (c < low) break;
+                if (longs == sym_long_budget) return out;
+                const int max_len = std::min(c + 1, V::max_seq_len);
+                const uint64_t d = sym_long_bits(e) ^ before;
+                const int len =
+                    d != 0 ? std::min(run + std::countr_zero(d), max_len)
+                           : extend_back<true>(b, c, p, std::min(run + sym_long_known, max_len),
+                                               max_len);
+                if (leaves(c, len, true)) return out;
+                offer_long(c, len);
+                stretch_long(c, len, t.sym_run_stretch[k]);
+            }
         }
         // Those left out pass on a stretch of at most run - 2 bytes' excess, or run - 1 for
         // those longer than p's run (m is at most their length, q at least 1). The visits must

@@ -23,6 +23,9 @@ inline constexpr int gram_levels = 2;
 inline constexpr int sym_exact_max = 16;
 inline constexpr int sym_period_max = 7;
 inline constexpr int sym_near = 128;
+// The lengths of a run of one value above sym_exact_max up to which the runs settle the long
+// candidates of the position that ends it.
+inline constexpr int sym_run_lengths = 256;
 
 // The memo of candidate c: where it was last compared, the match length found then and, in
 // the fast walk, the cost of that sequence.
@@ -150,12 +153,18 @@ struct pack_tables {
     int32_t sym_lists_ready;
     // Built with the lists: per position the length of the run of one symbol ending there (at
     // most 65535, as both values occur) and the run's last position; per symbol and run length
-    // above sym_exact_max, the last position entered whose run is that long, and per position
-    // the one entered before it with the same.
+    // above sym_exact_max, the last position entered whose run is that long. Per symbol and run
+    // length up to sym_exact_max + sym_run_lengths, the positions whose run is that long,
+    // ascending, each with the 48 symbols before its run (sym_run_pos, as sym_long_pos holds
+    // its own), the first index of each in sym_run_first, of each position in sym_run_slot;
+    // and beside each entry, once its position is entered, its stretch.
     uint16_t sym_run[max_input];
     uint16_t sym_run_end[max_input];
     uint16_t sym_run_last[2][max_input];
-    uint16_t sym_run_chain[max_input];
+    uint64_t sym_run_pos[max_input];
+    uint16_t sym_run_slot[max_input];
+    stretch_rec sym_run_stretch[max_input];
+    uint32_t sym_run_first[2 * sym_run_lengths + 1];
     uint16_t sym_stretch[sym_period_max + 1][sym_exact_max + 1][1 << sym_period_max];
     int32_t sym_state; // 0 not looked at, 1 two byte values, 2 other
     int32_t sym_filled;

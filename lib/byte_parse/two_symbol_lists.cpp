@@ -32,13 +32,12 @@ bool two_symbols(pack_tables& t, const uint8_t* b, int n) {
 
 namespace {
 
-// Enters position j in the tables of the runs, and its stretch beside its list entry.
+// Enters position j in the tables of the runs, and its stretch beside its list entries.
 void enter_run(pack_tables& t, int j) {
     if (j >= sym_exact_max) t.sym_long_stretch[t.sym_long_slot[j]] = sym_long_stretch(t.stretch[j]);
     if (const int r = t.sym_run[j]; r > sym_exact_max) {
-        uint16_t& head = t.sym_run_last[t.sym_bits[j] & 1][r];
-        t.sym_run_chain[j] = head;
-        head = uint16_t(j);
+        t.sym_run_last[t.sym_bits[j] & 1][r] = uint16_t(j);
+        if (sym_run_listed(r)) t.sym_run_stretch[t.sym_run_slot[j]] = t.stretch[j];
     }
 }
 
@@ -77,8 +76,7 @@ void build_sym_long_lists(pack_tables& t, int n) {
     }
     t.sym_long_first[1 << (sym_exact_max + 1)] = end;
     for (int j = n - 1; j >= sym_exact_max; --j) {
-        // Before position 32 the symbols before the input's start count as zeros.
-        const uint64_t w = j >= 32 ? sym_long_word(t, j) : t.sym_bits[j];
+        const uint64_t w = sym_word_at(t, j);
         const uint32_t slot = --t.sym_long_first[sym_long_key(uint32_t(w))];
         t.sym_long_pos[slot] = sym_long_entry(j, w);
         t.sym_long_slot[j] = uint16_t(slot);
@@ -90,6 +88,19 @@ void build_sym_long_lists(pack_tables& t, int n) {
     t.sym_run_end[n - 1] = uint16_t(n - 1);
     for (int j = n - 2; j >= 0; --j)
         t.sym_run_end[j] = uint16_t(same(j + 1) ? t.sym_run_end[j + 1] : j);
+    // The positions by symbol and run length, as the lists above are made; an entry holds the
+    // symbols before the run (none where it starts the input).
+    std::memset(t.sym_run_first, 0, sizeof t.sym_run_first);
+    for (int j = 0; j < n; ++j)
+        if (const int r = t.sym_run[j]; sym_run_listed(r))
+            ++t.sym_run_first[sym_run_key(int(t.sym_bits[j] & 1), r)];
+    for (int k = 1; k <= 2 * sym_run_lengths; ++k) t.sym_run_first[k] += t.sym_run_first[k - 1];
+    for (int j = n - 1; j >= 0; --j)
+        if (const int r = t.sym_run[j]; sym_run_listed(r)) {
+            const uint32_t slot = --t.sym_run_first[sym_run_key(int(t.sym_bits[j] & 1), r)];
+            t.sym_run_pos[slot] = sym_long_entry(j, j >= r ? sym_word_at(t, j - r) : 0);
+            t.sym_run_slot[j] = uint16_t(slot);
+        }
     std::memset(t.sym_run_last, 0, sizeof t.sym_run_last);
     for (int j = 0; j < t.sym_filled; ++j) enter_run(t, j);
     t.sym_lists_ready = 1;

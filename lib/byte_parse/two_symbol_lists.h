@@ -61,3 +61,15 @@ inline uint64_t sym_long_word(const pack_tables& t, int j) {
     return (uint64_t(t.sym_bits[j - 32]) << 32 | t.sym_bits[j]) &
            ((uint64_t(1) << sym_long_known) - 1);
 }
+
+// The same for any position j >= 0: the symbols before the input's start count as zeros.
+inline uint64_t sym_word_at(const pack_tables& t, int j) {
+    return j >= 32 ? sym_long_word(t, j) : t.sym_bits[j];
+}
+
+// The index in sym_run_first of the positions of symbol sym whose run is r bytes long,
+// sym_exact_max < r <= sym_exact_max + sym_run_lengths.
+inline int sym_run_key(int sym, int r) { return sym * sym_run_lengths + r - sym_exact_max - 1; }
+inline bool sym_run_listed(int r) {
+    return r > sym_exact_max && r <= sym_exact_max + sym_run_lengths;
+}

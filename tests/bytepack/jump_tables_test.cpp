@@ -119,3 +119,59 @@ TEST(jump_tables, long_candidates_see_their_stretch_as_it_is) {
     // Some of them do pass one on, so that both answers are looked at.
     EXPECT_GT(passed, 1000);
 }
+
+// The runs' lists of the two-symbol walk against the symbols: every position whose run of one
+// value is listed lies in the list of its value and run length, once, ascending, with the 48
+// symbols before its run as the bits of the input give them (none where the run starts it).
+TEST(jump_tables, run_lists_hold_each_run_with_the_symbols_before_it) {
+    struct case_row {
+        const char* name;
+        unsigned percent; // of the second value
+        int first_run;    // of the first value, from the input's start
+    };
+    const case_row rows[] = {
+        {"three in a hundred, runs past the listed lengths", 3, 300},
+        {"one in ten, a listed run at the start", 10, 40},
+        {"one in five, few runs listed", 20, 1},
+    };
+    for (const case_row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const int n = 40000;
+        bytes in(size_t(n), 0x91);
+        uint32_t seed = 77;
+        for (int j = row.first_run; j < n; ++j) {
+            seed = seed * 1103515245u + 12345u;
+            if ((seed >> 16) % 100 < row.percent) in[size_t(j)] = 0x2A;
+        }
+        auto t = fresh_tables();
+        ASSERT_TRUE(two_symbols(*t, in.data(), n));
+        build_sym_long_lists(*t, n);
+        std::vector<int> seen(size_t(n), 0);
+        int listed = 0;
+        for (int sym = 0; sym < 2; ++sym)
+            for (int r = sym_exact_max + 1; r <= sym_exact_max + sym_run_lengths; ++r) {
+                const int key = sym_run_key(sym, r);
+                int last = -1;
+                for (uint32_t k = t->sym_run_first[key]; k < t->sym_run_first[key + 1]; ++k) {
+                    const uint64_t e = t->sym_run_pos[k];
+                    const int j = entry_pos(e);
+                    ASSERT_GT(j, last);
+                    last = j;
+                    ++seen[size_t(j)];
+                    ++listed;
+                    EXPECT_EQ(t->sym_run_slot[j], k);
+                    // The run: r equal values ending at j, the other value (or the start) before.
+                    EXPECT_EQ(int(in[size_t(j)] == 0x2A), sym);
+                    for (int i = j - r + 1; i <= j; ++i) ASSERT_EQ(in[size_t(i)], in[size_t(j)]);
+                    ASSERT_TRUE(j - r < 0 || in[size_t(j - r)] != in[size_t(j)]);
+                    uint64_t before = 0;
+                    for (int i = 0; i < sym_long_known && j - r - i >= 0; ++i)
+                        before |= uint64_t(in[size_t(j - r - i)] == 0x2A) << i;
+                    EXPECT_EQ(sym_long_bits(e), before) << "position " << j;
+                }
+            }
+        for (int j = 0; j < n; ++j)
+            EXPECT_EQ(seen[size_t(j)], int(sym_run_listed(t->sym_run[j]))) << "position " << j;
+        EXPECT_GT(listed, 100);
+    }
+}
