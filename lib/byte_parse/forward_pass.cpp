@@ -753,6 +753,19 @@ jump_outcome try_jump(pack_tables& t, const uint8_t* b, int n, walk_state& w, in
 // of them in the range (as their share of the input suggests) it finds through their chain
 // rather than through the lists, which cost a pass over the input to build.
 constexpr int sym_long_budget = 1024;
+
+// The two-symbol jump takes every offset from sym_near on as costing alike at one length (the
+// nearest of a length is the best of it, and the longest far candidate the best where
+// longest_is_cheapest holds).
+template <class V>
+constexpr bool far_offsets_cost_alike() {
+    constexpr int step = len_cost_step<V>();
+    for (int len : {2, step > 2 ? step - 1 : 2, step > 2 ? step : 2, V::max_seq_len})
+        for (int off = sym_near; off <= V::max_offset; ++off)
+            if (V::seq_cost(len, off) != V::seq_cost(len, V::max_offset)) return false;
+    return true;
+}
+static_assert(far_offsets_cost_alike<ktb_variant>());
 constexpr int sym_chain_most = 16;
 
 // Where the input is made of two byte values: settles every candidate from index i (the
@@ -840,50 +853,9 @@ template <class V>
         stretch_long(c, len, t.stretch[c]);
         return true;
     };
-    const uint32_t key = sym_long_key(word);
-    const int nearest_long = t.sym_last[sym_long_index(word)];
-    // Where they are more than the budget, p may end a run of one value longer than
-    // sym_exact_max (so do they), and the runs settle them.
-    const int run = t.sym_run[p];
-    bool by_runs = false;
-    int longer_c = 0, longer_e = -1;
-    if (int64_t(t.sym_count[key]) * (c_next - low + 1) <= int64_t(sym_chain_most) * n) {
-        // Few in the range, likely: through the chain of their 17 symbols.
-        for (int c = nearest_long; c >= low; c = t.sym_chain[c]) {
-            if (longs == sym_long_budget) return out;
-            if (!take_long(c, length_at(c, sym_long_word(t, c)), true)) return out;
-        }
-    } else if (nearest_long >= low) {
-        // Many: through the list of their 17 symbols, whose entries hold their bits. Where
-        // they are more than the budget and the runs can't settle them, the usual walk goes on
-        // at once.
-        if (!t.sym_lists_ready) build_sym_long_lists(t, n);
-        const int list_lo = int(t.sym_long_first[key]);
-        const int long_hi = int(t.sym_long_slot[nearest_long]);
-        by_runs = long_hi - sym_long_budget >= list_lo &&
-                  entry_pos(t.sym_long_pos[long_hi - sym_long_budget]) >= low;
-        if (by_runs &&
-            (run <= sym_exact_max || run > sym_exact_max + sym_run_lengths || run >= low))
-            return out;
-        // Nearest first; a stretch is looked at only where its entry's tells it may pass on
-        // more than the greatest excess so far (below 48 bytes; a longer match looks at its
-        // own).
-        for (int k = by_runs ? list_lo - 1 : long_hi; k >= list_lo; --k) {
-            const uint64_t e = t.sym_long_pos[k];
-            const int c = entry_pos(e);
-            if (c < low) break;
-            const uint64_t d = sym_long_bits(e) ^ word48;
-            // Below 48 where d is not 0, as c >= 64 and offsets are at least sym_near.
-            const int len = d != 0 ? std::countr_zero(d) : length_at(c, sym_long_bits(e));
-            if (d == 0 && leaves(c, len, true)) return out;
-            offer_long(c, len);
-            if (d != 0 && !sym_long_passes_on(t.sym_long_stretch[k], len, long_e)) continue;
-            stretch_long(c, len, t.stretch[c]);
-        }
-    }
     // p's own q-periodic length for the periods the stretch tables keep, up to sym_exact_max:
     // a stretch passed on is at most that long. One passed on over more bytes comes from a
-    // candidate of more than sym_exact_max bytes, seen above; the tables' entry at
+    // candidate of more than sym_exact_max bytes, seen below; the tables' entry at
     // sym_exact_max, nearer or that candidate itself, has less excess, so it can't be the one
     // kept.
     int own[sym_period_max + 1];
@@ -904,6 +876,80 @@ template <class V>
                 rep_m = m;
             }
             break;
+        }
+    }
+    const uint32_t key = sym_long_key(word);
+    const int nearest_long = t.sym_last[sym_long_index(word)];
+    // Where they are more than the budget, p may end a run of one value longer than
+    // sym_exact_max (so do they), and the runs settle them.
+    const int run = t.sym_run[p];
+    bool by_runs = false;
+    int longer_c = 0, longer_e = -1;
+    bool by_longest = false;
+    if (int64_t(t.sym_count[key]) * (c_next - low + 1) <= int64_t(sym_chain_most) * n) {
+        // Few in the range, likely: through the chain of their 17 symbols.
+        for (int c = nearest_long; c >= low; c = t.sym_chain[c]) {
+            if (longs == sym_long_budget) return out;
+            if (!take_long(c, length_at(c, sym_long_word(t, c)), true)) return out;
+        }
+    } else if (nearest_long >= low) {
+        // Many: through the list of their 17 symbols, whose entries hold their bits. Where
+        // they are more than the budget and the runs can't settle them, the usual walk goes on
+        // at once.
+        if (!t.sym_lists_ready) build_sym_long_lists(t, n);
+        const int list_lo = int(t.sym_long_first[key]);
+        const int long_hi = int(t.sym_long_slot[nearest_long]);
+        by_runs = long_hi - sym_long_budget >= list_lo &&
+                  entry_pos(t.sym_long_pos[long_hi - sym_long_budget]) >= low;
+        if (by_runs &&
+            (run <= sym_exact_max || run > sym_exact_max + sym_run_lengths || run >= low))
+            return out;
+        // Where no match under 48 bytes can change the stretch kept and the longest of them is
+        // the cheapest, only the longest, the nearest of it, is looked for among those; those
+        // of 48 bytes or more are taken one by one.
+        if (!by_runs && long_stretch_settled(word48, rep_c != 0 ? rep_m - rep_q : excess,
+                                             rep_c != 0 ? rep_q : 0)) {
+            uint64_t top = 0;
+            int top_k = -1;
+            for (int k = long_hi; k >= list_lo; --k) {
+                const uint64_t e = t.sym_long_pos[k];
+                const int c = entry_pos(e);
+                if (c < low) break;
+                const uint64_t d = sym_long_bits(e) ^ word48;
+                if (d != 0) {
+                    // The lowest bit that differs: the greater, the longer the match.
+                    if (const uint64_t v = d & (0 - d); v > top) {
+                        top = v;
+                        top_k = k;
+                    }
+                    continue;
+                }
+                const int len = length_at(c, sym_long_bits(e));
+                if (leaves(c, len, true)) return out;
+                offer_long(c, len);
+                stretch_long(c, len, t.stretch[c]);
+            }
+            if (top_k < 0) {
+                by_longest = true;
+            } else if (const int l = std::countr_zero(top); longest_is_cheapest<V>(t.cost, p, l)) {
+                offer_long(entry_pos(t.sym_long_pos[top_k]), l);
+                by_longest = true;
+            }
+        }
+        // Else all of them, nearest first; a stretch is looked at only where its entry's tells
+        // it may pass on more than the greatest excess so far (below 48 bytes; a longer match
+        // looks at its own).
+        for (int k = by_runs || by_longest ? list_lo - 1 : long_hi; k >= list_lo; --k) {
+            const uint64_t e = t.sym_long_pos[k];
+            const int c = entry_pos(e);
+            if (c < low) break;
+            const uint64_t d = sym_long_bits(e) ^ word48;
+            // Below 48 where d is not 0, as c >= 64 and offsets are at least sym_near.
+            const int len = d != 0 ? std::countr_zero(d) : length_at(c, sym_long_bits(e));
+            if (d == 0 && leaves(c, len, true)) return out;
+            offer_long(c, len);
+            if (d != 0 && !sym_long_passes_on(t.sym_long_stretch[k], len, long_e)) continue;
+            stretch_long(c, len, t.stretch[c]);
         }
     }
     if (by_runs) {

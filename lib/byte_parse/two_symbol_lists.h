@@ -10,6 +10,7 @@
 #pragma once
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 
 #include "pack_tables.h"
@@ -65,6 +66,31 @@ inline uint64_t sym_long_word(const pack_tables& t, int j) {
 // The same for any position j >= 0: the symbols before the input's start count as zeros.
 inline uint64_t sym_word_at(const pack_tables& t, int j) {
     return j >= 32 ? sym_long_word(t, j) : t.sym_bits[j];
+}
+
+// Whether no candidate of 17 to 47 bytes, as p's last 48 symbols (word48) allow, can change a
+// kept stretch of excess e and period q (0: the inherited one, which only more excess
+// replaces). A stretch of period r passed on with m bytes makes p's last m symbols r-periodic,
+// so m is at most p's own r-periodic length; at equal excess the same period means the same
+// stretch.
+inline bool long_stretch_settled(uint64_t word48, int e, int q) {
+    for (int r = 1; 2 * r + 1 < sym_long_known; ++r) {
+        const uint64_t same = (word48 ^ word48 >> r) | uint64_t(1) << (sym_long_known - r);
+        const int m = std::min(sym_long_known - 1, std::countr_zero(same) + r);
+        if (m > 2 * r && (m - r > e || (m - r == e && q != 0 && r != q))) return false;
+    }
+    return true;
+}
+
+// Whether a far candidate of l bytes costs no more than one of any length from sym_exact_max + 1
+// up to l - 1, so that where it is the longest, it is the best of them (at equal cost the
+// longer one is).
+template <class V>
+inline bool longest_is_cheapest(const int32_t* cost, int p, int l) {
+    const int seq = cost[p - l] + V::seq_cost(l, sym_near);
+    for (int k = sym_exact_max + 1; k < l; ++k)
+        if (cost[p - k] + V::seq_cost(k, sym_near) < seq) return false;
+    return true;
 }
 
 // The index in sym_run_first of the positions of symbol sym whose run is r bytes long,

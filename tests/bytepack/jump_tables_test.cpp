@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <utility>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "pair_lists.h"
 #include "period_jump.h"
 #include "two_symbol_lists.h"
+#include "variant.h"
 
 namespace {
 
@@ -173,5 +175,69 @@ TEST(jump_tables, run_lists_hold_each_run_with_the_symbols_before_it) {
         for (int j = 0; j < n; ++j)
             EXPECT_EQ(seen[size_t(j)], int(sym_run_listed(t->sym_run[j]))) << "position " << j;
         EXPECT_GT(listed, 100);
+    }
+}
+
+// Where p's last 48 symbols allow no stretch under 48 bytes beyond the one kept, the two-symbol
+// walk looks only for the longest candidate: a run, two values in turn and a period of 23 allow
+// one up to 47 symbols; a word with no three-fold repeat (the first symbols of the Thue-Morse
+// sequence) allows none.
+TEST(jump_tables, long_stretch_bound_follows_the_symbols_periods) {
+    uint64_t thue_morse = 0;
+    for (int i = 0; i < sym_long_known; ++i)
+        thue_morse |= uint64_t(std::popcount(unsigned(i)) & 1) << i;
+    const uint64_t x23 = 0x5A3C61; // 23 symbols
+    const uint64_t period_23 = (x23 | x23 << 23 | x23 << 46) & ((uint64_t(1) << 48) - 1);
+    struct case_row {
+        const char* name;
+        uint64_t word;
+        int excess, period; // the stretch kept (period 0: the inherited one)
+        bool settled;
+    };
+    const case_row rows[] = {
+        {"a run, less excess kept", 0, 45, 0, false},
+        {"a run, as much kept at period 1", 0, 46, 1, true},
+        {"a run, as much kept at period 2", 0, 46, 2, false},
+        {"a run, as much inherited", 0, 46, 0, true},
+        {"two in turn, less kept", 0x555555555555, 44, 0, false},
+        {"two in turn, as much kept at period 2", 0x555555555555, 45, 2, true},
+        {"two in turn, as much kept at period 1", 0x555555555555, 45, 1, false},
+        {"period 23, less kept", period_23, 23, 0, false},
+        {"period 23, as much kept at it", period_23, 24, 23, true},
+        {"no three-fold repeat", thue_morse, 0, 0, true},
+        {"no three-fold repeat, a stretch kept", thue_morse, 0, 5, true},
+    };
+    for (const case_row& row : rows)
+        EXPECT_EQ(long_stretch_settled(row.word, row.excess, row.period), row.settled) << row.name;
+}
+
+// The longest far candidate is the best of the long ones only where no shorter length from
+// sym_exact_max + 1 on costs less: costs that grow with the position, equal costs (the longer
+// wins the tie), a cheaper position further back, and the length's step in KTB's cost.
+TEST(jump_tables, longest_far_candidate_is_cheapest_unless_a_shorter_costs_less) {
+    struct case_row {
+        const char* name;
+        int dip_len;  // the length whose position costs dip_cost (0: none)
+        int dip_cost; // below the others' cost of p - len, or of 5 where flat
+        bool flat;    // every position costs 5, else cost[j] = j
+        int len;
+        bool cheapest;
+    };
+    const case_row rows[] = {
+        {"costs growing", 0, 0, false, 40, true},
+        {"costs growing, the shortest long length", 0, 0, false, sym_exact_max + 1, true},
+        {"equal costs", 0, 0, true, 40, true},
+        {"a shorter one cheaper by one", 20, 4, true, 40, false},
+        {"a shorter one as cheap", 20, 5, true, 40, true},
+        {"a longer one cheaper is no matter", 45, 0, true, 40, true},
+        {"equal costs past the length step", 0, 0, true, ktb_short_count_max + 1, false},
+    };
+    const int p = 200;
+    for (const case_row& row : rows) {
+        std::vector<int32_t> cost(size_t(p + 1));
+        for (int j = 0; j <= p; ++j) cost[size_t(j)] = row.flat ? 5 : j;
+        if (row.dip_len != 0) cost[size_t(p - row.dip_len)] = row.dip_cost;
+        EXPECT_EQ(longest_is_cheapest<ktb_variant>(cost.data(), p, row.len), row.cheapest)
+            << row.name;
     }
 }
