@@ -1154,13 +1154,28 @@ int walk_candidates(pack_tables& t, const uint8_t* b, int n, walk_state& w, int 
     return 1;
 }
 
+// KtaPack's window walk starts at position 1 of a long input that starts crowded, as if it
+// had just taken over, so that where it walks the whole input (short periods with dense noise,
+// two-symbol data) the pair lists are never built; elsewhere it hands back once the crowd
+// ends. from becomes the first position left to the usual walk (n where none is).
+template <class V>
+pack_status start_in_window(pack_tables& t, const uint8_t* b, int n, int& from, int& run_count,
+                            int& load) {
+    if (!window_starts(b, n)) return {};
+    int last = 0;
+    load = window_start_load << window_decay;
+    const pack_status s =
+        window_run<V>(t, b, n, last, run_count, load, window_costly << window_decay, false);
+    from = last + 1;
+    return s;
+}
+
 } // namespace
 
 template <class V>
 pack_status forward_pass(pack_tables& t, const uint8_t* b, int n) {
     int run_count = parse_start(t);
     if (n == 1) return {};
-    build_pair_lists(t, b, n);
     walk_state w;
     // Whether the last walk that tried a jump had each try pass over some candidates: then the
     // next walk's first try may come early.
@@ -1168,7 +1183,14 @@ pack_status forward_pass(pack_tables& t, const uint8_t* b, int n) {
     // The moving sums of the candidates the walks go through and of those they took the full
     // visit for (window_walk.h).
     int load = 0, full_load = 0;
-    for (int p = 1; p < n; ++p) {
+    int from = 1;
+    if constexpr (!jumps<V>) {
+        const pack_status s = start_in_window<V>(t, b, n, from, run_count, load);
+        if (failed(s) || from >= n) return s;
+    }
+    build_pair_lists(t, b, n);
+    for (int p = 1; p < from; ++p) note_short_period(t, p);
+    for (int p = from; p < n; ++p) {
         const int lit_cost = literal_step<V>(t, p, run_count);
         pack_status status;
         const int lo = int(t.pair_first[b[p - 1] << 8 | b[p]]);
@@ -1213,7 +1235,7 @@ pack_status forward_pass(pack_tables& t, const uint8_t* b, int n) {
             const bool crowded = load >= window_enter << window_decay;
             const bool costly = full_load >= window_costly << window_decay;
             if ((crowded || costly) && p + 1 < n) {
-                status = window_run<V>(t, b, n, p, run_count, load, full_load);
+                status = window_run<V>(t, b, n, p, run_count, load, full_load, true);
                 if (failed(status)) return status;
             }
         }

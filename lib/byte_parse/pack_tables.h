@@ -119,7 +119,7 @@ struct pack_tables {
     uint8_t window_len[256];
     uint64_t window_seen[4];
     int32_t window_drop;       // the last position whose cost is below the one before it
-    int32_t window_ready;      // window_rev filled
+    int32_t window_ready;      // positions 0 up to this one in window_rev
     int32_t window_crowded_at; // the last position the window walked with a crowd of candidates
     // Per position back to front, as window_rev: the period of its stretch where a sequence of
     // up to window_cap bytes can pass it on (below 64, else 0), twice that period (or

@@ -153,28 +153,32 @@ KT_AVX2 void advance_and_scan32(uint8_t* len, const uint8_t* h, const window_str
     const vec32 cap = _mm256_set1_epi8(window_cap);
     const vec32 one = _mm256_set1_epi8(1);
     const vec32 last_v = _mm256_set1_epi8(char(last));
+    // In locals, as the stores of the lengths could otherwise change them for the compiler.
+    const uint8_t* period = st.period;
+    const uint8_t* twice = st.twice;
+    const uint8_t* period_len = st.period_len;
     vec32 most = _mm256_setzero_si256(), excess = _mm256_setzero_si256();
     uint64_t cand[4] = {0, 0, 0, 0};
-    for (int k = 0; k < 4; ++k)
-        for (int j = 0; j < 64; j += 32) {
-            const int w = 64 * k + j;
-            const vec32 l = load32(len + w);
-            const vec32 longer = _mm256_min_epu8(_mm256_add_epi8(l, one), cap);
-            vec32 nl = _mm256_and_si256(_mm256_cmpeq_epi8(load32(h + w), x), longer);
-            store32(len + w, nl);
-            if (w > last) continue; // past way A's candidate: only moved on
-            if (w + 31 > last)
-                nl = _mm256_and_si256(
-                    nl,
-                    up_to32(_mm256_add_epi8(first_lanes32(), _mm256_set1_epi8(char(w))), last_v));
-            cand[k] |= uint64_t(uint32_t(_mm256_movemask_epi8(_mm256_cmpgt_epi8(nl, one)))) << j;
-            const vec32 near = load32(nearness.data() + w);
-            most = fold_keys32(most, near, nl);
-            const vec32 m = _mm256_min_epu8(nl, load32(st.period_len + w));
-            const vec32 on = _mm256_cmpgt_epi8(m, load32(st.twice + w));
-            excess = fold_keys32(excess, near,
-                                 _mm256_and_si256(on, _mm256_sub_epi8(m, load32(st.period + w))));
-        }
+    // Unrolled, so that the bits stay in registers.
+#pragma GCC unroll 8
+    for (int w = 0; w < window_offsets; w += 32) {
+        const vec32 l = load32(len + w);
+        const vec32 longer = _mm256_min_epu8(_mm256_add_epi8(l, one), cap);
+        vec32 nl = _mm256_and_si256(_mm256_cmpeq_epi8(load32(h + w), x), longer);
+        store32(len + w, nl);
+        if (w > last) continue; // past way A's candidate: only moved on
+        if (w + 31 > last)
+            nl = _mm256_and_si256(
+                nl, up_to32(_mm256_add_epi8(first_lanes32(), _mm256_set1_epi8(char(w))), last_v));
+        cand[w >> 6] |= uint64_t(uint32_t(_mm256_movemask_epi8(_mm256_cmpgt_epi8(nl, one))))
+                        << (w & 63);
+        const vec32 near = load32(nearness.data() + w);
+        most = fold_keys32(most, near, nl);
+        const vec32 m = _mm256_min_epu8(nl, load32(period_len + w));
+        const vec32 on = _mm256_cmpgt_epi8(m, load32(twice + w));
+        excess =
+            fold_keys32(excess, near, _mm256_and_si256(on, _mm256_sub_epi8(m, load32(period + w))));
+    }
     // One store, which the copies of the bits then read whole.
     _mm256_storeu_si256(
         reinterpret_cast<vec32*>(s.cand),
@@ -194,30 +198,31 @@ void advance_and_scan16(uint8_t* len, const uint8_t* h, const window_stretches& 
     const vec cap = _mm_set1_epi8(window_cap);
     const vec one = _mm_set1_epi8(1);
     const vec last_v = _mm_set1_epi8(char(last));
+    const uint8_t* period = st.period;
+    const uint8_t* twice = st.twice;
+    const uint8_t* period_len = st.period_len;
     vec most = _mm_setzero_si128(), excess = _mm_setzero_si128(), count = _mm_setzero_si128();
     uint64_t cand[4] = {0, 0, 0, 0};
-    for (int k = 0; k < 4; ++k)
-        for (int j = 0; j < 64; j += 16) {
-            const int w = 64 * k + j;
-            const vec l = load(len + w);
-            // l is at most window_cap, so l + 1 doesn't wrap.
-            const vec longer = _mm_min_epu8(_mm_add_epi8(l, one), cap);
-            vec nl = _mm_and_si128(_mm_cmpeq_epi8(load(h + w), x), longer);
-            store(len + w, nl);
-            if (w > last) continue; // past way A's candidate: only moved on
-            if (w + 15 > last)
-                nl = _mm_and_si128(
-                    nl, up_to(_mm_add_epi8(first_lanes(), _mm_set1_epi8(char(w))), last_v));
-            const vec in = _mm_cmpgt_epi8(nl, one);
-            cand[k] |= uint64_t(uint32_t(_mm_movemask_epi8(in))) << j;
-            count = _mm_sub_epi8(count, in); // 16 at most a lane
-            const vec near = load(nearness.data() + w);
-            most = fold_keys(most, near, nl);
-            const vec m = _mm_min_epu8(nl, load(st.period_len + w));
-            const vec on = _mm_cmpgt_epi8(m, load(st.twice + w));
-            excess =
-                fold_keys(excess, near, _mm_and_si128(on, _mm_sub_epi8(m, load(st.period + w))));
-        }
+#pragma GCC unroll 16
+    for (int w = 0; w < window_offsets; w += 16) {
+        const vec l = load(len + w);
+        // l is at most window_cap, so l + 1 doesn't wrap.
+        const vec longer = _mm_min_epu8(_mm_add_epi8(l, one), cap);
+        vec nl = _mm_and_si128(_mm_cmpeq_epi8(load(h + w), x), longer);
+        store(len + w, nl);
+        if (w > last) continue; // past way A's candidate: only moved on
+        if (w + 15 > last)
+            nl = _mm_and_si128(nl,
+                               up_to(_mm_add_epi8(first_lanes(), _mm_set1_epi8(char(w))), last_v));
+        const vec in = _mm_cmpgt_epi8(nl, one);
+        cand[w >> 6] |= uint64_t(uint32_t(_mm_movemask_epi8(in))) << (w & 63);
+        count = _mm_sub_epi8(count, in); // 16 at most a lane
+        const vec near = load(nearness.data() + w);
+        most = fold_keys(most, near, nl);
+        const vec m = _mm_min_epu8(nl, load(period_len + w));
+        const vec on = _mm_cmpgt_epi8(m, load(twice + w));
+        excess = fold_keys(excess, near, _mm_and_si128(on, _mm_sub_epi8(m, load(period + w))));
+    }
     // Whole stores, which the copies of the bits then read whole.
     store(reinterpret_cast<uint8_t*>(s.cand), _mm_set_epi64x(int64_t(cand[1]), int64_t(cand[0])));
     store(reinterpret_cast<uint8_t*>(s.cand + 2),
@@ -270,8 +275,8 @@ void advance_and_scan(pack_tables& t, const uint8_t* b, int n, int p, int last, 
     len[0] = 0;
 }
 
-// The candidates way C could make pass over others (at least w + 3 long), up to last, other than
-// way A's and those the walk at p - 1 examined.
+// The candidates way C could make pass over others (at least w + 3 long), up to last, other
+// than way A's and those the walk at p - 1 examined.
 bool wide_unseen(const uint8_t* len, int last, int way_a, const uint64_t* seen_before) {
     uint64_t risk[4];
     for (int k = 0; k < 4; ++k) {
@@ -466,10 +471,15 @@ void note_window_position(pack_tables& t, int n, int p) {
     note_window_stretch(t, n, p);
 }
 
-// Fills t.window_rev with the input back to front (once per input), so that the bytes at
-// offsets 1 .. 255 before any position lie in ascending order.
-void prepare_window(pack_tables& t, const uint8_t* b, int n) {
-    for (int k = 0; k < n; ++k) t.window_rev[k] = b[n - 1 - k];
+// Fills t.window_rev with the input back to front, so that the bytes at offsets 1 .. 255
+// before any position lie in ascending order: the positions from t.window_ready up to p and
+// window_chunk more, so that a walk that hands back soon doesn't reverse the whole input.
+constexpr int window_chunk = 1024;
+
+void prepare_window(pack_tables& t, const uint8_t* b, int n, int p) {
+    const int to = std::min(n, p + window_chunk);
+    for (int k = t.window_ready; k < to; ++k) t.window_rev[n - 1 - k] = b[k];
+    t.window_ready = to;
 }
 
 // Starts the window at p: the lengths of the matches ending at p - 1, and the offsets the walk
@@ -555,11 +565,29 @@ void leave_window(pack_tables& t, int p) {
 
 void allow_wide_window_passes(bool on) { wide_passes_allowed = on; }
 
+bool window_starts(const uint8_t* b, int n) {
+    if (n < window_start_length) return false;
+    constexpr int end = window_start_near + window_start_probe; // the positions probed end here
+    int crowd = 0;
+    for (int p = window_start_near + 1; p < end; ++p) {
+        bool near = false;
+        for (int w = 1; w <= window_start_near; ++w)
+            near |= b[p - w] == b[p] && b[p - 1 - w] == b[p - 1];
+        crowd += near;
+    }
+    if (crowd < window_start_crowd) return false;
+    // A start that repeats a period exactly is way A's, the usual walk's cheapest.
+    for (int q = 1; q <= window_start_near; ++q) {
+        int p = q;
+        while (p < end && b[p] == b[p - q]) ++p;
+        if (p == end) return false;
+    }
+    return true;
+}
+
 template <class V>
 pack_status window_run(pack_tables& t, const uint8_t* b, int n, int& p, int& run_count, int& load,
-                       int full_load) {
-    if (!t.window_ready) prepare_window(t, b, n);
-    t.window_ready = 1;
+                       int full_load, bool lists) {
     enter_window(t, b, n, p + 1);
     int seen_to = 0;
     // The credit of the crowded positions (window_walk.h), and whether the current burst
@@ -568,11 +596,12 @@ pack_status window_run(pack_tables& t, const uint8_t* b, int n, int& p, int& run
     int credit = 0;
     bool near_burst = false;
     while (++p < n) {
+        if (p >= t.window_ready) prepare_window(t, b, n, p);
         const int lit_cost = literal_step<V>(t, p, run_count);
         pack_status status;
         const int count = window_step<V>(t, b, n, p, lit_cost, run_count, seen_to, status);
         if (failed(status)) return status;
-        if (count != 0) note_short_period(t, p);
+        if (count != 0 && lists) note_short_period(t, p);
         load += count - (load >> window_decay);
         if (costly) {
             const bool crowded = count >= window_crowd_lo && count <= window_crowd_hi;
@@ -595,4 +624,4 @@ pack_status window_run(pack_tables& t, const uint8_t* b, int n, int& p, int& run
 }
 
 template pack_status window_run<kta_variant>(pack_tables&, const uint8_t*, int, int&, int&, int&,
-                                             int);
+                                             int, bool);

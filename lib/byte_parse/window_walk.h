@@ -46,6 +46,22 @@ inline constexpr int window_calm_cost = 2;
 inline constexpr int window_empty_cost = 8;
 inline constexpr int window_credit_cap = 1024;
 
+// Inputs of window_start_length and longer whose first positions are crowded (window_starts)
+// start in the window walk (forward_pass.cpp), with a load of window_start_load candidates a
+// walk, enough for the first periods of 10 to 16 bytes, which have few candidates yet, to keep
+// it on, and the credit of the crowded positions counted (as after costly walks).
+inline constexpr int window_start_length = 8192;
+inline constexpr int window_start_load = 32;
+// Crowded: at least window_start_crowd of the window_start_probe positions after
+// window_start_near have a candidate at an offset up to window_start_near, and the bytes up to
+// them don't repeat one period of up to window_start_near exactly.
+inline constexpr int window_start_near = 16;
+inline constexpr int window_start_probe = 64;
+inline constexpr int window_start_crowd = 32;
+
+// Whether the input starts in the window walk.
+bool window_starts(const uint8_t* b, int n);
+
 // Whether the window's passes may take 32 offsets at a time where the processor has AVX2 (the
 // default); off, they take 16 as everywhere else, which the tests walk on the same machine.
 void allow_wide_window_passes(bool on);
@@ -53,8 +69,9 @@ void allow_wide_window_passes(bool on);
 // The walks from p + 1 on, until the window hands back (after it writes the memos the usual
 // walk reads) or the input ends; p becomes the last position walked, load the moving sum
 // there. full_load is the usual walk's moving sum of its full visits (as load, over the same
-// walks). The tables are filled up to p, as the usual walk leaves them. Fails only on the
-// length guard.
+// walks). The tables are filled up to p, as the usual walk leaves them; the pair lists' entries
+// get their short periods where lists is set (built), else the usual walk notes them when it
+// builds the lists. Fails only on the length guard.
 template <class V>
 pack_status window_run(pack_tables& t, const uint8_t* b, int n, int& p, int& run_count, int& load,
-                       int full_load);
+                       int full_load, bool lists);

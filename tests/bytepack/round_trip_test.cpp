@@ -409,6 +409,73 @@ TEST(ktb_two_symbols, walks_with_the_plain_walks_tables) {
     }
 }
 
+// A long input whose first positions are crowded starts in the window walk (window_starts):
+// where it stays crowded the window walks every position and the pair lists are never built;
+// where the crowd ends, the window hands back within some 150 positions and the usual walk
+// builds them. Random bytes, an exact period (way A's) and a short input start in the usual
+// walk. Each with the plain walk's tables.
+TEST(kta_window, starts_crowded_inputs_in_the_window) {
+    struct case_row {
+        const char* name;
+        bytes (*make)(std::mt19937&, size_t);
+        size_t n;
+        bool starts, whole; // walks position 1, walks every position
+    };
+    const auto noisy_10 = [](std::mt19937& rng, size_t n) { return noisy_long_period(rng, n, 10); };
+    const auto two_values_even = [](std::mt19937& rng, size_t n) {
+        return two_values(rng, n, 50, 1, 1);
+    };
+    const auto two_values_then_random = [](std::mt19937& rng, size_t n) {
+        bytes b = two_values(rng, n, 50, 1, 1);
+        for (size_t k = 256; k < n; ++k) b[k] = uint8_t(rng());
+        return b;
+    };
+    const auto random_bytes = [](std::mt19937& rng, size_t n) {
+        bytes b(n);
+        for (auto& x : b) x = uint8_t(rng());
+        return b;
+    };
+    const auto period_7 = [](std::mt19937& rng, size_t n) {
+        bytes pattern(7), b(n);
+        for (auto& x : pattern) x = uint8_t(rng());
+        for (size_t k = 0; k < n; ++k) b[k] = pattern[k % 7];
+        return b;
+    };
+    const case_row rows[] = {
+        {"a period of 10 to 13 with one byte in 10 drawn again", noisy_10, 20000, true, true},
+        {"two byte values, half and half", two_values_even, 20000, true, true},
+        {"two byte values for 256 bytes, then random bytes", two_values_then_random, 20000, true,
+         false},
+        {"random bytes", random_bytes, 20000, false, false},
+        {"a period of 7 repeated exactly", period_7, 20000, false, false},
+        {"a short input", noisy_10, window_start_length - 1, false, false},
+    };
+    std::mt19937 rng(67);
+    for (const case_row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const bytes in = row.make(rng, row.n);
+        EXPECT_EQ(window_starts(in.data(), int(in.size())), row.starts);
+        expect_same_tables(in, false);
+        auto t = fresh_tables();
+        ASSERT_FALSE(failed(forward_pass<kta_variant>(*t, in.data(), int(in.size()))));
+        size_t walked = 0, first_out = 0;
+        for (size_t p = 1; p < in.size(); ++p) {
+            const bool now = t->jump_lo[p] == 1 && t->jump_hi[p] == kta_variant::max_offset;
+            walked += now;
+            if (!now && first_out == 0) first_out = p;
+        }
+        const bool lists = std::any_of(t->pair_slot + 1, t->pair_slot + in.size(),
+                                       [](uint16_t slot) { return slot != 0; });
+        EXPECT_EQ(first_out != 1, row.starts);
+        EXPECT_EQ(walked == in.size() - 1, row.whole);
+        EXPECT_EQ(lists, !row.whole);
+        if (row.starts && !row.whole) {
+            EXPECT_GE(first_out, 256u);
+            EXPECT_LE(first_out, 406u);
+        }
+    }
+}
+
 // Where the processor has AVX2 the window's passes take 32 offsets at a time; the crowded
 // shapes again with the 16-offset passes that other processors take, with the long runs'
 // matches past the longest length. The noisy periods are walked whole by the window, nearly
