@@ -128,13 +128,13 @@
 ; Size: 132 bytes. Speed: 59.5 cycles per output byte on the test corpus.
 ; Goal: at most 128 bytes and 90 cycles per output byte: size over.
 ;#elif t5 o4
-; Size: 152 bytes. Speed: 87.9 cycles per output byte on the test corpus.
+; Size: 151 bytes. Speed: 87.6 cycles per output byte on the test corpus.
 ; Goal: at most 150 bytes and 110 cycles per output byte: size over.
 ;#elif t5 o5
-; Size: 130 bytes. Speed: 85.6 cycles per output byte on the test corpus.
+; Size: 129 bytes. Speed: 85.3 cycles per output byte on the test corpus.
 ; Goal: at most 128 bytes and 90 cycles per output byte: size over.
 ;#elif t5 o6
-; Size: 149 bytes. Speed: 88.4 cycles per output byte on the test corpus.
+; Size: 148 bytes. Speed: 88.1 cycles per output byte on the test corpus.
 ; Goal: at most 150 bytes and 110 cycles per output byte: met.
 ;#elif t5 o7
 ; Size: 127 bytes. Speed: 86.7 cycles per output byte on the test corpus.
@@ -163,13 +163,13 @@
 
 .segment "ZEROPAGE"
 @_src:  .res 2
-;#if ! t5 o4 o5 o7
+;#if ! t5 o4 o5 o6 o7
 @_dst:  .res 2
 ;#endif
 @_from: .res 2                  ; bits read, then where a copy reads from
-;#if t5 o4 o5
+;#if t5 o4 o5 o6
 @_dst:  .res 2                  ; after @_from, which lies just above @_src, so that a literal
-                                ; run's index is $FF, as the offset's start takes it
+                                ; run's index is $FF, as the token's gamma leaves X
 ;#endif
 ;#if t2 t4 t5
 ;#if ! t2 o1 o2
@@ -790,22 +790,40 @@
 ;#if t5
 ;; TS1 with codings 1, 2, 4, 5 and 6: @_count = 0 whenever a token starts, as every copy ends
 ;; there, and the length's gamma code gathers in it uncleared, read inline after the prefix
+;#if o1 o2
 ;; with X = its extra bits plus one (the prefix count as it stands), the kind waiting in @_from.
+;#else
+;; with X = its extra bits (the prefix count as it stands), the kind waiting in @_from; the
+;; value loop ends with X = $FF, the index that the literal run and the offset's start take.
+;#endif
 @:
         cld
         ldy #0
+;#if ! o1 o2
+        sty @_count+1           ; then 0 at every token, as each copy ends there
+;#endif
         lda #$40                ; one 0 bit waits, so that the raw first byte is read as a
         sta @_bits              ; literal byte; the marker follows it
 @_token:
+;#if o1 o2
         ldx #0
 @_prefix:                       ; X = the 1 bits before the first 0, up to 4
+;#else
+        ldx #$FF
+@_prefix:                       ; X = the 1 bits before the first 0, less one, up to 3
+;#endif
         jsr @_bit
         bcc @_prefix_end
         inx
-        cpx #4
+        cpx #{3 + (C <= 2)}
         bne @_prefix
+;#if o1 o2
 @_gamma_length:                 ; 1110 and 1111: gamma with 2 or 3 extra bits, X - 1
         stx @_from              ; bit 0: 1 for 1110, a sequence; 0 for 1111, a literal run
+;#else
+@_gamma_length:                 ; 1110 and 1111: gamma with X = 2 or 3 extra bits
+        stx @_from              ; bit 0: 1 for 1111, a literal run; 0 for 1110, a sequence
+;#endif
 ;#else
 ; A gamma code: its value, carry clear; an overlong code leaves carry as its last bit, set.
 ; Destroys A and X.
@@ -827,7 +845,7 @@
         bcs @_read_bit
 ;#endif
         inx
-;#if t5
+;#if t5 o1 o2
         cpx #17                 ; one more, as the value loop reads X - 1 bits
 ;#else
         cpx #16
@@ -980,6 +998,7 @@
 ;#else
 @_gamma_next:
         jsr @_bit
+;#if o1 o2
 @_gamma_value:                  ; the leading 1, then X - 1 bits
         rol @_count
         rol @_count+1
@@ -995,12 +1014,26 @@
         sty @_count+1
         cpx #2                  ; carry: a sequence
 @_kind:
-;#if o1 o2
         ldx #$FF                ; the stream, as an index from @_src+1
-;#else
-        ldx #<(@_src - @_from + 1) ; the stream, as an index from @_from-1
-;#endif
         bcc @_copy_next
+;#else
+@_gamma_value:                  ; the leading 1, then X bits
+        rol @_count
+        rol @_count+1
+        dex
+        bpl @_gamma_next
+        lsr @_from              ; carry: a literal run
+        bpl @_kind
+@_prefix_end:                   ; X = $FF: one literal byte; 0 and 1: a sequence of 2 or 3
+        cpx #2
+        beq @_gamma_length
+        inx
+        inx
+        stx @_count
+        ldx #$FF                ; carry from the compare: a literal byte
+@_kind:                         ; X = $FF: the stream, as an index from @_from-1
+        bcs @_copy_next
+;#endif
 ;#endif
 ;; ---------------------------------------------------------------- offset: from = dst - offset
 ;#if t5 o1 o2
