@@ -754,18 +754,20 @@ jump_outcome try_jump(pack_tables& t, const uint8_t* b, int n, walk_state& w, in
 // rather than through the lists, which cost a pass over the input to build.
 constexpr int sym_long_budget = 1024;
 
-// The two-symbol jump takes every offset from sym_near on as costing alike at one length (the
-// nearest of a length is the best of it, and the longest far candidate the best where
-// longest_is_cheapest holds).
+// The two-symbol jump takes every offset from far_offset on as costing alike at one length
+// (the longest such candidate is the best of them where longest_is_cheapest holds), and the
+// offsets from sym_near on as offsets of the range 2 to 5 bytes costs the same over, with
+// sym_near far enough that a match known from the bits is no more than the offset + 2.
 template <class V>
 constexpr bool far_offsets_cost_alike() {
     constexpr int step = len_cost_step<V>();
     for (int len : {2, step > 2 ? step - 1 : 2, step > 2 ? step : 2, V::max_seq_len})
-        for (int off = sym_near; off <= V::max_offset; ++off)
+        for (int off = far_offset<V>(); off <= V::max_offset; ++off)
             if (V::seq_cost(len, off) != V::seq_cost(len, V::max_offset)) return false;
     return true;
 }
 static_assert(far_offsets_cost_alike<ktb_variant>());
+static_assert(sym_near <= far_offset<ktb_variant>() && sym_long_known - 1 <= sym_near + 2);
 constexpr int sym_chain_most = 16;
 
 // Where the input is made of two byte values: settles every candidate from index i (the
@@ -905,10 +907,12 @@ template <class V>
             (run <= sym_exact_max || run > sym_exact_max + sym_run_lengths || run >= low))
             return out;
         // Where no match under 48 bytes can change the stretch kept and the longest of them is
-        // the cheapest, only the longest, the nearest of it, is looked for among those; those
-        // of 48 bytes or more are taken one by one.
+        // the cheapest, only the longest at a far offset, the nearest of it, is looked for among
+        // those (nearer ones are offered as they come); those of 48 bytes or more are taken one
+        // by one.
         if (!by_runs && long_stretch_settled(word48, rep_c != 0 ? rep_m - rep_q : excess,
                                              rep_c != 0 ? rep_q : 0)) {
+            constexpr int far = far_offset<V>();
             uint64_t top = 0;
             int top_k = -1;
             for (int k = long_hi; k >= list_lo; --k) {
@@ -916,6 +920,10 @@ template <class V>
                 const int c = entry_pos(e);
                 if (c < low) break;
                 const uint64_t d = sym_long_bits(e) ^ word48;
+                if (d != 0 && p - c < far) {
+                    offer_long(c, std::countr_zero(d));
+                    continue;
+                }
                 if (d != 0) {
                     // The lowest bit that differs: the greater, the longer the match.
                     if (const uint64_t v = d & (0 - d); v > top) {
@@ -931,7 +939,8 @@ template <class V>
             }
             if (top_k < 0) {
                 by_longest = true;
-            } else if (const int l = std::countr_zero(top); longest_is_cheapest<V>(t.cost, p, l)) {
+            } else if (const int l = std::countr_zero(top);
+                       longest_is_cheapest<V>(t.cost, p, l, far)) {
                 offer_long(entry_pos(t.sym_long_pos[top_k]), l);
                 by_longest = true;
             }
@@ -944,7 +953,7 @@ template <class V>
             const int c = entry_pos(e);
             if (c < low) break;
             const uint64_t d = sym_long_bits(e) ^ word48;
-            // Below 48 where d is not 0, as c >= 64 and offsets are at least sym_near.
+            // Below 48 where d is not 0, as c >= 64.
             const int len = d != 0 ? std::countr_zero(d) : length_at(c, sym_long_bits(e));
             if (d == 0 && leaves(c, len, true)) return out;
             offer_long(c, len);

@@ -3,8 +3,8 @@
 // match lengths are short. Written as bits, a candidate's match with p is exactly l long when
 // it ends the l bytes before p preceded by the other value, one string of l + 1 symbols; so
 // the last position entered that ends it is the nearest candidate of exactly that length, and
-// since every offset from sym_near on costs the same at one length, the cheapest of those
-// lengths is the best of all far candidates up to sym_exact_max bytes. A stretch of period q
+// since a farther offset never costs less, the cheapest of those lengths is the best of all
+// candidates from offset sym_near on up to sym_exact_max bytes. A stretch of period q
 // passed on by a candidate whose last q bytes match p's is min(its length, p's own q-periodic
 // length) long, so the nearest stretch of each period and length settles the inherited one.
 #pragma once
@@ -82,14 +82,14 @@ inline bool long_stretch_settled(uint64_t word48, int e, int q) {
     return true;
 }
 
-// Whether a far candidate of l bytes costs no more than one of any length from sym_exact_max + 1
-// up to l - 1, so that where it is the longest, it is the best of them (at equal cost the
-// longer one is).
+// Whether a candidate of l bytes at offset off costs no more than one of any length from
+// sym_exact_max + 1 up to l - 1 at that offset, so that where it is the longest of candidates
+// whose offsets all cost alike, it is the best of them (at equal cost the longer one is).
 template <class V>
-inline bool longest_is_cheapest(const int32_t* cost, int p, int l) {
-    const int seq = cost[p - l] + V::seq_cost(l, sym_near);
+inline bool longest_is_cheapest(const int32_t* cost, int p, int l, int off) {
+    const int seq = cost[p - l] + V::seq_cost(l, off);
     for (int k = sym_exact_max + 1; k < l; ++k)
-        if (cost[p - k] + V::seq_cost(k, sym_near) < seq) return false;
+        if (cost[p - k] + V::seq_cost(k, off) < seq) return false;
     return true;
 }
 

@@ -237,7 +237,8 @@ TEST(jump_tables, longest_far_candidate_is_cheapest_unless_a_shorter_costs_less)
         std::vector<int32_t> cost(size_t(p + 1));
         for (int j = 0; j <= p; ++j) cost[size_t(j)] = row.flat ? 5 : j;
         if (row.dip_len != 0) cost[size_t(p - row.dip_len)] = row.dip_cost;
-        EXPECT_EQ(longest_is_cheapest<ktb_variant>(cost.data(), p, row.len), row.cheapest)
+        EXPECT_EQ(longest_is_cheapest<ktb_variant>(cost.data(), p, row.len, ktb_max_offset),
+                  row.cheapest)
             << row.name;
     }
 }
