@@ -567,7 +567,8 @@ void allow_wide_window_passes(bool on) { wide_passes_allowed = on; }
 
 bool window_starts(const uint8_t* b, int n) {
     if (n < window_start_length) return false;
-    constexpr int end = window_start_near + window_start_probe; // the positions probed end here
+    // Positions window_start_near + 1 to end - 1 are probed.
+    constexpr int end = window_start_near + window_start_probe + 1;
     int crowd = 0;
     for (int p = window_start_near + 1; p < end; ++p) {
         bool near = false;
