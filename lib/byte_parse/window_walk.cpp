@@ -595,6 +595,7 @@ pack_status window_run(pack_tables& t, const uint8_t* b, int n, int& p, int& run
     // started near the last.
     const bool costly = full_load >= window_costly << window_decay;
     int credit = 0;
+    int calm = 0; // positions in a row where the window would hand back
     bool near_burst = false;
     while (++p < n) {
         if (p >= t.window_ready) prepare_window(t, b, n, p);
@@ -615,10 +616,15 @@ pack_status window_run(pack_tables& t, const uint8_t* b, int n, int& p, int& run
                                   (count == 0 ? window_empty_cost : window_calm_cost),
                               window_credit_cap);
         }
+        // Before the pair lists are built, handing back costs building them: only after
+        // window_start_patience calm positions in a row.
         if (load < window_leave << window_decay && credit <= 0) {
-            leave_window<V>(t, p);
-            return {};
-        }
+            if (lists || ++calm >= window_start_patience) {
+                leave_window<V>(t, p);
+                return {};
+            }
+        } else
+            calm = 0;
     }
     --p;
     return {};
