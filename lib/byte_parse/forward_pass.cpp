@@ -843,11 +843,14 @@ template <class V>
             long_rep_m = e + long_rep_q;
         }
     };
-    // A candidate so long that way C's step could pass over others (more than its offset + 2)
-    // or, where range is set, reaching the range's positions, leaves the position to the usual
-    // walk.
+    // A candidate so long that way C's step could pass over others (more than its offset + 2,
+    // where its stretch's period q also ends a stretch at p - q: way C's condition) or, where
+    // range is set, reaching the range's positions, leaves the position to the usual walk.
     const auto leaves = [&](int c, int len, bool range) {
-        return (range && len >= low) || len > p - c + 2;
+        if (range && len >= low) return true;
+        if (len <= p - c + 2) return false;
+        const int q = t.stretch[c].period;
+        return q != 0 && t.stretch[p - q].period == q;
     };
     const auto take_long = [&](int c, int len, bool range) {
         if (leaves(c, len, range)) return false;

@@ -22,7 +22,7 @@ inline constexpr int gram_levels = 2;
 // longest period of a stretch they keep, and the offsets below which the usual walk stays.
 inline constexpr int sym_exact_max = 16;
 inline constexpr int sym_period_max = 7;
-inline constexpr int sym_near = 64;
+inline constexpr int sym_near = 48;
 // The lengths of a run of one value above sym_exact_max up to which the runs settle the long
 // candidates of the position that ends it.
 inline constexpr int sym_run_lengths = 256;
