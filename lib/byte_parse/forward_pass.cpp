@@ -828,14 +828,9 @@ template <class V>
             long_off = p - c;
         }
     };
-    // The excess of the stretch sc passes on with len bytes, or -1 where it passes on none.
-    const auto excess_of = [](stretch_rec sc, int len) {
-        const int m = std::min(len, int(sc.period_len));
-        return sc.period == 0 || m <= 2 * sc.period ? -1 : m - sc.period;
-    };
     // Candidate c's stretch sc, passed on with len bytes.
     const auto stretch_long = [&](int c, int len, stretch_rec sc) {
-        const int e = excess_of(sc, len);
+        const int e = stretch_excess_of(sc, len);
         if (e > long_e || (e == long_e && long_rep_c != 0 && c > long_rep_c)) {
             long_e = e;
             long_rep_c = c;
@@ -977,7 +972,7 @@ template <class V>
         if (const int c = t.sym_run_last[sym][run + 1]; c >= low) {
             longer_c = std::min(int(t.sym_run_end[c]), t.sym_filled - 1);
             if (!take_long(longer_c, run, false)) return out;
-            longer_e = excess_of(t.stretch[longer_c], run);
+            longer_e = stretch_excess_of(t.stretch[longer_c], run);
         }
         // Through their list: they match p over its run and on as far as the symbols before
         // the two runs do.
@@ -1004,7 +999,7 @@ template <class V>
         // those longer than p's run (m is at most their length, q at least 1). The visits must
         // give more, or as much from a nearer candidate: the longer ones' nearest, or one kept
         // already.
-        const int most = std::max({excess, rep_c != 0 ? rep_m - rep_q : excess, long_e});
+        const int most = std::max(rep_c != 0 ? rep_m - rep_q : excess, long_e); // long_e >= excess
         if (most < run - 1 ||
             (most == run - 1 && most != excess && longer_c != 0 && longer_e != run - 1))
             return out;

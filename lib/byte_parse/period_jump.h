@@ -13,11 +13,18 @@
 // The walk's order of sequences as one number: lower cost first, then the longer length.
 inline uint64_t key_of(int seq, int len) { return uint64_t(seq) << 16 | uint64_t(0xFFFF - len); }
 
+// The excess (its length less its period) of the stretch sc that a candidate len long passes
+// on, or -1 where it passes on none.
+inline int stretch_excess_of(stretch_rec sc, int len) {
+    const int m = std::min(len, int(sc.period_len));
+    return sc.period == 0 || m <= 2 * sc.period ? -1 : m - sc.period;
+}
+
 // Whether a candidate len long passes on its stretch sc where the inherited one's length less
 // its period is excess.
 inline bool passes_on_stretch(stretch_rec sc, int len, int excess) {
-    const int m = std::min(len, int(sc.period_len));
-    return sc.period != 0 && m > 2 * sc.period && m - sc.period > excess;
+    const int e = stretch_excess_of(sc, len);
+    return e >= 0 && e > excess;
 }
 
 // What the walk at p needs of a candidate before it must be visited.
