@@ -131,8 +131,8 @@
 ; Size: 151 bytes. Speed: 87.6 cycles per output byte on the test corpus.
 ; Goal: at most 150 bytes and 110 cycles per output byte: size over.
 ;#elif t5 o5
-; Size: 129 bytes. Speed: 85.3 cycles per output byte on the test corpus.
-; Goal: at most 128 bytes and 90 cycles per output byte: size over.
+; Size: 128 bytes. Speed: 86.7 cycles per output byte on the test corpus.
+; Goal: at most 128 bytes and 90 cycles per output byte: met.
 ;#elif t5 o6
 ; Size: 148 bytes. Speed: 88.1 cycles per output byte on the test corpus.
 ; Goal: at most 150 bytes and 110 cycles per output byte: met.
@@ -1115,18 +1115,22 @@
         sta @_from+{(W2 > W1 ? 16 - W2 + W1 : W1 - W2) >> 3}
         sty @_from+{1 - ((W2 > W1 ? 16 - W2 + W1 : W1 - W2) >> 3)}
 ;#else
-;#if {W1 > 8}
-        stx @_from+1            ; X = $FF: the ones above the marker
-;#else
-        sty @_from              ; the zeros below the marker
+        sty @_from              ; 0 under the bits, so that the last shift leaves carry clear
+;#if {W1 < 9}
+        sty @_from+1            ; up to 8 bits fill the low byte alone
 ;#endif
-        lda #{(255 << ((W1 > 8 ? 17 : 9) - W1)) & 255} ; a 0 marker, ones above it and zeros
-        sta @_from+{W1 <= 8}    ; below, that the offset's {W1} bits push out last
+        ldx #{W1 - 1}           ; the bits counted (from 9 on the old high byte shifts out)
 ;#endif
 @_offset_bits:
         jsr @_bit
         rol @_from
+;#if o5
+;#if {W1 > 8}
         rol @_from+1
+;#endif
+;#else
+        rol @_from+1
+;#endif
 ;#if o6
         bcc @_offset_next       ; the marker leaves only once, never at the last bit: its
         inc @_from              ; carry adds 1 when {W1} bits are left
@@ -1134,12 +1138,8 @@
         inc @_from+1
 @_offset_next:
 ;#endif
-;#if o5
-        bcs @_offset_bits       ; until the 0 leaves, carry clear
-;#else
         dex
         bpl @_offset_bits       ; carry clear for an offset below 65536
-;#endif
 ;#if o4
         dec @_class
         bpl @_offset_part

@@ -218,7 +218,9 @@ std::vector<model_stream> model_edge_streams(const pack_model& m) {
 std::vector<pack_model> tested_width_models(int type, int coding) {
     switch (coding) {
     case 4: return {{type, 4, 4, 0}, {type, 4, 1, 0}, {type, 4, 7, 0}};
-    case 5: return {{type, 5, 12, 0}, {type, 5, 1, 0}, {type, 5, 16, 0}};
+    case 5:
+        return {
+            {type, 5, 12, 0}, {type, 5, 1, 0}, {type, 5, 16, 0}, {type, 5, 8, 0}, {type, 5, 9, 0}};
     case 6:
         return {{type, 6, 6, 14}, {type, 6, 1, 1}, {type, 6, 8, 8}, {type, 6, 15, 16},
                 {type, 6, 15, 1}, {type, 6, 9, 3}, {type, 6, 1, 16}};

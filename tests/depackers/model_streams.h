@@ -24,9 +24,10 @@ struct named_file {
 };
 
 // The widths every CPU's routines of a type and coding are tested with: both ends and the
-// middle of the search set's ranges, the measured widths first. Coding 6 also takes equal
-// widths and W1 above W2 (15 over 1, 9 over 3), where the long form adds its base as a bit
-// set above a shorter field.
+// middle of the search set's ranges, the measured widths first. Coding 5 also takes 8 and 9
+// bits, the widest field of one byte and the narrowest of two, where a routine may read it
+// another way. Coding 6 also takes equal widths and W1 above W2 (15 over 1, 9 over 3), where
+// the long form adds its base as a bit set above a shorter field.
 std::vector<pack_model> tested_width_models(int type, int coding);
 
 // The bench corpus, each file cut to its first cut bytes.
