@@ -126,17 +126,17 @@
 ;#endif
 ;#else
 ;#if o1
-; Size: 77 bytes. Speed: 54.2 T-states per output byte on the test corpus (-t51).
+; Size: 75 bytes. Speed: 54.2 T-states per output byte on the test corpus (-t51).
 ;#elif o2
-; Size: 86 bytes. Speed: 51.7 T-states per output byte on the test corpus (-t52).
+; Size: 84 bytes. Speed: 51.7 T-states per output byte on the test corpus (-t52).
 ;#elif o4
-; Size: 95 bytes. Speed: 99.7 T-states per output byte on the test corpus (-t54o4).
+; Size: 93 bytes. Speed: 99.7 T-states per output byte on the test corpus (-t54o4).
 ;#elif o5
 ; Size: 82 bytes. Speed: 86.7 T-states per output byte on the test corpus (-t55o12).
 ;#elif o6
 ; Size: 93 bytes. Speed: 95.5 T-states per output byte on the test corpus (-t56o6o14).
 ;#else
-; Size: 82 bytes. Speed: 89.2 T-states per output byte on the test corpus (-t57).
+; Size: 80 bytes. Speed: 88.6 T-states per output byte on the test corpus (-t57).
 ;#endif
 ;#endif
 ;; end of figures
@@ -440,7 +440,21 @@
         ; token, a longer run from its gamma, which no other kind of token then needs to
         ; tell apart. The gamma is the one BLK's offsets use: a marker in BC counts it.
         call @_token
+;#if o5 o6
         jr @_run
+;#else
+        jr nc,@_run
+        ; The end mark returns here with carry set: the reader takes its last bit and returns
+        ; from the routine.
+@_bit:
+        add a,a                 ; the next bit into carry
+        ret nz
+@_reload:
+        ld a,(hl)               ; when the marker has left: carry is set
+        inc hl
+        rla                     ; the first bit into carry, the marker below the rest
+        ret
+;#endif
 ;; The sequence's copy falls into the token, which lies after it.
 @_offset:
 ;#endif
@@ -834,7 +848,8 @@
 ;; marker in BC one place down from bit 15 (the lengths enter below it), and the leading 1
 ;; and the value bits shift in below it until it leaves into carry. A 16th 0 moves it out
 ;; first: the overlong code of the end mark, read in place of a length, whose 1 the reader
-;; takes as it returns from the routine. The zero loop shifts before it reads, so that 1111 falls into it, and its 1
+;; takes as it returns from the routine (with codings 1, 2, 4 and 7 the gamma returns to the
+;; run loop with carry set, which ends there in the reader). The zero loop shifts before it reads, so that 1111 falls into it, and its 1
 ;; falls into the value loop with carry set: the leading 1 needs no read. With codings 1, 2,
 ;; 4 and 7 the read is skipped on carry, so that a call with carry clear reads a field's
 ;; first bit; with 5 and 6, whose offsets are read from any carry, @_value_bit reads first,
@@ -842,7 +857,11 @@
 @_gamma_shift:
         srl b
         rr c
+;#if o5 o6
         jr c,@_end
+;#else
+        ret c                   ; the end mark, to the run loop with carry set
+;#endif
 @_gamma_zero:
 ;#if o7
         add a,a
@@ -869,9 +888,10 @@
         rl c
         rl b
         jr nc,@_value
-        ccf                     ; for the sbc, and for 1110's way to its offset
+        ccf                     ; for the sbc, 1110's way to its offset and the run loop
         ret
 ;#endif
+;#if o5 o6
 @_end:
         pop bc                  ; the end mark: the token's return address
 @_bit:
@@ -882,6 +902,7 @@
         inc hl
         rla                     ; the first bit into carry, the marker below the rest
         ret
+;#endif
 ;#elif t4 o7
 ;; Out: BC = the value, carry set, DE untouched. Each 0 moves a marker in BC one place down
 ;; from bit 15, and the leading 1 and the value bits shift in below it until it leaves into
