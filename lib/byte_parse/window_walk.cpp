@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cstring>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -23,6 +24,9 @@
 #include "variant.h"
 
 namespace {
+
+// The passes move a length on with a signed saturating add, which holds it at 127.
+static_assert(window_cap == 127);
 
 void set_bit(uint64_t* m, int w) { m[w >> 6] |= uint64_t(1) << (w & 63); }
 bool has_bit(const uint64_t* m, int w) { return m[w >> 6] >> (w & 63) & 1; }
@@ -150,8 +154,9 @@ bool wide_passes() {
 KT_AVX2 void advance_and_scan32(uint8_t* len, const uint8_t* h, const window_stretches& st,
                                 uint8_t x_byte, int last, window_scan& s) {
     const vec32 x = _mm256_set1_epi8(char(x_byte));
-    const vec32 cap = _mm256_set1_epi8(window_cap);
-    const vec32 one = _mm256_set1_epi8(1);
+    // Made from x, so that the compiler keeps it in a register instead of building the
+    // constant again at each step of the unrolled loop.
+    const vec32 one = _mm256_abs_epi8(_mm256_cmpeq_epi8(x, x));
     const vec32 last_v = _mm256_set1_epi8(char(last));
     // In locals, as the stores of the lengths could otherwise change them for the compiler.
     const uint8_t* period = st.period;
@@ -163,7 +168,7 @@ KT_AVX2 void advance_and_scan32(uint8_t* len, const uint8_t* h, const window_str
 #pragma GCC unroll 8
     for (int w = 0; w < window_offsets; w += 32) {
         const vec32 l = load32(len + w);
-        const vec32 longer = _mm256_min_epu8(_mm256_add_epi8(l, one), cap);
+        const vec32 longer = _mm256_adds_epi8(l, one); // held at window_cap
         vec32 nl = _mm256_and_si256(_mm256_cmpeq_epi8(load32(h + w), x), longer);
         store32(len + w, nl);
         if (w > last) continue; // past way A's candidate: only moved on
@@ -195,7 +200,6 @@ void advance_and_scan16(uint8_t* len, const uint8_t* h, const window_stretches& 
                         int last, window_scan& s) {
 #if defined(__SSE2__)
     const vec x = _mm_set1_epi8(char(x_byte));
-    const vec cap = _mm_set1_epi8(window_cap);
     const vec one = _mm_set1_epi8(1);
     const vec last_v = _mm_set1_epi8(char(last));
     const uint8_t* period = st.period;
@@ -206,8 +210,7 @@ void advance_and_scan16(uint8_t* len, const uint8_t* h, const window_stretches& 
 #pragma GCC unroll 16
     for (int w = 0; w < window_offsets; w += 16) {
         const vec l = load(len + w);
-        // l is at most window_cap, so l + 1 doesn't wrap.
-        const vec longer = _mm_min_epu8(_mm_add_epi8(l, one), cap);
+        const vec longer = _mm_adds_epi8(l, one); // held at window_cap
         vec nl = _mm_and_si128(_mm_cmpeq_epi8(load(h + w), x), longer);
         store(len + w, nl);
         if (w > last) continue; // past way A's candidate: only moved on
@@ -522,8 +525,9 @@ int window_step(pack_tables& t, const uint8_t* b, int n, int p, int lit_cost, in
     t.jump_lo[p] = 1;
     t.jump_hi[p] = uint16_t(V::max_offset);
     uint64_t seen_before[4];
-    std::copy(t.window_seen, t.window_seen + 4, seen_before);
-    std::fill(t.window_seen, t.window_seen + 4, uint64_t(0));
+    // Copies of a constant size, which the compiler does in place.
+    std::memcpy(seen_before, t.window_seen, sizeof seen_before);
+    std::memset(t.window_seen, 0, sizeof t.window_seen);
     status = {};
     const int seen_before_to = seen_to;
     if (s.count == 0) {
@@ -534,9 +538,9 @@ int window_step(pack_tables& t, const uint8_t* b, int n, int p, int lit_cost, in
     walk_result r;
     int count = s.count;
     uint64_t range[4];
-    std::copy(s.cand, s.cand + 4, range);
+    std::memcpy(range, s.cand, sizeof range);
     if (walk_at_once<V>(t, n, p, s, last, seen_before_to, seen_before, way_a, range, r)) {
-        std::copy(range, range + 4, t.window_seen);
+        std::memcpy(t.window_seen, range, sizeof range);
         seen_to = r.best_len >= V::max_seq_len ? r.best_off : last;
     } else {
         // Way C may pass over way A's candidate, and the walk go on past it.
