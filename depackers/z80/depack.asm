@@ -128,7 +128,7 @@
 ;#if o1
 ; Size: 75 bytes. Speed: 54.2 T-states per output byte on the test corpus (-t51).
 ;#elif o2
-; Size: 84 bytes. Speed: 51.7 T-states per output byte on the test corpus (-t52).
+; Size: 83 bytes. Speed: 51.8 T-states per output byte on the test corpus (-t52).
 ;#elif o4
 ; Size: 93 bytes. Speed: 99.7 T-states per output byte on the test corpus (-t54o4).
 ;#elif o5
@@ -523,6 +523,17 @@
 ;; offset (o5 in KTB, ZX7 and BLK: DE = minus the offset). After a bit grammar's head
 ;; carry is clear (a 0 read, or a gamma value's top bit).
 ;#if ! t1 t2
+;#if t5 o2
+        ; A long offset's first byte is tested where it lies, so that it goes to D alone.
+        bit 7,(hl)
+        jr z,@_short_offset
+        ld d,(hl)               ; long offset: high part first
+        res 7,d
+        inc hl
+@_short_offset:
+        ld e,(hl)
+        inc hl
+;#else
 ;#if o1 o2
         ld e,(hl)
         inc hl
@@ -536,6 +547,7 @@
         ld e,(hl)
         inc hl
 @_short_offset:
+;#endif
 ;#endif
 ;#endif
 ;#if o4
