@@ -853,14 +853,14 @@ template <class V>
         stretch_long(c, len, t.stretch[c]);
         return true;
     };
-    // p's own q-periodic length for the periods the stretch tables keep, up to sym_exact_max:
-    // a stretch passed on is at most that long. One passed on over more bytes comes from a
-    // candidate of more than sym_exact_max bytes, seen below; the tables' entry at
-    // sym_exact_max, nearer or that candidate itself, has less excess, so it can't be the one
-    // kept.
+    // p's own q-periodic length for the periods the stretch tables keep, up to
+    // sym_stretch_max: a stretch passed on is at most that long. One passed on over more bytes
+    // comes from a candidate of more than sym_stretch_max bytes, seen below; the tables' entry
+    // at sym_stretch_max, nearer or that candidate itself, has less excess, so it can't be the
+    // one kept. So for these periods the tables settle every candidate under 48 bytes.
     int own[sym_period_max + 1];
     for (int q = 1; q <= sym_period_max; ++q) {
-        const uint32_t d = (word ^ word >> q) | 1u << (sym_exact_max - q);
+        const uint64_t d = (word48 ^ word48 >> q) | uint64_t(1) << (sym_stretch_max - q);
         own[q] = std::countr_zero(d) + q;
     }
     // The stretch: per period, the nearest candidate of the greatest length, above the excess.
@@ -909,7 +909,7 @@ template <class V>
         // those (nearer ones are offered as they come); those of 48 bytes or more are taken one
         // by one.
         if (!by_runs && long_stretch_settled(word48, rep_c != 0 ? rep_m - rep_q : excess,
-                                             rep_c != 0 ? rep_q : 0)) {
+                                             rep_c != 0 ? rep_q : 0, sym_period_max + 1)) {
             constexpr int far = far_offset<V>();
             uint64_t top = 0;
             int top_k = -1;
@@ -969,7 +969,11 @@ template <class V>
         for (int r = sym_exact_max + 1; r < run; ++r)
             if (const int c = t.sym_run_last[sym][r]; c >= low && !take_long(c, r, false))
                 return out;
-        if (const int c = t.sym_run_last[sym][run + 1]; c >= low) {
+        // The nearest longer run is the one that last reached run + 1 bytes; its candidates
+        // from there to its end (or the last entered) match alike, so its last one in range is
+        // the one, even where the run reached that length below the range.
+        if (const int c = t.sym_run_last[sym][run + 1];
+            c != 0 && std::min(int(t.sym_run_end[c]), t.sym_filled - 1) >= low) {
             longer_c = std::min(int(t.sym_run_end[c]), t.sym_filled - 1);
             if (!take_long(longer_c, run, false)) return out;
             longer_e = stretch_excess_of(t.stretch[longer_c], run);
@@ -1004,8 +1008,11 @@ template <class V>
             (most == run - 1 && most != excess && longer_c != 0 && longer_e != run - 1))
             return out;
     }
-    // The best of the exact lengths: their keys differ, so the order doesn't matter.
+    // The best of the exact lengths: their keys differ, so the order doesn't matter. A length
+    // whose sequence can't beat the best at offset sym_near, the cheapest here (a farther one
+    // never costs less), is not looked up.
     for (int l = 2; l <= sym_exact_max; ++l) {
+        if (key_of(t.cost[p - l] + V::seq_cost(l, sym_near), l) >= w.best_key) continue;
         const int c = t.sym_last[sym_exact_index(word, l)];
         if (c < low) continue;
         offer<V>(w, t.cost[p - l] + V::seq_cost(l, p - c), l, p - c);

@@ -23,6 +23,9 @@ inline constexpr int gram_levels = 2;
 inline constexpr int sym_exact_max = 16;
 inline constexpr int sym_period_max = 7;
 inline constexpr int sym_near = 48;
+// The longest stretch the two-symbol stretch tables keep: as long as a match the long
+// candidates' entries give (two_symbol_lists.h).
+inline constexpr int sym_stretch_max = 47;
 // The lengths of a run of one value above sym_exact_max up to which the runs settle the long
 // candidates of the position that ends it.
 inline constexpr int sym_run_lengths = 256;
@@ -165,7 +168,7 @@ struct pack_tables {
     uint16_t sym_run_slot[max_input];
     stretch_rec sym_run_stretch[max_input];
     uint32_t sym_run_first[2 * sym_run_lengths + 1];
-    uint16_t sym_stretch[sym_period_max + 1][sym_exact_max + 1][1 << sym_period_max];
+    uint16_t sym_stretch[sym_period_max + 1][sym_stretch_max + 1][1 << sym_period_max];
     int32_t sym_state; // 0 not looked at, 1 two byte values, 2 other
     int32_t sym_filled;
 };

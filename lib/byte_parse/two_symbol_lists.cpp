@@ -59,7 +59,7 @@ void enter_symbols(pack_tables& t, int last) {
         if (s.period >= 1 && s.period <= sym_period_max) {
             const int q = s.period;
             const uint32_t key = word & ((1u << q) - 1);
-            for (int m = 2 * q + 1; m <= std::min(int(s.period_len), sym_exact_max); ++m)
+            for (int m = 2 * q + 1; m <= std::min(int(s.period_len), sym_stretch_max); ++m)
                 t.sym_stretch[q][m][key] = uint16_t(j);
         }
     }

@@ -41,6 +41,7 @@ inline int sym_long_index(uint32_t word) { return int((2u << sym_exact_max) | sy
 // An entry of sym_long_pos: the position in bits 0-15, its last 48 symbols (the latest in bit
 // 16) above, so that the length of a match up to 47 bytes follows from the entry alone.
 inline constexpr int sym_long_known = 48;
+static_assert(sym_stretch_max == sym_long_known - 1);
 inline uint64_t sym_long_entry(int j, uint64_t word) { return uint64_t(j) | word << 16; }
 inline uint64_t sym_long_bits(uint64_t e) { return e >> 16; }
 // A stretch as a match of under sym_long_known bytes sees it: the period in the low byte (255
@@ -70,11 +71,12 @@ inline uint64_t sym_word_at(const pack_tables& t, int j) {
 
 // Whether no candidate of 17 to 47 bytes, as p's last 48 symbols (word48) allow, can change a
 // kept stretch of excess e and period q (0: the inherited one, which only more excess
-// replaces). A stretch of period r passed on with m bytes makes p's last m symbols r-periodic,
-// so m is at most p's own r-periodic length; at equal excess the same period means the same
-// stretch.
-inline bool long_stretch_settled(uint64_t word48, int e, int q) {
-    for (int r = 1; 2 * r + 1 < sym_long_known; ++r) {
+// replaces) with a stretch of period from_period or more (the stretch tables answer for the
+// shorter ones). A stretch of period r passed on with m bytes makes p's last m symbols
+// r-periodic, so m is at most p's own r-periodic length; at equal excess the same period means
+// the same stretch.
+inline bool long_stretch_settled(uint64_t word48, int e, int q, int from_period = 1) {
+    for (int r = from_period; 2 * r + 1 < sym_long_known; ++r) {
         const uint64_t same = (word48 ^ word48 >> r) | uint64_t(1) << (sym_long_known - r);
         const int m = std::min(sym_long_known - 1, std::countr_zero(same) + r);
         if (m > 2 * r && (m - r > e || (m - r == e && q != 0 && r != q))) return false;

@@ -178,6 +178,60 @@ TEST(jump_tables, run_lists_hold_each_run_with_the_symbols_before_it) {
     }
 }
 
+// The two-symbol stretch tables against the stretches themselves: per period up to
+// sym_period_max, length from two periods + 1 up to sym_stretch_max and last symbols of the
+// period, the last position entered with a stretch of that period, at least that long, ending
+// in those symbols (0 where none is). Stretches of every period and of lengths short of,
+// around and past the tables' longest, on inputs entered whole and in two steps.
+TEST(jump_tables, stretch_tables_hold_the_last_stretch_of_each_period_and_length) {
+    struct case_row {
+        const char* name;
+        unsigned percent;  // of the second value
+        int longest;       // stretch lengths drawn up to this
+        int first_entered; // entered up to here first, then the rest
+    };
+    const case_row rows[] = {
+        {"one in ten, short stretches", 10, 20, 0},
+        {"one in three, stretches past the tables", 33, 80, 0},
+        {"half and half, entered in two steps", 50, 60, 5000},
+    };
+    for (const case_row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const int n = 12000;
+        bytes in(size_t(n), 0x11);
+        uint32_t seed = 4242;
+        const auto next = [&] {
+            seed = seed * 1103515245u + 12345u;
+            return seed >> 16;
+        };
+        for (int j = 0; j < n; ++j)
+            if (next() % 100 < row.percent) in[size_t(j)] = 0xE0;
+        auto t = fresh_tables();
+        ASSERT_TRUE(two_symbols(*t, in.data(), n));
+        // Periods up to two past the tables' (those are not entered), lengths above two periods.
+        for (int j = 0; j < n; ++j) {
+            const int q = int(next() % (sym_period_max + 3));
+            const int len = 2 * q + 1 + int(next() % unsigned(row.longest));
+            t->stretch[j] = q == 0 ? stretch_rec{0, 0} : stretch_rec{uint16_t(q), uint16_t(len)};
+        }
+        if (row.first_entered > 0) enter_symbols(*t, row.first_entered);
+        enter_symbols(*t, n - 1);
+        int found = 0;
+        for (int q = 1; q <= sym_period_max; ++q)
+            for (int m = 2 * q + 1; m <= sym_stretch_max; ++m)
+                for (uint32_t key = 0; key < 1u << q; ++key) {
+                    int want = 0;
+                    for (int j = 0; j < n; ++j)
+                        if (t->stretch[j].period == q && t->stretch[j].period_len >= m &&
+                            (t->sym_bits[j] & ((1u << q) - 1)) == key)
+                            want = j;
+                    ASSERT_EQ(t->sym_stretch[q][m][key], want) << q << " " << m << " " << key;
+                    found += want != 0;
+                }
+        EXPECT_GT(found, 1000);
+    }
+}
+
 // Where p's last 48 symbols allow no stretch under 48 bytes beyond the one kept, the two-symbol
 // walk looks only for the longest candidate: a run, two values in turn and a period of 23 allow
 // one up to 47 symbols; a word with no three-fold repeat (the first symbols of the Thue-Morse
@@ -192,23 +246,32 @@ TEST(jump_tables, long_stretch_bound_follows_the_symbols_periods) {
         const char* name;
         uint64_t word;
         int excess, period; // the stretch kept (period 0: the inherited one)
+        int from_period;    // the shortest period looked at
         bool settled;
     };
     const case_row rows[] = {
-        {"a run, less excess kept", 0, 45, 0, false},
-        {"a run, as much kept at period 1", 0, 46, 1, true},
-        {"a run, as much kept at period 2", 0, 46, 2, false},
-        {"a run, as much inherited", 0, 46, 0, true},
-        {"two in turn, less kept", 0x555555555555, 44, 0, false},
-        {"two in turn, as much kept at period 2", 0x555555555555, 45, 2, true},
-        {"two in turn, as much kept at period 1", 0x555555555555, 45, 1, false},
-        {"period 23, less kept", period_23, 23, 0, false},
-        {"period 23, as much kept at it", period_23, 24, 23, true},
-        {"no three-fold repeat", thue_morse, 0, 0, true},
-        {"no three-fold repeat, a stretch kept", thue_morse, 0, 5, true},
+        {"a run, less excess kept", 0, 45, 0, 1, false},
+        {"a run, as much kept at period 1", 0, 46, 1, 1, true},
+        {"a run, as much kept at period 2", 0, 46, 2, 1, false},
+        {"a run, as much inherited", 0, 46, 0, 1, true},
+        {"two in turn, less kept", 0x555555555555, 44, 0, 1, false},
+        {"two in turn, as much kept at period 2", 0x555555555555, 45, 2, 1, true},
+        {"two in turn, as much kept at period 1", 0x555555555555, 45, 1, 1, false},
+        {"period 23, less kept", period_23, 23, 0, 1, false},
+        {"period 23, as much kept at it", period_23, 24, 23, 1, true},
+        {"no three-fold repeat", thue_morse, 0, 0, 1, true},
+        {"no three-fold repeat, a stretch kept", thue_morse, 0, 5, 1, true},
+        // Periods up to 7 left to the stretch tables: a run allows 39 bytes' excess at period 8.
+        {"a run, less kept, from period 8", 0, 45, 0, 8, true},
+        {"a run, less than period 8 allows, from it", 0, 38, 0, 8, false},
+        {"a run, as much as period 8 allows, kept at 1", 0, 39, 1, 8, false},
+        {"two in turn, less kept, from period 8", 0x555555555555, 44, 0, 8, true},
+        {"period 23, less kept, from period 8", period_23, 23, 0, 8, false},
     };
     for (const case_row& row : rows)
-        EXPECT_EQ(long_stretch_settled(row.word, row.excess, row.period), row.settled) << row.name;
+        EXPECT_EQ(long_stretch_settled(row.word, row.excess, row.period, row.from_period),
+                  row.settled)
+            << row.name;
 }
 
 // The longest far candidate is the best of the long ones only where no shorter length from
