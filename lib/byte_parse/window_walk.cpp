@@ -279,8 +279,20 @@ void advance_and_scan(pack_tables& t, const uint8_t* b, int n, int p, int last, 
 }
 
 // The candidates way C could make pass over others (at least w + 3 long), up to last, other
-// than way A's and those the walk at p - 1 examined.
-bool wide_unseen(const uint8_t* len, int last, int way_a, const uint64_t* seen_before) {
+// than way A's and those the walk at p - 1 examined; most is the longest length up to last.
+bool wide_unseen(const uint8_t* len, int last, int most, int way_a, const uint64_t* seen_before) {
+#if defined(__SSE2__)
+    // No length passes most, so only offsets below most - 2 can hold one: where those are
+    // among the first 16, one comparison does.
+    if (const int top = std::min(last, most - 3); top < 16) {
+        if (top < 1) return false;
+        uint64_t x =
+            uint32_t(_mm_movemask_epi8(_mm_cmpgt_epi8(load(len), load(wide_above.data()))));
+        x &= ~seen_before[0] & ((uint64_t(2) << top) - 2);
+        if (way_a < 16) x &= ~(uint64_t(1) << way_a);
+        return x != 0;
+    }
+#endif
     uint64_t risk[4];
     for (int k = 0; k < 4; ++k) {
         uint64_t x = 0;
@@ -398,8 +410,8 @@ bool walk_at_once(pack_tables& t, int n, int p, const window_scan& s, int last, 
                   const uint64_t* seen_before, int way_a, uint64_t* range, walk_result& r) {
     // From here on no candidate lies below the best length, nor is any cut short by p.
     if (p < window_offsets + V::max_seq_len) return false;
-    if (last > seen_to && wide_unseen(t.window_len, last, way_a, seen_before)) return false;
     const int most = s.most;
+    if (last > seen_to && wide_unseen(t.window_len, last, most, way_a, seen_before)) return false;
     if (t.window_drop > p - most) return false;
     const int off = s.most_at;
     r.best_len = most;
