@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <memory>
 #include <random>
+#include <string>
 
 #include "offset_codings.h"
 #include "packed_writer.h"
@@ -162,6 +163,16 @@ std::vector<model_stream> model_edge_streams(const pack_model& m) {
     lay_start(l = layer{}, m);
     lay_literals(l, {'A'});
     v.push_back(lay_end(l, "one_byte"));
+
+    // The end mark after 0 to 7 one-byte literals, so that in the bit grammars its last bit
+    // falls at each place of a bit byte (the first of a new one among them): the routine
+    // returns one past the byte that holds it. KTR has no two literal runs in a row.
+    for (int k = 0; k < 8 && m.type != type_ktr; ++k) {
+        lay_start(l = layer{}, m);
+        lay_literals(l, {'e'});
+        for (int i = 0; i < k; ++i) lay_literals(l, {uint8_t('0' + i)});
+        v.push_back(lay_end(l, "end_after_" + std::to_string(k) + "_literals"));
+    }
 
     lay_start(l = layer{}, m);
     lay_literals(l, {'x'});
