@@ -134,7 +134,7 @@
 ;#elif o5
 ; Size: 82 bytes. Speed: 86.7 T-states per output byte on the test corpus (-t55o12).
 ;#elif o6
-; Size: 93 bytes. Speed: 95.5 T-states per output byte on the test corpus (-t56o6o14).
+; Size: 92 bytes. Speed: 98.4 T-states per output byte on the test corpus (-t56o6o14).
 ;#else
 ; Size: 80 bytes. Speed: 88.6 T-states per output byte on the test corpus (-t57).
 ;#endif
@@ -440,7 +440,7 @@
         ; token, a longer run from its gamma, which no other kind of token then needs to
         ; tell apart. The gamma is the one BLK's offsets use: a marker in BC counts it.
         call @_token
-;#if o5 o6
+;#if o5
         jr @_run
 ;#else
         jr nc,@_run
@@ -490,20 +490,21 @@
         ld bc,{1<<(16-W1)}      ; offset - 1, carry set for the sbc
         call @_value_bit
 ;#elif o6
-        ; Offset - 1, carry set for the sbc: a short one's {W1} bits, or a long one's rest +
-        ; (1 << {W1}). Wider than {W1} bits, the rest comes in under two markers: the upper
-        ; one leaves after its top {W2} - {W1} bits, which then take the 1 << {W1} as + 1,
-        ; and the lower one is left where a short one's starts. No wider, the first call is
-        ; to a bare ret (a width is an operand here too), and the 1 << {W1} waits above the
-        ; rest's marker, less the + 1.
+        ; Offset - 1: a short one's {W1} bits, or a long one's rest + (1 << {W1}). Wider than
+        ; {W1} bits, the rest comes in under two markers: the upper one leaves after its top
+        ; {W2} - {W1} bits, which then take the 1 << {W1} as + 1, and the lower one is left
+        ; where a short one's starts. No wider, the first call is to the value loop's ret nc,
+        ; carry being clear (a width is an operand here too), and the 1 << {W1} waits above
+        ; the rest's marker, less the + 1.
         call @_bit
         ld bc,{1<<(16-W1)}
         jr c,@_offset_short
         ld bc,{(W2>W1)*((1<<(16-W2+W1))+(1<<(16-W2)))+(W2<=W1)*((1<<(16-W2))+(1<<((W1-W2)*(W1>=W2)))-1)}
-        call @_value_bit+{11*(W2<=W1)}
+        call @_value_bit-{W2<=W1}
         inc bc
 @_offset_short:
         call @_value_bit
+        scf                     ; for the offset - 1
 ;#else
         ld bc,32768             ; the marker for no extra value bits
         call @_gamma_zero
@@ -820,7 +821,7 @@
         bit 2,c                 ; C = 4: 1110, or 1111 with carry set
         jr z,@_short
         ld bc,8192
-;#if o5 o6
+;#if o5
         ccf                     ; set for 1110: its gamma returns with carry set
         call c,@_gamma_zero
         jr c,@_offset
@@ -856,20 +857,21 @@
 ;#elif t4 o4
 ;#elif t2 o7
 ;#elif t5
-;; Out: BC = the value, carry clear (set with codings 5 and 6), DE untouched. Each 0 moves a
-;; marker in BC one place down from bit 15 (the lengths enter below it), and the leading 1
-;; and the value bits shift in below it until it leaves into carry. A 16th 0 moves it out
-;; first: the overlong code of the end mark, read in place of a length, whose 1 the reader
-;; takes as it returns from the routine (with codings 1, 2, 4 and 7 the gamma returns to the
-;; run loop with carry set, which ends there in the reader). The zero loop shifts before it reads, so that 1111 falls into it, and its 1
-;; falls into the value loop with carry set: the leading 1 needs no read. With codings 1, 2,
-;; 4 and 7 the read is skipped on carry, so that a call with carry clear reads a field's
+;; Out: BC = the value, carry clear (set with coding 5), DE untouched. Each 0 moves a marker
+;; in BC one place down from bit 15 (the lengths enter below it), and the leading 1 and the
+;; value bits shift in below it until it leaves into carry. A 16th 0 moves it out first: the
+;; overlong code of the end mark, read in place of a length, whose 1 the reader takes as it
+;; returns from the routine: the gamma returns to the run loop with carry set, which ends
+;; there in the reader (with coding 5 it drops the token's return address and falls into the
+;; reader itself). The zero loop shifts before it reads, so that 1111 falls into it, and its
+;; 1 falls into the value loop with carry set: the leading 1 needs no read. With codings 1,
+;; 2, 4 and 7 the read is skipped on carry, so that a call with carry clear reads a field's
 ;; first bit; with 5 and 6, whose offsets are read from any carry, @_value_bit reads first,
-;; and @_value_bit + 11 is a bare ret.
+;; and with 6 the ret nc just before it returns at once on carry clear.
 @_gamma_shift:
         srl b
         rr c
-;#if o5 o6
+;#if o5
         jr c,@_end
 ;#else
         ret c                   ; the end mark, to the run loop with carry set
@@ -884,9 +886,16 @@
         jr nc,@_gamma_shift
 @_value:
 ;#if o5 o6
+;#if o5
         rl c
         rl b
         ret c                   ; carry set: the offset - 1 wants it for the sbc
+;#else
+        rl c
+        rl b
+        ccf                     ; clear once the marker has left
+        ret nc
+;#endif
 @_value_bit:
 ;#if o5
         add a,a                 ; inlined where the offsets are read here too
@@ -903,7 +912,7 @@
         ccf                     ; for the sbc, 1110's way to its offset and the run loop
         ret
 ;#endif
-;#if o5 o6
+;#if o5
 @_end:
         pop bc                  ; the end mark: the token's return address
 @_bit:
@@ -1016,7 +1025,8 @@
 ;#elif t4 o7
 ;; (BLK's reader follows its gamma's zero loop, which falls into it at the end mark)
 ;#elif t5
-;; (TS1's reader follows its gamma's zero loop, which falls into it at the end mark)
+;; (TS1's reader follows its run loop, or with coding 5 its gamma's zero loop, which falls
+;; into it at the end mark)
 ;#else
 ;#if ! t1 t2 t3 t4 o4 o5 o6 o7
 @_bit:
