@@ -886,13 +886,11 @@
         jr nc,@_gamma_shift
 @_value:
 ;#if o5 o6
-;#if o5
         rl c
         rl b
+;#if o5
         ret c                   ; carry set: the offset - 1 wants it for the sbc
 ;#else
-        rl c
-        rl b
         ccf                     ; clear once the marker has left
         ret nc
 ;#endif
