@@ -12,10 +12,16 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
-// With GCC or Clang on x86, the passes also come 32 offsets at a time, in functions built for
-// AVX2 and taken where the processor has it; the rest of the program needs no more than SSE2.
-#if defined(__SSE2__) && defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
-#define KT_WINDOW_AVX2 1
+// With GCC or Clang on x86 the walk is also built for AVX2 as a whole, its passes 32 offsets at
+// a time: window_walk_wide.cpp includes this file with KT_WINDOW_WIDE set, and the build gives
+// it -mavx2 (where it does, it sets KT_WINDOW_WIDE_FILE for both). Built as a whole, the pass
+// is inlined into each step, where a call to a function built for AVX2 alone kept the step's
+// values in memory across it. window_run takes that walk where the processor has AVX2; the
+// rest of the program needs no more than SSE2.
+#if defined(KT_WINDOW_WIDE)
+#if !defined(__AVX2__) || !defined(__POPCNT__)
+#error "window_walk_wide.cpp is built with -mavx2 -mpopcnt"
+#endif
 #include <immintrin.h>
 #endif
 
@@ -83,12 +89,15 @@ void take_key(int key, int& value, int& at) {
 }
 
 #if defined(__SSE2__)
+// Those marked maybe_unused serve only the 16-offset passes, which the AVX2 build leaves out.
 using vec = __m128i;
 vec load(const uint8_t* a) { return _mm_loadu_si128(reinterpret_cast<const vec*>(a)); }
-void store(uint8_t* a, vec v) { _mm_storeu_si128(reinterpret_cast<vec*>(a), v); }
-vec first_lanes() { return _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15); }
+[[maybe_unused]] void store(uint8_t* a, vec v) { _mm_storeu_si128(reinterpret_cast<vec*>(a), v); }
+[[maybe_unused]] vec first_lanes() {
+    return _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+}
 // The lanes whose offset (idx) is at most last.
-vec up_to(vec idx, vec last) {
+[[maybe_unused]] vec up_to(vec idx, vec last) {
     return _mm_cmpeq_epi8(_mm_subs_epu8(idx, last), _mm_setzero_si128());
 }
 uint8_t greatest(vec v) {
@@ -106,53 +115,40 @@ int greatest_key(vec v) {
     return _mm_cvtsi128_si32(v) & 0xFFFF;
 }
 // The keys of lengths l beside their offsets' nearness, folded into keys.
-vec fold_keys(vec keys, vec near, vec l) {
+[[maybe_unused]] vec fold_keys(vec keys, vec near, vec l) {
     return _mm_max_epi16(keys,
                          _mm_max_epi16(_mm_unpacklo_epi8(near, l), _mm_unpackhi_epi8(near, l)));
 }
 #endif
 
-bool wide_passes_allowed = true;
-
-#if defined(KT_WINDOW_AVX2)
+#if defined(KT_WINDOW_WIDE)
 using vec32 = __m256i;
-// Every processor with AVX2 also counts bits in one instruction.
-#define KT_AVX2 __attribute__((target("avx2,popcnt")))
-KT_AVX2 vec32 load32(const uint8_t* a) {
-    return _mm256_loadu_si256(reinterpret_cast<const vec32*>(a));
-}
-KT_AVX2 void store32(uint8_t* a, vec32 v) { _mm256_storeu_si256(reinterpret_cast<vec32*>(a), v); }
-KT_AVX2 vec32 up_to32(vec32 idx, vec32 last) {
+vec32 load32(const uint8_t* a) { return _mm256_loadu_si256(reinterpret_cast<const vec32*>(a)); }
+void store32(uint8_t* a, vec32 v) { _mm256_storeu_si256(reinterpret_cast<vec32*>(a), v); }
+vec32 up_to32(vec32 idx, vec32 last) {
     return _mm256_cmpeq_epi8(_mm256_subs_epu8(idx, last), _mm256_setzero_si256());
 }
-KT_AVX2 vec32 first_lanes32() {
+vec32 first_lanes32() {
     return _mm256_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19,
                             20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31);
 }
-KT_AVX2 uint8_t greatest32(vec32 v) {
+uint8_t greatest32(vec32 v) {
     return greatest(_mm_max_epu8(_mm256_castsi256_si128(v), _mm256_extracti128_si256(v, 1)));
 }
-KT_AVX2 int greatest_key32(vec32 v) {
+int greatest_key32(vec32 v) {
     return greatest_key(_mm_max_epi16(_mm256_castsi256_si128(v), _mm256_extracti128_si256(v, 1)));
 }
-KT_AVX2 vec32 fold_keys32(vec32 keys, vec32 near, vec32 l) {
+vec32 fold_keys32(vec32 keys, vec32 near, vec32 l) {
     return _mm256_max_epi16(
         keys, _mm256_max_epi16(_mm256_unpacklo_epi8(near, l), _mm256_unpackhi_epi8(near, l)));
 }
 
-bool wide_passes() {
-    static const bool avx2 = [] {
-        __builtin_cpu_init();
-        return __builtin_cpu_supports("avx2") != 0;
-    }();
-    return avx2 && wide_passes_allowed;
-}
 #endif
 
-#if defined(KT_WINDOW_AVX2)
+#if defined(KT_WINDOW_WIDE)
 // advance_and_scan's pass 32 offsets at a time (the scan up to the 32 that hold last).
-KT_AVX2 void advance_and_scan32(uint8_t* len, const uint8_t* h, const window_stretches& st,
-                                uint8_t x_byte, int last, window_scan& s) {
+void advance_and_scan32(uint8_t* len, const uint8_t* h, const window_stretches& st, uint8_t x_byte,
+                        int last, window_scan& s) {
     const vec32 x = _mm256_set1_epi8(char(x_byte));
     // Made from x, so that the compiler keeps it in a register instead of building the
     // constant again at each step of the unrolled loop.
@@ -195,6 +191,7 @@ KT_AVX2 void advance_and_scan32(uint8_t* len, const uint8_t* h, const window_str
 }
 #endif
 
+#if !defined(KT_WINDOW_WIDE)
 // advance_and_scan's pass 16 offsets at a time, or one at a time without SSE2.
 void advance_and_scan16(uint8_t* len, const uint8_t* h, const window_stretches& st, uint8_t x_byte,
                         int last, window_scan& s) {
@@ -255,6 +252,7 @@ void advance_and_scan16(uint8_t* len, const uint8_t* h, const window_stretches& 
     take_key(excess, s.excess, s.excess_at);
 #endif
 }
+#endif
 
 // Moves the lengths on from p - 1 to p (one longer where B[p - w] = B[p], else 0; held at
 // window_cap, below the sign bit of the signed byte compares) and scans them up to last: the
@@ -266,12 +264,11 @@ void advance_and_scan(pack_tables& t, const uint8_t* b, int n, int p, int last, 
     const window_stretches st{t.window_period_rev + from, t.window_twice_rev + from,
                               t.window_period_len_rev + from};
     if (p < window_offsets) len[p] = 0; // offset p had no position at p - 1
-#if defined(KT_WINDOW_AVX2)
-    if (wide_passes())
-        advance_and_scan32(len, h, st, b[p], last, s);
-    else
+#if defined(KT_WINDOW_WIDE)
+    advance_and_scan32(len, h, st, b[p], last, s);
+#else
+    advance_and_scan16(len, h, st, b[p], last, s);
 #endif
-        advance_and_scan16(len, h, st, b[p], last, s);
     // Offset 0 (p itself) and offsets p and above come out at most 1 long: no candidate, no
     // longest, no stretch.
     if (p < window_offsets) std::fill(len + p + 1, len + window_offsets, uint8_t(0));
@@ -347,9 +344,9 @@ int first_equal(const uint8_t* a, uint8_t v) {
 // greatest. twice holds twice the periods (window_cap where none can be passed on). Only the
 // 16 offsets that hold last and those below are written: where the greatest is above 0 it
 // lies there, so a search for it from offset 0 stops before the rest.
-#if defined(KT_WINDOW_AVX2)
-KT_AVX2 uint8_t stretch_excess32(const uint8_t* len, const uint8_t* period, const uint8_t* twice,
-                                 const uint8_t* period_len, int last, uint8_t* excess) {
+#if defined(KT_WINDOW_WIDE)
+uint8_t stretch_excess32(const uint8_t* len, const uint8_t* period, const uint8_t* twice,
+                         const uint8_t* period_len, int last, uint8_t* excess) {
     const vec32 step = _mm256_set1_epi8(32);
     const vec32 last_v = _mm256_set1_epi8(char(last));
     vec32 idx = first_lanes32();
@@ -369,10 +366,9 @@ KT_AVX2 uint8_t stretch_excess32(const uint8_t* len, const uint8_t* period, cons
 
 uint8_t stretch_excess(const uint8_t* len, const uint8_t* period, const uint8_t* twice,
                        const uint8_t* period_len, int last, uint8_t* excess) {
-#if defined(KT_WINDOW_AVX2)
-    if (wide_passes()) return stretch_excess32(len, period, twice, period_len, last, excess);
-#endif
-#if defined(__SSE2__)
+#if defined(KT_WINDOW_WIDE)
+    return stretch_excess32(len, period, twice, period_len, last, excess);
+#elif defined(__SSE2__)
     const vec sixteen = _mm_set1_epi8(16);
     const vec last_v = _mm_set1_epi8(char(last));
     vec idx = first_lanes();
@@ -577,33 +573,9 @@ void leave_window(pack_tables& t, int p) {
         }
 }
 
-} // namespace
-
-void allow_wide_window_passes(bool on) { wide_passes_allowed = on; }
-
-bool window_starts(const uint8_t* b, int n) {
-    if (n < window_start_length) return false;
-    // Positions window_start_near + 1 to end - 1 are probed.
-    constexpr int end = window_start_near + window_start_probe + 1;
-    int crowd = 0;
-    for (int p = window_start_near + 1; p < end; ++p) {
-        bool near = false;
-        for (int w = 1; w <= window_start_near; ++w)
-            near |= b[p - w] == b[p] && b[p - 1 - w] == b[p - 1];
-        crowd += near;
-    }
-    if (crowd < window_start_crowd) return false;
-    // A start that repeats a period exactly is way A's, the usual walk's cheapest.
-    for (int q = 1; q <= window_start_near; ++q) {
-        int p = q;
-        while (p < end && b[p] == b[p - q]) ++p;
-        if (p == end) return false;
-    }
-    return true;
-}
-
+// window_run's walk.
 template <class V>
-pack_status window_run(pack_tables& t, const uint8_t* b, int n, int& p, int& run_count, int& load,
+pack_status run_window(pack_tables& t, const uint8_t* b, int n, int& p, int& run_count, int& load,
                        int full_load, bool lists) {
     enter_window(t, b, n, p + 1);
     int seen_to = 0;
@@ -646,5 +618,79 @@ pack_status window_run(pack_tables& t, const uint8_t* b, int n, int& p, int& run
     return {};
 }
 
+} // namespace
+
+#if defined(KT_WINDOW_WIDE)
+namespace window_wide {
+
+template <class V>
+pack_status window_run(pack_tables& t, const uint8_t* b, int n, int& p, int& run_count, int& load,
+                       int full_load, bool lists) {
+    return run_window<V>(t, b, n, p, run_count, load, full_load, lists);
+}
+
 template pack_status window_run<kta_variant>(pack_tables&, const uint8_t*, int, int&, int&, int&,
                                              int, bool);
+
+} // namespace window_wide
+#else
+#if defined(KT_WINDOW_WIDE_FILE)
+namespace window_wide {
+// The walk of window_walk_wide.cpp.
+template <class V>
+pack_status window_run(pack_tables& t, const uint8_t* b, int n, int& p, int& run_count, int& load,
+                       int full_load, bool lists);
+} // namespace window_wide
+
+namespace {
+bool wide_passes_allowed = true;
+
+bool wide_passes() {
+    // Every processor with AVX2 also counts bits in one instruction.
+    static const bool avx2 = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx2") != 0 && __builtin_cpu_supports("popcnt") != 0;
+    }();
+    return avx2 && wide_passes_allowed;
+}
+} // namespace
+
+void allow_wide_window_passes(bool on) { wide_passes_allowed = on; }
+#else
+void allow_wide_window_passes(bool) {}
+#endif
+
+bool window_starts(const uint8_t* b, int n) {
+    if (n < window_start_length) return false;
+    // Positions window_start_near + 1 to end - 1 are probed.
+    constexpr int end = window_start_near + window_start_probe + 1;
+    int crowd = 0;
+    for (int p = window_start_near + 1; p < end; ++p) {
+        bool near = false;
+        for (int w = 1; w <= window_start_near; ++w)
+            near |= b[p - w] == b[p] && b[p - 1 - w] == b[p - 1];
+        crowd += near;
+    }
+    if (crowd < window_start_crowd) return false;
+    // A start that repeats a period exactly is way A's, the usual walk's cheapest.
+    for (int q = 1; q <= window_start_near; ++q) {
+        int p = q;
+        while (p < end && b[p] == b[p - q]) ++p;
+        if (p == end) return false;
+    }
+    return true;
+}
+
+template <class V>
+pack_status window_run(pack_tables& t, const uint8_t* b, int n, int& p, int& run_count, int& load,
+                       int full_load, bool lists) {
+#if defined(KT_WINDOW_WIDE_FILE)
+    if (wide_passes())
+        return window_wide::window_run<V>(t, b, n, p, run_count, load, full_load, lists);
+#endif
+    return run_window<V>(t, b, n, p, run_count, load, full_load, lists);
+}
+
+template pack_status window_run<kta_variant>(pack_tables&, const uint8_t*, int, int&, int&, int&,
+                                             int, bool);
+#endif // KT_WINDOW_WIDE
