@@ -40,7 +40,7 @@
 ; In:  @_src = packed stream, @_dst = destination (zero page, low byte first).
 ;      Call with jsr @. The decimal flag may be set: the routine clears it.
 ; Out: @_dst = one past the last byte written; @_src one past the end mark.
-; Destroys A, X, Y and the flags. Uses {6 + !(T == 1 && C <= 2) + (T == 2) + !(T <= 2 && C <= 2) + (C == 4) + (T >= 4)} zero-page bytes (segment ZEROPAGE) and
+; Destroys A, X, Y and the flags. Uses {6 + !(T == 1 && C <= 2) + (T == 2) + !(T <= 2 && C <= 2) + (C == 4 && T != 5) + (T >= 4)} zero-page bytes (segment ZEROPAGE) and
 ;#if t1 o1
 ; no stack besides its return address; writes no memory but the output and those bytes.
 ;#elif t1 t2 o1 o2
@@ -128,8 +128,8 @@
 ; Size: 132 bytes. Speed: 59.5 cycles per output byte on the test corpus.
 ; Goal: at most 128 bytes and 90 cycles per output byte: size over.
 ;#elif t5 o4
-; Size: 151 bytes. Speed: 87.6 cycles per output byte on the test corpus.
-; Goal: at most 150 bytes and 110 cycles per output byte: size over.
+; Size: 148 bytes. Speed: 87.4 cycles per output byte on the test corpus.
+; Goal: at most 150 bytes and 110 cycles per output byte: met.
 ;#elif t5 o5
 ; Size: 128 bytes. Speed: 86.7 cycles per output byte on the test corpus.
 ; Goal: at most 128 bytes and 90 cycles per output byte: met.
@@ -188,7 +188,7 @@
 ;#if ! t1 t2 o1 o2
 @_bits: .res 1                  ; bit buffer: bits left, then a marker 1; 0 when empty
 ;#endif
-;#if o4
+;#if t1 t2 t3 t4 o4
 @_class: .res 1                 ; offset classes left to read
 ;#endif
 
@@ -792,6 +792,10 @@
 ;; there, and the length's gamma code gathers in it uncleared, read inline after the prefix
 ;#if o1 o2
 ;; with X = its extra bits plus one (the prefix count as it stands), the kind waiting in @_from.
+;#elif o4
+;; with X = its extra bits (the prefix count as it stands), the kind waiting in A, which @_bit
+;; keeps; the value loop ends with X = $FF, the index that the literal run and the offset's
+;; start take. The offset's class is read into A too and counts its parts there.
 ;#else
 ;; with X = its extra bits (the prefix count as it stands), the kind waiting in @_from; the
 ;; value loop ends with X = $FF, the index that the literal run and the offset's start take.
@@ -822,7 +826,11 @@
         stx @_from              ; bit 0: 1 for 1110, a sequence; 0 for 1111, a literal run
 ;#else
 @_gamma_length:                 ; 1110 and 1111: gamma with X = 2 or 3 extra bits
+;#if o4
+        txa                     ; bit 0: 1 for 1111, a literal run; 0 for 1110, a sequence
+;#else
         stx @_from              ; bit 0: 1 for 1111, a literal run; 0 for 1110, a sequence
+;#endif
 ;#endif
 ;#else
 ; A gamma code: its value, carry clear; an overlong code leaves carry as its last bit, set.
@@ -868,9 +876,15 @@
         bne @_end
 ;#endif
 ;#if t5
+;#if o4
+        pha                     ; A is kept: it holds the token's kind, then the offset's class
+;#endif
         lda (@_src),y           ; the bit bytes read inline
         rol a                   ; carry is set, as the marker just shifted out: the new marker
         sta @_bits
+;#if o4
+        pla
+;#endif
 ;#if o1 o2
 @_skip:                         ; the stream one byte on; keeps A, X, Y and carry
 ;#endif
@@ -1022,7 +1036,11 @@
         rol @_count+1
         dex
         bpl @_gamma_next
+;#if o4
+        lsr a                   ; carry: a literal run
+;#else
         lsr @_from              ; carry: a literal run
+;#endif
         bpl @_kind
 @_prefix_end:                   ; X = $FF: one literal byte; 0 and 1: a sequence of 2 or 3
         cpx #2
@@ -1091,11 +1109,10 @@
 ;#endif
 ;#if t5
 ;#if o4
-        lda #$40                ; the class n, read until this marker leaves
-        sta @_class
-@_offset_class:
+        lda #$40                ; the class n into A, read until this marker leaves; @_bit
+@_offset_class:                 ; keeps A
         jsr @_bit
-        rol @_class
+        rol a
         bcc @_offset_class
 @_offset_part:                  ; each class adds {W1} bits, the classes before it adding one
         inc @_from
@@ -1141,7 +1158,7 @@
         dex
         bpl @_offset_bits       ; carry clear for an offset below 65536
 ;#if o4
-        dec @_class
+        sbc #0                  ; carry clear: one class fewer left in A
         bpl @_offset_part
 ;#endif
 ;#elif o4
