@@ -495,17 +495,15 @@ int useful_length(pack_tables& t, const uint8_t* b, walk_state& w, int off, int&
     return std::min(first, stretch_len);
 }
 
-// The first index in lo..hi (positions ascending) whose position is at least x, or hi + 1.
-template <class E>
-int first_at_least(const E* list, int lo, int hi, int x) {
-    while (lo <= hi) {
-        const int mid = (lo + hi) / 2;
-        if (entry_pos(list[mid]) < x)
-            lo = mid + 1;
-        else
-            hi = mid - 1;
-    }
-    return lo;
+// first_at_least over lo..hi of the list of the pair key, from the index that the last search
+// with the same finger (one for each kind of search) found in it: from one position to the
+// next such searches move little.
+int pair_at_least(pack_tables& t, pair_finger finger, int key, int lo, int hi, int x) {
+    uint16_t& f = t.pair_fingers[finger][key];
+    const int base = int(t.pair_first[key]);
+    const int k = first_at_least_from(t.pair_pos, lo, hi, x, base + f);
+    f = uint16_t(k - base);
+    return k;
 }
 
 // Whether candidate c, at least l0 long, changes nothing the walk keeps but its memo: not way
@@ -590,8 +588,9 @@ int nearest_long(pack_tables& t, const uint8_t* b, int n, const walk_state& w, i
     const int d = p - j;
     const int key = b[j - 1] << 8 | b[j];
     const int list_hi = int(t.pair_slot[j]) - 1;
-    const int from = first_at_least(t.pair_pos, int(t.pair_first[key]), list_hi, low - d);
-    const int to = first_at_least(t.pair_pos, from, list_hi, hi_c - d + 1) - 1;
+    const int from =
+        pair_at_least(t, finger_scan_from, key, int(t.pair_first[key]), list_hi, low - d);
+    const int to = pair_at_least(t, finger_scan_to, key, from, list_hi, hi_c - d + 1) - 1;
     if (to - from >= gram_from && l0 >= gram_len[0]) {
         if (!t.gram_ready) build_gram_lists(t, b, n);
         int level = 0;
@@ -739,11 +738,13 @@ jump_outcome try_jump(pack_tables& t, const uint8_t* b, int n, walk_state& w, in
             if (hi_c == c_next) return out; // nothing passed over: the usual walk goes on from i
             // The usual walk takes over at the highest candidate the jump did not settle.
             out.end_c = hi_c + 1;
-            out.next_i = first_at_least(t.pair_pos, lo, i, out.end_c) - 1;
+            out.next_i = pair_at_least(t, finger_walk_on, pair_key(b, p), lo, i, out.end_c) - 1;
         }
     }
     out.taken = true;
-    t.jump_saved += i - (out.done ? first_at_least(t.pair_pos, lo, i, out.end_c) : out.next_i + 1);
+    t.jump_saved +=
+        i - (out.done ? pair_at_least(t, finger_walk_end, pair_key(b, p), lo, i, out.end_c)
+                      : out.next_i + 1);
     if (w.jump_hi < w.jump_lo) w.jump_lo = p - c_next;
     w.jump_hi = p - out.end_c;
     return out;
@@ -1040,12 +1041,14 @@ template <class V>
         out.next_i = int(t.pair_slot[a]);
     } else if (floor_c > std::max(reach_c, w.bound)) {
         out.end_c = floor_c;
-        out.next_i = first_at_least(t.pair_pos, lo, i, floor_c) - 1;
+        out.next_i = pair_at_least(t, finger_walk_on, pair_key(b, p), lo, i, floor_c) - 1;
     } else {
         out.done = true;
         out.end_c = std::max(reach_c, w.bound);
     }
-    t.jump_saved += i - (out.done ? first_at_least(t.pair_pos, lo, i, out.end_c) : out.next_i + 1);
+    t.jump_saved +=
+        i - (out.done ? pair_at_least(t, finger_walk_end, pair_key(b, p), lo, i, out.end_c)
+                      : out.next_i + 1);
     if (w.jump_hi < w.jump_lo) w.jump_lo = p - c_next;
     w.jump_hi = p - out.end_c;
     return out;
@@ -1081,7 +1084,7 @@ int walk_candidates(pack_tables& t, const uint8_t* b, int n, walk_state& w, int 
     // The nearest candidate at offset sym_near or more, where the two-symbol jump is tried.
     int far_i = -1;
     if (two && p > sym_near + 64 && start >= lo && entry_pos(t.pair_pos[lo]) <= p - sym_near)
-        far_i = first_at_least(t.pair_pos, lo, start, p - sym_near + 1) - 1;
+        far_i = pair_at_least(t, finger_far, pair_key(b, p), lo, start, p - sym_near + 1) - 1;
     // The other jumps' tries wait for it, as their first would pass over it.
     if (two && far_i >= 0) try_at = std::min(try_at, far_i - 1);
     // The index down to which the short loops may go before a try is due.

@@ -30,6 +30,12 @@ inline constexpr int sym_stretch_max = 47;
 // candidates of the position that ends it.
 inline constexpr int sym_run_lengths = 256;
 
+// The searches of a pair's list for the first entry at a position that keep where they ended
+// (pair_fingers): the walk's end, where it goes on after a jump, the nearest candidate from
+// sym_near on, and a jump's scan range, from and to.
+enum pair_finger { finger_walk_end, finger_walk_on, finger_far, finger_scan_from, finger_scan_to };
+inline constexpr int pair_finger_kinds = 5;
+
 // The memo of candidate c: where it was last compared, the match length found then and, in
 // the fast walk, the cost of that sequence.
 struct memo_rec {
@@ -171,4 +177,7 @@ struct pack_tables {
     uint16_t sym_stretch[sym_period_max + 1][sym_stretch_max + 1][1 << sym_period_max];
     int32_t sym_state; // 0 not looked at, 1 two byte values, 2 other
     int32_t sym_filled;
+    // Per kind of search (pair_finger) and pair, where the jumps' last search of its list for a
+    // position ended (the index less pair_first): hints, a search from them finds the same.
+    uint16_t pair_fingers[pair_finger_kinds][max_input];
 };

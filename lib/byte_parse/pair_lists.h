@@ -3,6 +3,7 @@
 // once parsed, its short period, so that a visit settles most candidates from the entry alone.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 
 #include "pack_tables.h"
@@ -40,4 +41,52 @@ inline void note_short_period(pack_tables& t, int p) {
 inline int memo_slot(uint64_t e, int c, uint64_t after) {
     const int unread = int(((e >> entry_after_shift) & 0xFF) != after);
     return c + unread * (max_input - c);
+}
+
+// The key of the pair that ends at p, as the lists group them.
+inline int pair_key(const uint8_t* b, int p) { return b[p - 1] << 8 | b[p]; }
+
+// The first index in lo..hi (positions ascending) whose position is at least x, or hi + 1.
+template <class E>
+inline int first_at_least(const E* list, int lo, int hi, int x) {
+    while (lo <= hi) {
+        const int mid = (lo + hi) / 2;
+        if (entry_pos(list[mid]) < x)
+            lo = mid + 1;
+        else
+            hi = mid - 1;
+    }
+    return lo;
+}
+
+// The same, galloping from index finger (any value gives the answer): where it lies within
+// some 16 entries of the answer, a few steps; elsewhere a few more than the search of the
+// range, whose part beyond the gallop it searches then.
+template <class E>
+inline int first_at_least_from(const E* list, int lo, int hi, int x, int finger) {
+    if (lo > hi) return lo;
+    const int f = std::clamp(finger, lo, hi + 1);
+    // Every index up to below lies under x, and above is hi + 1 or at least x.
+    int below = f - 1, above = f;
+    if (f <= hi && entry_pos(list[f]) < x) {
+        below = f;
+        above = hi + 1;
+        for (int step = 1; step <= 8 && below + step <= hi; step *= 2) {
+            if (entry_pos(list[below + step]) >= x) {
+                above = below + step;
+                break;
+            }
+            below += step;
+        }
+    } else {
+        below = lo - 1;
+        for (int step = 1; step <= 8 && above - step >= lo; step *= 2) {
+            if (entry_pos(list[above - step]) < x) {
+                below = above - step;
+                break;
+            }
+            above -= step;
+        }
+    }
+    return first_at_least(list, below + 1, above - 1, x);
 }

@@ -37,6 +37,35 @@ bool equal_back(const bytes& b, int p, int q, int m) {
     return true;
 }
 
+// The search of a list from a finger finds what the search of the whole range finds: the
+// first entry at a position, the end where none is, whatever the finger (below, inside,
+// beyond the range, at its ends) and however far the answer lies from it.
+TEST(jump_tables, search_from_a_finger_finds_the_first_entry_at_a_position) {
+    std::vector<uint64_t> list;
+    for (int c = 3; list.size() < 300; c += 1 + int(list.size() % 7)) list.push_back(uint64_t(c));
+    struct case_row {
+        const char* name;
+        int lo, hi;
+    };
+    const case_row rows[] = {
+        {"the whole list", 0, 299},
+        {"a middle part", 40, 170},
+        {"one entry", 77, 77},
+        {"none", 120, 119},
+    };
+    for (const case_row& row : rows) {
+        SCOPED_TRACE(row.name);
+        for (int x = 0; x <= int(list.back()) + 2; ++x) {
+            int want = row.lo;
+            while (want <= row.hi && entry_pos(list[size_t(want)]) < x) ++want;
+            for (const int finger :
+                 {row.lo - 5, row.lo, row.lo + 1, (row.lo + row.hi) / 2, row.hi, row.hi + 1, 400})
+                ASSERT_EQ(first_at_least_from(list.data(), row.lo, row.hi, x, finger), want)
+                    << "x " << x << " finger " << finger;
+        }
+    }
+}
+
 // Each period's runs, once built, give the answer byte comparison gives, at every position and
 // for every length (including none and more than the input holds).
 TEST(jump_tables, period_runs_answer_as_the_bytes_do) {
