@@ -108,7 +108,7 @@ uint8_t greatest(vec v) {
     return uint8_t(_mm_cvtsi128_si32(v));
 }
 // The greatest of eight 16-bit keys (below 0x8000, as lengths are below 128).
-int greatest_key(vec v) {
+[[maybe_unused]] int greatest_key(vec v) {
     v = _mm_max_epi16(v, _mm_srli_si128(v, 8));
     v = _mm_max_epi16(v, _mm_srli_si128(v, 4));
     v = _mm_max_epi16(v, _mm_srli_si128(v, 2));
@@ -135,8 +135,10 @@ vec32 first_lanes32() {
 uint8_t greatest32(vec32 v) {
     return greatest(_mm_max_epu8(_mm256_castsi256_si128(v), _mm256_extracti128_si256(v, 1)));
 }
+// The greatest key is the least of their complements, which one instruction finds.
 int greatest_key32(vec32 v) {
-    return greatest_key(_mm_max_epi16(_mm256_castsi256_si128(v), _mm256_extracti128_si256(v, 1)));
+    const vec m = _mm_max_epi16(_mm256_castsi256_si128(v), _mm256_extracti128_si256(v, 1));
+    return ~_mm_cvtsi128_si32(_mm_minpos_epu16(_mm_xor_si128(m, _mm_set1_epi8(-1)))) & 0xFFFF;
 }
 vec32 fold_keys32(vec32 keys, vec32 near, vec32 l) {
     return _mm256_max_epi16(
@@ -523,8 +525,8 @@ int window_step(pack_tables& t, const uint8_t* b, int n, int p, int lit_cost, in
     const int prev = p - 1;
     const int way_a = t.step_len[prev] != 0 ? t.step_off[prev] : 0;
     // Way A's candidate ends the walk: a candidate if it matches one byte more.
-    const bool a_in =
-        way_a != 0 && way_a <= prev && b[p - way_a] == b[p] && t.window_len[way_a] >= 1;
+    // (The sequence at p - 1 matched: way_a is at most p - 1 and its length there at least 1.)
+    const bool a_in = way_a != 0 && b[p - way_a] == b[p];
     const int last = a_in ? way_a : window_offsets - 1;
     window_scan s;
     advance_and_scan(t, b, n, p, last, s);
