@@ -586,7 +586,7 @@ int nearest_long(pack_tables& t, const uint8_t* b, int n, const walk_state& w, i
     const int low = std::max(low_c, l0 - 1);
     const int j = rarest_pair_at(t, std::max(1, p - l0 + 2), p);
     const int d = p - j;
-    const int key = b[j - 1] << 8 | b[j];
+    const int key = pair_key(b, j);
     const int list_hi = int(t.pair_slot[j]) - 1;
     const int from =
         pair_at_least(t, finger_scan_from, key, int(t.pair_first[key]), list_hi, low - d);
@@ -622,6 +622,18 @@ int nearest_long(pack_tables& t, const uint8_t* b, int n, const walk_state& w, i
 // skip_above can pass over later candidates, but only when its length exceeds its offset + 2.
 // Such candidates are passed over only while the useful length keeps them that short, and the
 // jump stops at one it would visit, leaving it to the full visit.
+// A jump taken, from candidate c_next at index i down to lo of the list of pair key: what it
+// saved the usual walk, and the offsets it settled.
+jump_outcome end_jump(pack_tables& t, walk_state& w, int p, int lo, int i, int c_next, int key,
+                      jump_outcome out) {
+    out.taken = true;
+    t.jump_saved +=
+        i - (out.done ? pair_at_least(t, finger_walk_end, key, lo, i, out.end_c) : out.next_i + 1);
+    if (w.jump_hi < w.jump_lo) w.jump_lo = p - c_next;
+    w.jump_hi = p - out.end_c;
+    return out;
+}
+
 template <class V>
 jump_outcome try_jump(pack_tables& t, const uint8_t* b, int n, walk_state& w, int i, int lo) {
     jump_outcome out;
@@ -741,13 +753,7 @@ jump_outcome try_jump(pack_tables& t, const uint8_t* b, int n, walk_state& w, in
             out.next_i = pair_at_least(t, finger_walk_on, pair_key(b, p), lo, i, out.end_c) - 1;
         }
     }
-    out.taken = true;
-    t.jump_saved +=
-        i - (out.done ? pair_at_least(t, finger_walk_end, pair_key(b, p), lo, i, out.end_c)
-                      : out.next_i + 1);
-    if (w.jump_hi < w.jump_lo) w.jump_lo = p - c_next;
-    w.jump_hi = p - out.end_c;
-    return out;
+    return end_jump(t, w, p, lo, i, c_next, pair_key(b, p), out);
 }
 
 // Candidates of more than sym_exact_max bytes the two-symbol jump visits at most, and how many
@@ -1035,7 +1041,6 @@ template <class V>
         w.inherit_floor = std::max(2, rep_m - rep_q + 1);
         set_full_limits<V>(w);
     }
-    out.taken = true;
     if (a_in) {
         out.end_c = a + 1;
         out.next_i = int(t.pair_slot[a]);
@@ -1046,12 +1051,7 @@ template <class V>
         out.done = true;
         out.end_c = std::max(reach_c, w.bound);
     }
-    t.jump_saved +=
-        i - (out.done ? pair_at_least(t, finger_walk_end, pair_key(b, p), lo, i, out.end_c)
-                      : out.next_i + 1);
-    if (w.jump_hi < w.jump_lo) w.jump_lo = p - c_next;
-    w.jump_hi = p - out.end_c;
-    return out;
+    return end_jump(t, w, p, lo, i, c_next, pair_key(b, p), out);
 }
 
 // The candidates of p's pair from the nearest down, each settled by the cheapest loop that can;
@@ -1210,7 +1210,7 @@ pack_status forward_pass(pack_tables& t, const uint8_t* b, int n) {
     for (int p = from; p < n; ++p) {
         const int lit_cost = literal_step<V>(t, p, run_count);
         pack_status status;
-        const int lo = int(t.pair_first[b[p - 1] << 8 | b[p]]);
+        const int lo = int(t.pair_first[pair_key(b, p)]);
         if (take_way_a<V>(t, p, lo, lit_cost, run_count, status)) {
             if (failed(status)) return status;
             continue;

@@ -6,7 +6,7 @@
 
 void build_pair_lists(pack_tables& t, const uint8_t* b, int n) {
     std::fill(t.pair_first, t.pair_first + max_input + 1, 0u);
-    for (int p = 1; p < n; ++p) ++t.pair_first[b[p - 1] << 8 | b[p]];
+    for (int p = 1; p < n; ++p) ++t.pair_first[pair_key(b, p)];
     uint32_t end = 0;
     for (int k = 0; k < max_input; ++k) {
         end += t.pair_first[k];
@@ -14,7 +14,7 @@ void build_pair_lists(pack_tables& t, const uint8_t* b, int n) {
     }
     uint64_t context = context_before(b, n - 1);
     for (int p = n - 1; p >= 1; --p) {
-        const uint32_t slot = --t.pair_first[b[p - 1] << 8 | b[p]];
+        const uint32_t slot = --t.pair_first[pair_key(b, p)];
         const uint64_t after = p + 1 < n ? b[p + 1] : 0;
         t.pair_pos[slot] =
             uint64_t(p) | after << entry_after_shift | context << entry_context_shift;
