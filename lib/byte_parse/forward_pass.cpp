@@ -47,8 +47,9 @@ constexpr int jump_rare_first = 8;
 constexpr int64_t jump_cost_limit = 16;
 
 // The walk at one position: the range of candidates still to examine, the best so far and
-// what decides which candidates need the full visit.
-struct walk_state {
+// what decides which candidates need the full visit. These fields start afresh at each
+// position; the short memos (walk_state) are written before they are read.
+struct walk_fields {
     int p = 0;
     int skip_above = max_input;
     int bound = 0;
@@ -77,7 +78,6 @@ struct walk_state {
     // visit: at offsets 1 and 2 (full_from) and from 3 on (full_far).
     uint32_t full_from = 0;
     uint32_t full_far = 0;
-    uint64_t short_memos[16] = {};
     // Offsets the walk at p - 1 examined without writing a memo (lo > hi: none).
     int prev_jump_lo = 1;
     int prev_jump_hi = 0;
@@ -97,6 +97,12 @@ struct walk_state {
     // went through; and how many of them took the full visit.
     int end_i = 0;
     int full_visits = 0;
+};
+
+// The memo words of lengths 2 to 5 (fill_short_memos) beside the fields: left out of the
+// fields' reset at each position, which built the whole state in a temporary and copied it.
+struct walk_state : walk_fields {
+    uint64_t short_memos[16];
 };
 
 void set_span(walk_state& w) { w.span = std::max(w.skip_above, w.bound - 1) - w.bound + 1; }
@@ -271,7 +277,7 @@ void note_period_end(pack_tables& t, int p) {
 // The walk's state at p before its first candidate.
 template <class V>
 void start_walk_at(walk_state& w, const pack_tables& t, const uint8_t* b, int p, int n) {
-    w = walk_state{};
+    static_cast<walk_fields&>(w) = walk_fields{};
     w.p = p;
     w.bound = walk_bound<V>(p, 0);
     set_span(w);
