@@ -100,7 +100,7 @@
 ;#if o1
 ; Size: 55 bytes. Speed: 61.7 T-states per output byte on the test corpus (-t31).
 ;#elif o2
-; Size: 64 bytes. Speed: 58.4 T-states per output byte on the test corpus (-t32).
+; Size: 63 bytes. Speed: 58.5 T-states per output byte on the test corpus (-t32).
 ;#elif o4
 ; Size: 80 bytes. Speed: 106.8 T-states per output byte on the test corpus (-t34o4).
 ;#elif o5
@@ -114,7 +114,7 @@
 ;#if o1
 ; Size: 54 bytes. Speed: 55.8 T-states per output byte on the test corpus (-t41).
 ;#elif o2
-; Size: 63 bytes. Speed: 51.1 T-states per output byte on the test corpus (-t42).
+; Size: 62 bytes. Speed: 51.2 T-states per output byte on the test corpus (-t42).
 ;#elif o4
 ; Size: 80 bytes. Speed: 93.8 T-states per output byte on the test corpus (-t44o4).
 ;#elif o5
@@ -524,8 +524,9 @@
 ;; offset (o5 in KTB, ZX7 and BLK: DE = minus the offset). After a bit grammar's head
 ;; carry is clear (a 0 read, or a gamma value's top bit).
 ;#if ! t1 t2
-;#if t5 o2
-        ; A long offset's first byte is tested where it lies, so that it goes to D alone.
+;#if o2
+        ; A long offset's first byte is tested where it lies, so that it goes to D alone,
+        ; which is 0 here.
         bit 7,(hl)
         jr z,@_short_offset
         ld d,(hl)               ; long offset: high part first
@@ -535,19 +536,10 @@
         ld e,(hl)
         inc hl
 ;#else
-;#if o1 o2
+;#if o1
         ld e,(hl)
         inc hl
 ;; (after ZX7's and BLK's gamma D is 0 already, and TS1's is made 0 above)
-;#endif
-;#if o2
-        bit 7,e
-        jr z,@_short_offset
-        ld d,e                  ; long offset: high part first
-        res 7,d
-        ld e,(hl)
-        inc hl
-@_short_offset:
 ;#endif
 ;#endif
 ;#endif
