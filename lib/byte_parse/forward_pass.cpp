@@ -415,7 +415,11 @@ struct jump_outcome {
 // below p - 1).
 int first_cheap_length(const pack_tables& t, int p, int lo, int hi, int limit) {
     hi = std::min(hi, p);
-    if (lo > hi || least_cost(t, p - hi, p - lo) > limit) return INT_MAX;
+    if (lo > hi) return INT_MAX;
+    // Mostly lo itself (periods with noise: nearly every length found is the first), which one
+    // cost tells without reading the minima.
+    if (t.cost[p - lo] <= limit) return lo;
+    if (least_cost(t, p - hi, p - lo) > limit) return INT_MAX;
     while (lo < hi) {
         const int mid = (lo + hi) / 2;
         if (least_cost(t, p - mid, p - lo) <= limit)
