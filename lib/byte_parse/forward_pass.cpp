@@ -632,13 +632,19 @@ int nearest_long(pack_tables& t, const uint8_t* b, int n, const walk_state& w, i
 // skip_above can pass over later candidates, but only when its length exceeds its offset + 2.
 // Such candidates are passed over only while the useful length keeps them that short, and the
 // jump stops at one it would visit, leaving it to the full visit.
-// A jump taken, from candidate c_next at index i down to lo of the list of pair key: what it
-// saved the usual walk, and the offsets it settled.
-jump_outcome end_jump(pack_tables& t, walk_state& w, int p, int lo, int i, int c_next, int key,
-                      jump_outcome out) {
+// A jump taken, from candidate c_next at index i down to lo of p's pair list: what it saved
+// the usual walk, and the offsets it settled. Where the walk ends at a candidate in that range
+// (mostly a jump's last one), its own index is the first at that position, no search needed.
+jump_outcome end_jump(pack_tables& t, const uint8_t* b, walk_state& w, int p, int lo, int i,
+                      int c_next, jump_outcome out) {
     out.taken = true;
-    t.jump_saved +=
-        i - (out.done ? pair_at_least(t, finger_walk_end, key, lo, i, out.end_c) : out.next_i + 1);
+    const int key = pair_key(b, p);
+    int end_i = out.next_i + 1;
+    if (out.done)
+        end_i = out.end_c <= c_next && pair_key(b, out.end_c) == key
+                    ? int(t.pair_slot[out.end_c])
+                    : pair_at_least(t, finger_walk_end, key, lo, i, out.end_c);
+    t.jump_saved += i - end_i;
     if (w.jump_hi < w.jump_lo) w.jump_lo = p - c_next;
     w.jump_hi = p - out.end_c;
     return out;
@@ -763,7 +769,7 @@ jump_outcome try_jump(pack_tables& t, const uint8_t* b, int n, walk_state& w, in
             out.next_i = pair_at_least(t, finger_walk_on, pair_key(b, p), lo, i, out.end_c) - 1;
         }
     }
-    return end_jump(t, w, p, lo, i, c_next, pair_key(b, p), out);
+    return end_jump(t, b, w, p, lo, i, c_next, out);
 }
 
 // Candidates of more than sym_exact_max bytes the two-symbol jump visits at most, and how many
@@ -1061,7 +1067,7 @@ template <class V>
         out.done = true;
         out.end_c = std::max(reach_c, w.bound);
     }
-    return end_jump(t, w, p, lo, i, c_next, pair_key(b, p), out);
+    return end_jump(t, b, w, p, lo, i, c_next, out);
 }
 
 // The candidates of p's pair from the nearest down, each settled by the cheapest loop that can;
