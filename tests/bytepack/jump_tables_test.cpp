@@ -105,6 +105,30 @@ TEST(jump_tables, rarest_pair_of_a_range_has_the_least_count) {
     }
 }
 
+// The pairs' lists hold every position once, grouped by pair in key order and ascending within
+// a pair, with each pair's first index and each position's index, on runs (one pair from one
+// position to the next), runs broken by other bytes, periods and the shortest inputs.
+TEST(jump_tables, pair_lists_group_every_position_by_its_pair) {
+    bytes run(3000, 7), broken(3000, 0), mixed = periodic_with_noise(2000, 5);
+    for (size_t j = 500; j < broken.size(); j += 700) broken[j] = broken[j + 1] = 9;
+    for (const bytes& in : {run, broken, mixed, bytes{1}, bytes{4, 4}, bytes{1, 2, 1, 2, 1}}) {
+        const int n = int(in.size());
+        auto t = fresh_tables();
+        build_pair_lists(*t, in.data(), n);
+        std::vector<std::pair<int, int>> want; // (pair, position), in list order
+        for (int p = 1; p < n; ++p) want.emplace_back(pair_key(in.data(), p), p);
+        std::sort(want.begin(), want.end());
+        for (size_t k = 0; k < want.size(); ++k) {
+            const auto [key, p] = want[k];
+            ASSERT_EQ(entry_pos(t->pair_pos[k]), p) << "entry " << k << " of " << n;
+            ASSERT_EQ(t->pair_slot[p], k) << "position " << p << " of " << n;
+            if (k == 0 || want[k - 1].first != key) {
+                ASSERT_EQ(t->pair_first[key], k) << "pair " << key << " of " << n;
+            }
+        }
+    }
+}
+
 // The cost minima, filled in uneven steps as the parse moves on, give each range's least cost,
 // for ranges of one position to the whole filled part (every level of the table).
 TEST(jump_tables, least_cost_of_a_range_is_the_least_cost_in_it) {
