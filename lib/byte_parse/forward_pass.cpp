@@ -1198,12 +1198,115 @@ pack_status start_in_window(pack_tables& t, const uint8_t* b, int n, int& from, 
     int last = 0;
     load = window_start_load << window_decay;
     const pack_status s =
-        window_run<V>(t, b, n, last, run_count, load, window_costly << window_decay, false);
+        window_run<V>(t, b, n, last, run_count, load, window_costly << window_decay, false,
+                      window_start_patience);
     from = last + 1;
     return s;
 }
 
+// KtaPack's walk before the pair lists are built. Where the sequence before p goes on at p's
+// first candidate, as in calm data nearly everywhere, the walk ends there and the lists (some
+// 250 us per 64 KiB to build) save nothing; elsewhere they pay only where many candidates are
+// visited. So the reference walk's own steps run along a chain of the positions that end the
+// same pair, way A at the first candidate in a step of its own, until the walks have examined
+// chain_budget candidates per input position beyond the first of each walk; where they grow
+// crowded the window walk takes over, as from the usual walk, and hands back to the chain
+// after chain_patience calm positions in a row (from chain_window_enter candidates a walk on
+// average: a visit here costs more than the usual walk's). The chain lies in the lists' own
+// tables, which their build overwrites: pair_first holds each pair's latest position,
+// pair_slot the one before each position (0 = none).
+constexpr int chain_window_enter = 6;
+constexpr int chain_patience = 16;
+int chain_budget = default_chain_budget;
+
+// Enters positions from .. to - 1 into the chain.
+void chain_positions(pack_tables& t, const uint8_t* b, int from, int to) {
+    for (int p = std::max(from, 1); p < to; ++p) {
+        const int key = pair_key(b, p);
+        t.pair_slot[p] = uint16_t(t.pair_first[key]);
+        t.pair_first[key] = uint32_t(p);
+    }
+}
+
+// The walk from p = from on, as the reference walk's, each memo with its sequence's cost as the
+// usual walk writes it. from becomes the first position left to the usual walk (n where none
+// is); load is the moving sum of the candidates examined, as the usual walk keeps it.
+template <class V>
+pack_status chain_walk(pack_tables& t, const uint8_t* b, int n, int& from, int& run_count,
+                       int& load) {
+    chain_positions(t, b, 1, from);
+    int64_t budget = int64_t(n) * chain_budget;
+    for (int p = from; p < n; ++p) {
+        const int prev = p - 1;
+        const int lit_cost = literal_step<V>(t, p, run_count);
+        const int key = pair_key(b, p);
+        int c = int(t.pair_first[key]);
+        t.pair_slot[p] = uint16_t(c);
+        t.pair_first[key] = uint32_t(p);
+        if (c == 0 || p - c > V::max_offset) continue;
+        // Way A at the first candidate, the usual case in calm data: the whole walk.
+        if (t.step_len[prev] != 0 && t.step_off[prev] == p - c) {
+            walk_result r;
+            r.best_len = std::min({t.step_len[prev] + 1, c + 1, V::max_seq_len});
+            r.best_off = p - c;
+            r.best_cost = t.cost[p - r.best_len] + V::seq_cost(r.best_len, r.best_off);
+            put_memo(t.memo[c], p, r.best_len, r.best_cost);
+            inherit_stretch(t.stretch[c], r.best_len, r);
+            if (pack_status s = decide<V>(t, p, lit_cost, r, run_count); failed(s)) return s;
+            continue;
+        }
+        walk_result r;
+        int skip_above = max_input;
+        int examined = 0;
+        for (;;) {
+            const int w = p - c;
+            bool way_a = false;
+            if (c <= skip_above) {
+                const int max_len = std::min(c + 1, V::max_seq_len);
+                int len;
+                int q;
+                ++examined;
+                if (t.step_len[prev] != 0 && t.step_off[prev] == w) {
+                    len = std::min(t.step_len[prev] + 1, max_len);
+                    way_a = true;
+                } else if (t.memo[c - 1].memo_pos == prev) {
+                    len = std::min(t.memo[c - 1].memo_len + 1, max_len);
+                } else if ((q = t.stretch[c].period) != 0 && t.stretch[p - q].period == q) {
+                    len = repeat_shortcut<V, true>(t, b, c, p, q, max_len, skip_above);
+                } else {
+                    len = compare_back<true>(b, c, p, max_len);
+                }
+                const int seq = t.cost[p - len] + V::seq_cost(len, w);
+                put_memo(t.memo[c], p, len, seq);
+                take_candidate(r, seq, len, w, t.stretch[c]);
+                if (r.best_len >= V::max_seq_len) break;
+            }
+            c = t.pair_slot[c];
+            if (c == 0 || way_a || c < r.best_len || p - c > V::max_offset) break;
+        }
+        if (pack_status s = decide<V>(t, p, lit_cost, r, run_count); failed(s)) return s;
+        load += examined - (load >> window_decay);
+        budget -= examined - 1;
+        if (budget < 0) {
+            from = p + 1;
+            return {};
+        }
+        if (load >= chain_window_enter << window_decay && p + 1 < n) {
+            const int at = p + 1;
+            if (pack_status s =
+                    window_run<V>(t, b, n, p, run_count, load, load, false, chain_patience);
+                failed(s))
+                return s;
+            chain_positions(t, b, at, p + 1);
+        }
+    }
+    from = n;
+    return {};
+}
+
 } // namespace
+
+void set_chain_budget(int per_position) { chain_budget = per_position; }
 
 template <class V>
 pack_status forward_pass(pack_tables& t, const uint8_t* b, int n) {
@@ -1220,6 +1323,8 @@ pack_status forward_pass(pack_tables& t, const uint8_t* b, int n) {
     if constexpr (!jumps<V>) {
         const pack_status s = start_in_window<V>(t, b, n, from, run_count, load);
         if (failed(s) || from >= n) return s;
+        const pack_status c = chain_walk<V>(t, b, n, from, run_count, load);
+        if (failed(c) || from >= n) return c;
     }
     build_pair_lists(t, b, n);
     for (int p = 1; p < from; ++p) note_short_period(t, p);
@@ -1268,7 +1373,7 @@ pack_status forward_pass(pack_tables& t, const uint8_t* b, int n) {
             const bool crowded = load >= window_enter << window_decay;
             const bool costly = full_load >= window_costly << window_decay;
             if ((crowded || costly) && p + 1 < n) {
-                status = window_run<V>(t, b, n, p, run_count, load, full_load, true);
+                status = window_run<V>(t, b, n, p, run_count, load, full_load, true, 1);
                 if (failed(status)) return status;
             }
         }

@@ -29,3 +29,9 @@
 // the length guard.
 template <class V>
 pack_status forward_pass(pack_tables& t, const uint8_t* in, int n);
+
+// KtaPack's walk goes along the chain of each pair (forward_pass.cpp) until it has examined
+// this many candidates per input position beyond the first of each walk, then builds the pair
+// lists. The tests also walk with 0, the lists from the first walk that goes past way A.
+inline constexpr int default_chain_budget = 2;
+void set_chain_budget(int per_position);

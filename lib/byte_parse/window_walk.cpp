@@ -578,7 +578,7 @@ void leave_window(pack_tables& t, int p) {
 // window_run's walk.
 template <class V>
 pack_status run_window(pack_tables& t, const uint8_t* b, int n, int& p, int& run_count, int& load,
-                       int full_load, bool lists) {
+                       int full_load, bool lists, int patience) {
     enter_window(t, b, n, p + 1);
     int seen_to = 0;
     // The credit of the crowded positions (window_walk.h), and whether the current burst
@@ -606,10 +606,10 @@ pack_status run_window(pack_tables& t, const uint8_t* b, int n, int& p, int& run
                                   (count == 0 ? window_empty_cost : window_calm_cost),
                               window_credit_cap);
         }
-        // Before the pair lists are built, handing back costs building them: only after
-        // window_start_patience calm positions in a row.
+        // Where handing back costs more than the window's walk (building the pair lists),
+        // only after patience calm positions in a row.
         if (load < window_leave << window_decay && credit <= 0) {
-            if (lists || ++calm >= window_start_patience) {
+            if (++calm >= patience) {
                 leave_window<V>(t, p);
                 return {};
             }
@@ -627,12 +627,12 @@ namespace window_wide {
 
 template <class V>
 pack_status window_run(pack_tables& t, const uint8_t* b, int n, int& p, int& run_count, int& load,
-                       int full_load, bool lists) {
-    return run_window<V>(t, b, n, p, run_count, load, full_load, lists);
+                       int full_load, bool lists, int patience) {
+    return run_window<V>(t, b, n, p, run_count, load, full_load, lists, patience);
 }
 
 template pack_status window_run<kta_variant>(pack_tables&, const uint8_t*, int, int&, int&, int&,
-                                             int, bool);
+                                             int, bool, int);
 
 } // namespace window_wide
 #else
@@ -641,7 +641,7 @@ namespace window_wide {
 // The walk of window_walk_wide.cpp.
 template <class V>
 pack_status window_run(pack_tables& t, const uint8_t* b, int n, int& p, int& run_count, int& load,
-                       int full_load, bool lists);
+                       int full_load, bool lists, int patience);
 } // namespace window_wide
 
 namespace {
@@ -685,14 +685,14 @@ bool window_starts(const uint8_t* b, int n) {
 
 template <class V>
 pack_status window_run(pack_tables& t, const uint8_t* b, int n, int& p, int& run_count, int& load,
-                       int full_load, bool lists) {
+                       int full_load, bool lists, int patience) {
 #if defined(KT_WINDOW_WIDE_FILE)
     if (wide_passes())
-        return window_wide::window_run<V>(t, b, n, p, run_count, load, full_load, lists);
+        return window_wide::window_run<V>(t, b, n, p, run_count, load, full_load, lists, patience);
 #endif
-    return run_window<V>(t, b, n, p, run_count, load, full_load, lists);
+    return run_window<V>(t, b, n, p, run_count, load, full_load, lists, patience);
 }
 
 template pack_status window_run<kta_variant>(pack_tables&, const uint8_t*, int, int&, int&, int&,
-                                             int, bool);
+                                             int, bool, int);
 #endif // KT_WINDOW_WIDE

@@ -76,7 +76,8 @@ void allow_wide_window_passes(bool on);
 // there. full_load is the usual walk's moving sum of its full visits (as load, over the same
 // walks). The tables are filled up to p, as the usual walk leaves them; the pair lists' entries
 // get their short periods where lists is set (built), else the usual walk notes them when it
-// builds the lists. Fails only on the length guard.
+// builds the lists. It hands back at the patience-th position in a row where it may (1: at the
+// first). Fails only on the length guard.
 template <class V>
 pack_status window_run(pack_tables& t, const uint8_t* b, int n, int& p, int& run_count, int& load,
-                       int full_load, bool lists);
+                       int full_load, bool lists, int patience);

@@ -419,10 +419,11 @@ TEST(ktb_two_symbols, walks_with_the_plain_walks_tables) {
 }
 
 // A long input whose first positions are crowded starts in the window walk (window_starts):
-// where it stays crowded the window walks every position and the pair lists are never built;
-// where the crowd ends, the window hands back within some 150 positions and its patience
-// (window_start_patience) and the usual walk builds them. Random bytes, an exact period (way A's)
-// and a short input start in the usual walk. Each with the plain walk's tables.
+// where it stays crowded the window walks every position and neither the pairs' chain nor
+// their lists (both in pair_slot) are ever built; where the crowd ends, the window hands back
+// within some 150 positions and its patience (window_start_patience) to the walk along the
+// chain. Random bytes, an exact period (way A's) and a short input start on the chain. Each
+// with the plain walk's tables.
 TEST(kta_window, starts_crowded_inputs_in_the_window) {
     struct case_row {
         const char* name;
@@ -502,6 +503,53 @@ TEST(kta_window, narrow_passes_give_the_plain_walks_tables) {
     for (unsigned every : {10u, 30u}) {
         SCOPED_TRACE(every);
         expect_same_tables(noisy_long_period(rng, 30000, every), false);
+    }
+}
+
+// KtaPack walks along each pair's chain until its walks have examined default_chain_budget
+// candidates per position beyond the first, the window taking the crowded stretches; only then
+// does it build the pair lists (pair_pos, which nothing else writes). Each shape with the plain
+// walk's tables at that budget, at 1, and at 0, where the lists come with the first walk that
+// goes past way A's candidate (unless the window, started at the first position, walks all).
+TEST(kta_chain, builds_the_lists_only_past_its_budget_with_the_plain_walks_tables) {
+    struct case_row {
+        const char* name;
+        bytes (*make)(std::mt19937&);
+        int lists_below; // the lists are built at the budgets below this
+    };
+    const case_row rows[] = {
+        {"a period of 10 to 13 with one byte in 1000 drawn again",
+         [](std::mt19937& rng) { return noisy_long_period(rng, 30000, 1000); }, 1},
+        {"a period of 10 to 13 with one byte in 30 drawn again",
+         [](std::mt19937& rng) { return noisy_long_period(rng, 30000, 30); }, 0},
+        {"runs, copies and noise", [](std::mt19937& rng) { return mixture(rng, 30000); }, 1},
+        {"crowded stretches between random bytes", crowded_and_sparse, 1},
+        {"a period of 6 to 16 from the start, broken a few times", long_period_runs, 1},
+        {"10 values at random: a candidate every 100 bytes, too few for the window",
+         [](std::mt19937& rng) {
+             bytes b(20000);
+             for (auto& x : b) x = uint8_t(rng() % 10);
+             return b;
+         },
+         2},
+    };
+    struct restore_budget {
+        ~restore_budget() { set_chain_budget(default_chain_budget); }
+    } restore;
+    std::mt19937 rng(83);
+    for (const case_row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const bytes in = row.make(rng);
+        for (const int budget : {default_chain_budget, 1, 0}) {
+            SCOPED_TRACE(budget);
+            set_chain_budget(budget);
+            expect_same_tables(in, false);
+            auto t = fresh_tables();
+            ASSERT_FALSE(failed(forward_pass<kta_variant>(*t, in.data(), int(in.size()))));
+            const bool lists = std::any_of(t->pair_pos + 1, t->pair_pos + in.size(),
+                                           [](uint64_t e) { return e != 0; });
+            EXPECT_EQ(lists, budget < row.lists_below);
+        }
     }
 }
 
