@@ -122,10 +122,10 @@
 ; Size: 122 bytes. Speed: 86.5 cycles per output byte on the test corpus.
 ; Goal: at most 128 bytes and 90 cycles per output byte: met.
 ;#elif t5 o1
-; Size: 122 bytes. Speed: 60.4 cycles per output byte on the test corpus.
+; Size: 119 bytes. Speed: 72.5 cycles per output byte on the test corpus.
 ; Goal: at most 128 bytes and 90 cycles per output byte: met.
 ;#elif t5 o2
-; Size: 132 bytes. Speed: 59.5 cycles per output byte on the test corpus.
+; Size: 131 bytes. Speed: 71.8 cycles per output byte on the test corpus.
 ; Goal: at most 128 bytes and 90 cycles per output byte: size over.
 ;#elif t5 o4
 ; Size: 148 bytes. Speed: 87.4 cycles per output byte on the test corpus.
@@ -791,7 +791,9 @@
 ;; TS1 with codings 1, 2, 4, 5 and 6: @_count = 0 whenever a token starts, as every copy ends
 ;; there, and the length's gamma code gathers in it uncleared, read inline after the prefix
 ;#if o1 o2
-;; with X = its extra bits plus one (the prefix count as it stands), the kind waiting in @_from.
+;; with Y = its extra bits plus one (the prefix count as it stands), the kind waiting in @_from.
+;; X = $FF from each token's start: the stream's index from @_src+1, with which @_bit reads
+;; and @_skip steps it, the literal run copies and the copy steps its pointer through @_skip.
 ;#elif o4
 ;; with X = its extra bits (the prefix count as it stands), the kind waiting in A, which @_bit
 ;; keeps; the value loop ends with X = $FF, the index that the literal run and the offset's
@@ -809,22 +811,23 @@
         lda #$40                ; one 0 bit waits, so that the raw first byte is read as a
         sta @_bits              ; literal byte; the marker follows it
 @_token:
-;#if o1 o2
-        ldx #0
-@_prefix:                       ; X = the 1 bits before the first 0, up to 4
-;#else
         ldx #$FF
+;#if o1 o2
+@_prefix:                       ; Y = the 1 bits before the first 0, up to 4: 0 as the last
+        jsr @_bit               ; copy left it
+        bcc @_prefix_end
+        iny
+        cpy #4
+        bne @_prefix
+@_gamma_length:                 ; 1110 and 1111: gamma with 2 or 3 extra bits, Y - 1
+        sty @_from              ; bit 0: 1 for 1110, a sequence; 0 for 1111, a literal run
+;#else
 @_prefix:                       ; X = the 1 bits before the first 0, less one, up to 3
-;#endif
         jsr @_bit
         bcc @_prefix_end
         inx
-        cpx #{3 + (C <= 2)}
+        cpx #3
         bne @_prefix
-;#if o1 o2
-@_gamma_length:                 ; 1110 and 1111: gamma with 2 or 3 extra bits, X - 1
-        stx @_from              ; bit 0: 1 for 1110, a sequence; 0 for 1111, a literal run
-;#else
 @_gamma_length:                 ; 1110 and 1111: gamma with X = 2 or 3 extra bits
 ;#if o4
         txa                     ; bit 0: 1 for 1111, a literal run; 0 for 1110, a sequence
@@ -852,10 +855,11 @@
 ;#else
         bcs @_read_bit
 ;#endif
-        inx
 ;#if t5 o1 o2
-        cpx #17                 ; one more, as the value loop reads X - 1 bits
+        iny
+        cpy #17                 ; one more, as the value loop reads Y - 1 bits
 ;#else
+        inx
         cpx #16
 ;#endif
         bne @_gamma_zero
@@ -879,18 +883,26 @@
 ;#if o4
         pha                     ; A is kept: it holds the token's kind, then the offset's class
 ;#endif
+;#if o1 o2
+        lda (@_src+1,x)         ; the bit bytes read inline, X = $FF
+;#else
         lda (@_src),y           ; the bit bytes read inline
+;#endif
         rol a                   ; carry is set, as the marker just shifted out: the new marker
         sta @_bits
 ;#if o4
         pla
 ;#endif
 ;#if o1 o2
-@_skip:                         ; the stream one byte on; keeps A, X, Y and carry
-;#endif
+@_skip:                         ; the pointer at @_src+1+X one byte on (X = $FF: the stream);
+        inc @_src+1,x           ; keeps A, X, Y and carry, and leaves zero clear
+        bne @_end
+        inc @_src+2,x
+;#else
         inc @_src
         bne @_end
         inc @_src+1
+;#endif
 ;#else
         jsr @_byte
         sec                     ; the marker
@@ -1013,22 +1025,22 @@
 @_gamma_next:
         jsr @_bit
 ;#if o1 o2
-@_gamma_value:                  ; the leading 1, then X - 1 bits
+@_gamma_value:                  ; the leading 1, then Y - 1 bits; Y ends at 0
         rol @_count
         rol @_count+1
-        dex
+        dey
         bne @_gamma_next
         lsr @_from              ; carry: a sequence
         bpl @_kind
 @_prefix_end:                   ; 0: one literal byte; 10 and 110: a sequence of 2 or 3
-        cpx #3
+        cpy #3
         bcs @_gamma_length
-        inx
-        stx @_count
+        iny
+        sty @_count
+        cpy #2                  ; carry: a sequence
+        ldy #0
         sty @_count+1
-        cpx #2                  ; carry: a sequence
-@_kind:
-        ldx #$FF                ; the stream, as an index from @_src+1
+@_kind:                         ; X = $FF: the stream, as an index from @_src+1
         bcc @_copy_next
 ;#else
 @_gamma_value:                  ; the leading 1, then X bits
@@ -1058,9 +1070,9 @@
 ;#if o2
         lda (@_src),y           ; X = $FF, the high part complemented, unless the long form
         bpl @_offset_low        ; follows
+        jsr @_skip
         eor #$7F                ; long offset: high part first, its flag cleared and the rest
         tax                     ; complemented at once
-        jsr @_skip
 @_offset_low:
 ;#endif
         lda @_dst               ; from = dst - offset, carry set; the high part as dst's high
@@ -1069,6 +1081,9 @@
         txa
         adc @_dst+1
         sta @_from+1
+;#if o2
+        ldx #$FF                ; @_skip's index: the stream
+;#endif
         jsr @_skip
 ;#elif o1
         jsr @_byte
@@ -1249,9 +1264,13 @@
 @_copy:                         ; X = 0: the stream, @_from - @_src: the sequence (TS1: $FF
         lda (@_src+{T == 5},x)  ; and one less, as an index from @_src+1), front to back one
         sta (@_dst),y           ; byte at a time, so an offset below the count repeats
+;#if t5
+        jsr @_skip
+;#else
         inc @_src+{T == 5},x
         bne @_copy_put
         inc @_src+{1 + (T == 5)},x
+;#endif
 ;#else
 @_copy:                         ; X = 0: the sequence, @_src - @_from: the stream; in TS1 but
                                 ; with coding 7, 1 and one more from @_from-1, as the

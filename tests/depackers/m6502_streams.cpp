@@ -214,6 +214,19 @@ std::vector<m6502_stream> m6502_edge_streams(const pack_model& m, long budget) {
         v.push_back(finish(l, "m6502_border_offsets"));
     }
 
+    // Short sequences at far offsets, each after a literal byte or two: some thousands of
+    // stream bytes whose page borders fall on every kind of stream byte (bit bytes, the
+    // offsets' bytes, literal bytes), so that each place that steps the stream must carry.
+    {
+        layer l = start(m, 'p');
+        literals(l, random_bytes(4000, 600));
+        for (uint32_t k = 0; k < 1500; ++k) {
+            sequence(l, 2 + k % 3, std::min(max_offset(m), 130 + k * 397 % 3800));
+            literals(l, random_bytes(1 + k % 2, 700 + k));
+        }
+        v.push_back(finish(l, "far_offsets_at_page_borders"));
+    }
+
     if (m.type == type_ktr) {
         const model_stream r = ktr_repeat_stream(m, uint32_t(budget / 2));
         v.push_back({{r.name, r.original, r.packed}, r.margin});
