@@ -52,10 +52,10 @@ inline constexpr int window_credit_cap = 1024;
 // it on, and the credit of the crowded positions counted (as after costly walks).
 inline constexpr int window_start_length = 8192;
 inline constexpr int window_start_load = 32;
-// Until the window first hands back the pair lists aren't built, which costs as much as some
-// thousands of the window's positions: it hands back only after window_start_patience
-// positions in a row where it would otherwise (periods with one noise byte in 10 to 100 have
-// such calm stretches, and were walked whole only up to them).
+// From the start it hands back only after window_start_patience positions in a row where it
+// would otherwise: periods with one noise byte in 10 to 100 have such calm stretches, and were
+// walked whole only up to them (chosen when handing back meant building the pair lists, which
+// costs as much as some thousands of the window's positions).
 inline constexpr int window_start_patience = 256;
 // Crowded: at least window_start_crowd of the window_start_probe positions after
 // window_start_near have a candidate at an offset up to window_start_near, and the bytes up to
