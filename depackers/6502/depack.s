@@ -125,7 +125,7 @@
 ; Size: 119 bytes. Speed: 72.5 cycles per output byte on the test corpus.
 ; Goal: at most 128 bytes and 90 cycles per output byte: met.
 ;#elif t5 o2
-; Size: 131 bytes. Speed: 71.8 cycles per output byte on the test corpus.
+; Size: 131 bytes. Speed: 59.8 cycles per output byte on the test corpus.
 ; Goal: at most 128 bytes and 90 cycles per output byte: size over.
 ;#elif t5 o4
 ; Size: 148 bytes. Speed: 87.4 cycles per output byte on the test corpus.
@@ -163,11 +163,11 @@
 
 .segment "ZEROPAGE"
 @_src:  .res 2
-;#if ! t5 o4 o5 o6 o7
+;#if ! t5 o2 o4 o5 o6 o7
 @_dst:  .res 2
 ;#endif
 @_from: .res 2                  ; bits read, then where a copy reads from
-;#if t5 o4 o5 o6
+;#if t5 o2 o4 o5 o6
 @_dst:  .res 2                  ; after @_from, which lies just above @_src, so that a literal
                                 ; run's index is $FF, as the token's gamma leaves X
 ;#endif
@@ -790,7 +790,7 @@
 ;#if t5
 ;; TS1 with codings 1, 2, 4, 5 and 6: @_count = 0 whenever a token starts, as every copy ends
 ;; there, and the length's gamma code gathers in it uncleared, read inline after the prefix
-;#if o1 o2
+;#if o1
 ;; with Y = its extra bits plus one (the prefix count as it stands), the kind waiting in @_from.
 ;; X = $FF from each token's start: the stream's index from @_src+1, with which @_bit reads
 ;; and @_skip steps it, the literal run copies and the copy steps its pointer through @_skip.
@@ -801,18 +801,21 @@
 ;#else
 ;; with X = its extra bits (the prefix count as it stands), the kind waiting in @_from; the
 ;; value loop ends with X = $FF, the index that the literal run and the offset's start take.
+;#if o2
+;; A sequence's offset is read with carry clear, one below, and the copy's step raises it.
+;#endif
 ;#endif
 @:
         cld
         ldy #0
-;#if ! o1 o2
+;#if ! o1
         sty @_count+1           ; then 0 at every token, as each copy ends there
 ;#endif
         lda #$40                ; one 0 bit waits, so that the raw first byte is read as a
         sta @_bits              ; literal byte; the marker follows it
 @_token:
         ldx #$FF
-;#if o1 o2
+;#if o1
 @_prefix:                       ; Y = the 1 bits before the first 0, up to 4: 0 as the last
         jsr @_bit               ; copy left it
         bcc @_prefix_end
@@ -855,7 +858,7 @@
 ;#else
         bcs @_read_bit
 ;#endif
-;#if t5 o1 o2
+;#if t5 o1
         iny
         cpy #17                 ; one more, as the value loop reads Y - 1 bits
 ;#else
@@ -883,7 +886,7 @@
 ;#if o4
         pha                     ; A is kept: it holds the token's kind, then the offset's class
 ;#endif
-;#if o1 o2
+;#if o1
         lda (@_src+1,x)         ; the bit bytes read inline, X = $FF
 ;#else
         lda (@_src),y           ; the bit bytes read inline
@@ -893,12 +896,15 @@
 ;#if o4
         pla
 ;#endif
-;#if o1 o2
+;#if o1
 @_skip:                         ; the pointer at @_src+1+X one byte on (X = $FF: the stream);
         inc @_src+1,x           ; keeps A, X, Y and carry, and leaves zero clear
         bne @_end
         inc @_src+2,x
 ;#else
+;#if o2
+@_skip:                         ; the stream one byte on; keeps A, X, Y and carry
+;#endif
         inc @_src
         bne @_end
         inc @_src+1
@@ -1024,7 +1030,7 @@
 ;#else
 @_gamma_next:
         jsr @_bit
-;#if o1 o2
+;#if o1
 @_gamma_value:                  ; the leading 1, then Y - 1 bits; Y ends at 0
         rol @_count
         rol @_count+1
@@ -1074,16 +1080,16 @@
         eor #$7F                ; long offset: high part first, its flag cleared and the rest
         tax                     ; complemented at once
 @_offset_low:
-;#endif
+        lda @_dst               ; from = dst - offset - 1, carry clear; the high part as dst's
+        sbc (@_src),y           ; high + X + carry, X being the complemented high part; @_step
+;#else
         lda @_dst               ; from = dst - offset, carry set; the high part as dst's high
         sbc (@_src),y           ; + X + carry, X being the complemented high part
+;#endif
         sta @_from
         txa
         adc @_dst+1
         sta @_from+1
-;#if o2
-        ldx #$FF                ; @_skip's index: the stream
-;#endif
         jsr @_skip
 ;#elif o1
         jsr @_byte
@@ -1252,6 +1258,12 @@
 ;#endif
 ;#endif
 ;; ---------------------------------------------------------------- the copy
+;#if t5 o2
+@_step:                         ; raises it by one, X = 1 picking it, before the count
+        inc @_from-1,x          ; the copy's pointer one byte on; X = $FF: the stream
+        bne @_copy_next
+        inc @_from,x
+;#endif
 @_copy_next:                    ; one byte fewer left; none left ends the token
         lda @_count
         bne @_count_low
@@ -1260,7 +1272,15 @@
         dec @_count+1
 @_count_low:
         dec @_count
-;#if o1 o2
+;#if t5 o2
+@_copy:                         ; X = 1: the sequence, $FF: the stream, from @_from-1; front
+        lda (@_from-1,x)        ; to back one byte at a time, so an offset below the count
+        sta (@_dst),y           ; repeats; the pointer steps after the output's
+        inc @_dst
+        bne @_step
+        inc @_dst+1
+        bne @_step              ; the output does not pass $FFFF
+;#elif o1 o2
 @_copy:                         ; X = 0: the stream, @_from - @_src: the sequence (TS1: $FF
         lda (@_src+{T == 5},x)  ; and one less, as an index from @_src+1), front to back one
         sta (@_dst),y           ; byte at a time, so an offset below the count repeats
@@ -1281,10 +1301,12 @@
         bne @_copy_put
         inc @_from+{1 - (T == 5 && C != 7)},x
 ;#endif
+;#if ! t5 o2
 @_copy_put:
         inc @_dst
         bne @_copy_next
         inc @_dst+1
         bne @_copy_next         ; the output does not pass $FFFF
+;#endif
 ;#endif
 ;#endif
