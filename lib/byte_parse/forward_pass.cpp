@@ -863,10 +863,15 @@ template <class V>
     };
     // A candidate so long that way C's step could pass over others (more than its offset + 2,
     // where its stretch's period q also ends a stretch at p - q: way C's condition) or, where
-    // range is set, reaching the range's positions, leaves the position to the usual walk.
+    // range is set, reaching the range's positions, leaves the position to the usual walk. Way B
+    // comes before way C: a candidate whose c - 1 the walk at p - 1 examined (up to offset
+    // examined_off there, none where it passed over some) has its memo from p - 1 and takes
+    // way B, whose length is its match's, so it passes over nothing (the long runs of the
+    // sparse mixes, where p's own run holds such candidates).
+    const int examined_off = t.walk_skip[p - 1] ? 0 : t.walk_end[p - 1];
     const auto leaves = [&](int c, int len, bool range) {
         if (range && len >= low) return true;
-        if (len <= p - c + 2) return false;
+        if (len <= p - c + 2 || p - c <= examined_off) return false;
         const int q = t.stretch[c].period;
         return q != 0 && t.stretch[p - q].period == q;
     };
