@@ -956,6 +956,18 @@ template <class V>
                         top = v;
                         top_k = k;
                     }
+                    // Where p ends a run of more than sym_exact_max bytes, so do the entries,
+                    // and those of one run are the positions before c down to its
+                    // (sym_exact_max + 1)th, one after another in the list. Below c (at run
+                    // length u, under 48 here, or p's under 48) a position of the same run at
+                    // length u' < u matches min(u', run) bytes where u' differs from p's run,
+                    // more only where it is p's: no more than c does, and farther, except
+                    // the one at p's run length where c's is longer. So the scan goes on there,
+                    // or below c's run.
+                    if (run > sym_exact_max) {
+                        const int u = t.sym_run[c];
+                        k -= u > run ? u - run - 1 : u - sym_exact_max - 1;
+                    }
                     continue;
                 }
                 const int len = length_at(c, sym_long_bits(e));
