@@ -65,8 +65,6 @@ int run_recurrence(const std::vector<given_match>& m, pack_tables& t) {
     return t.cost[m.size() - 1];
 }
 
-long long least(long long a, long long b) { return a < b ? a : b; }
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -93,7 +91,7 @@ int main(int argc, char** argv) {
             memset(t.get(), 0, sizeof *t);
             long long t0 = cpu_us();
             if (failed(pack_input_plain<kta_variant>(*t, in.data(), n, out.data(), fig))) return 2;
-            plain = least(plain, cpu_us() - t0);
+            plain = std::min(plain, cpu_us() - t0);
             memset(t.get(), 0, sizeof *t);
             t0 = cpu_us();
             if (failed(forward_pass<kta_variant>(*t, in.data(), n))) return 2;
@@ -102,12 +100,12 @@ int main(int argc, char** argv) {
             if (failed(pack_after_forward_pass<kta_variant>(*t, in.data(), n, out.data(), fig)))
                 return 2;
             const long long rest = cpu_us() - t0;
-            after = least(after, rest);
-            fast = least(fast, pass + rest);
+            after = std::min(after, rest);
+            fast = std::min(fast, pass + rest);
             memset(t.get(), 0, sizeof *t);
             t0 = cpu_us();
             if (run_recurrence(given, *t) <= 0) return 2;
-            rec = least(rec, cpu_us() - t0);
+            rec = std::min(rec, cpu_us() - t0);
         }
         const long long floor = after + rec;
         const double ratio = double(floor) / double(std::max(1LL, plain));
