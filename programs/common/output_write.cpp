@@ -48,6 +48,11 @@ mode_t new_file_mode(bool exists, const struct stat& st) {
 
 } // namespace
 
+int folder_at(const std::string& name) {
+    struct stat st;
+    return stat(name.c_str(), &st) == 0 && S_ISDIR(st.st_mode) ? EISDIR : 0;
+}
+
 write_result write_output_file(const std::string& name, const uint8_t* data, size_t size) {
     struct stat st;
     const bool exists = stat(name.c_str(), &st) == 0;

@@ -22,3 +22,8 @@ struct write_result {
 // data (the file it points to is replaced); an existing output that is not a regular file (a
 // device, a FIFO) is written directly, and nothing is removed when that fails.
 write_result write_output_file(const std::string& name, const uint8_t* data, size_t size);
+
+// The reason write_output_file gives when a folder stands at name, which no write can replace
+// (EISDIR; EACCES on Windows, whose runtime refuses a folder so); 0 when none does. A program
+// that writes two files asks it of both before it writes the first.
+int folder_at(const std::string& name);

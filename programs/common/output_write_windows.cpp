@@ -92,6 +92,12 @@ int replace_target(const std::string& temp, const std::string& target) {
 
 } // namespace
 
+int folder_at(const std::string& name) {
+    const DWORD attrs = GetFileAttributesA(name.c_str());
+    const bool folder = attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    return folder ? EACCES : 0;
+}
+
 write_result write_output_file(const std::string& name, const uint8_t* data, size_t size) {
     // A name ending in a separator names a folder: no temporary file can stand for it, and the
     // direct creation fails with the runtime's own reason.

@@ -149,10 +149,16 @@ int print_type_bests(const file_matches& fm, parse_space& space, const ktu_file_
     return ktu_ok;
 }
 
-// Whether a name may be written: it exists only with -f.
+// Whether a name may be written: it exists only with -f, and not as a folder, whose write
+// would fail after the other file of the pair was written.
 bool free_to_write(const ktu_file_job& job, const std::string& out) {
     if (!job.force && exists(out)) {
         print_ktu_error(out + ": exists (-f replaces it)");
+        return false;
+    }
+    if (const int err = folder_at(out); err != 0) {
+        errno = err;
+        report_errno(out, ktu_prefix);
         return false;
     }
     return true;

@@ -65,14 +65,19 @@ struct run_case {
     std::vector<std::string> made; // the names the run adds (their bytes are the packer's)
 };
 
-void check(const run_case& c) {
-    scratch_folder d;
-    for (const auto& [name, bytes] : c.files) {
+// The files of a case made in d; "(folder)" makes a folder.
+void make_files(const scratch_folder& d, const std::map<std::string, std::string>& files) {
+    for (const auto& [name, bytes] : files) {
         if (bytes == "(folder)")
             fs::create_directory(d.path / name);
         else
             write_file(d.path / name, bytes);
     }
+}
+
+void check(const run_case& c) {
+    scratch_folder d;
+    make_files(d, c.files);
     const run_result r = run_in(d, c.args);
     EXPECT_EQ(r.out, c.out) << c.what;
     EXPECT_EQ(r.err, c.err) << c.what;
@@ -386,6 +391,24 @@ TEST(KtuPackRun, RoutinesAreWrittenBesideTheStream) {
          "",
          target_cpu::z80,
          t35o4},
+        {"-f: a folder at the routine's name refuses the file before anything is written",
+         {"-f", "-rz80", "-t35o4", "game.bin"},
+         {{"game.bin", abab}, {"game-t35o4.asm", "(folder)"}},
+         "KtuPack: game-t35o4.asm: Is a directory\n",
+         1,
+         "",
+         "",
+         target_cpu::z80,
+         t35o4},
+        {"-f: and one at the stream's name before the packing",
+         {"-f", "-r6502", "-t35o4", "game.bin"},
+         {{"game.bin", abab}, {"game-t35o4.bin", "(folder)"}},
+         "KtuPack: game-t35o4.bin: Is a directory\n",
+         1,
+         "",
+         "",
+         target_cpu::m6502,
+         t35o4},
         {"widths outside the search set have no routine",
          {"-rz80", "-t35o20", "game.bin"},
          {{"game.bin", abab}},
@@ -398,11 +421,11 @@ TEST(KtuPackRun, RoutinesAreWrittenBesideTheStream) {
     };
     for (const routine_case& c : cases) {
         scratch_folder d;
-        for (const auto& [name, bytes] : c.files) write_file(d.path / name, bytes);
+        make_files(d, c.files);
         const run_result r = run_in(d, c.args);
         EXPECT_EQ(r.err, c.err) << c.what;
         EXPECT_EQ(r.status, c.status) << c.what;
-        std::map<std::string, std::string> after = folder_files(d.path);
+        std::map<std::string, std::string> after = files_of(d);
         if (!c.stream.empty()) {
             ASSERT_TRUE(after.count(c.stream) && after.count(c.routine)) << c.what;
             const int size = routine_size(

@@ -228,6 +228,13 @@ TEST(ktupack_cli, names_reports_and_files) {
          "KtuPack: dir.bin: " + folder_reason() + "\n",
          1,
          {"game-t22.bin"}},
+        {"a folder at the routine's name, even with -f, before the stream is written",
+         {"-f", "-rz80", "-t22", "lev.bin"},
+         {{"lev.bin", abab}, {"lev-t22.asm/kept", ""}},
+         "",
+         "KtuPack: lev-t22.asm: " + folder_reason() + "\n",
+         1,
+         {}},
     };
     for (const cli_case& c : cases) run_case(c, inputs_of);
 }
