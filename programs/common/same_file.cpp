@@ -6,8 +6,14 @@
 #endif
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
+
+#include <cctype>
 #else
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdlib>
 #endif
 
 namespace {
@@ -47,6 +53,26 @@ bool identify(const std::string& name, file_id& id) {
 }
 
 bool same_id(const file_id& a, const file_id& b) { return a.dev == b.dev && a.ino == b.ino; }
+
+// The path a write to name reaches: the links at its last part followed (a dangling one to
+// the file the write would create), the folder made absolute.
+std::string written_path(std::string name) {
+    for (int hops = 0; hops < 40; ++hops) {
+        char link[PATH_MAX];
+        const ssize_t n = readlink(name.c_str(), link, sizeof link);
+        if (n <= 0) break;
+        const std::string to(link, static_cast<size_t>(n));
+        const size_t slash = name.find_last_of('/');
+        name = to[0] == '/' || slash == std::string::npos ? to : name.substr(0, slash + 1) + to;
+    }
+    const size_t slash = name.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "." : name.substr(0, slash + 1);
+    char* real = realpath(folder.c_str(), nullptr);
+    if (real == nullptr) return name;
+    const std::string path = std::string(real) + "/" + name.substr(slash + 1);
+    free(real);
+    return path;
+}
 #endif
 
 } // namespace
@@ -55,4 +81,16 @@ bool names_same_file(const std::string& a, const std::string& b) {
     if (a == b) return true;
     file_id ia, ib;
     return identify(a, ia) && identify(b, ib) && same_id(ia, ib);
+}
+
+bool names_one_output(const std::string& a, const std::string& b) {
+#ifdef _WIN32
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (tolower(static_cast<unsigned char>(a[i])) != tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+#else
+    return a == b || written_path(a) == written_path(b);
+#endif
 }

@@ -7,3 +7,8 @@
 // file index, as case and short names make many spellings of one file), which covers links
 // and other spellings of one path.
 bool names_same_file(const std::string& a, const std::string& b);
+
+// Whether writing b after a writes over a: the same text (on Windows in any case), or on other
+// systems the same file once the links at either name are followed, even to a file that does
+// not exist yet, as the write follows them. Names of two links to one file are one output.
+bool names_one_output(const std::string& a, const std::string& b);

@@ -189,7 +189,7 @@ std::string routine_for(const ktu_file_job& job, const std::string& out) {
         print_ktu_error(name + ": the routine would replace the input");
         return "";
     }
-    if (name == out) {
+    if (names_one_output(out, name)) {
         print_ktu_error(name + ": the routine would replace the packed file");
         return "";
     }

@@ -25,11 +25,18 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The names in the folder with their bytes; a folder shows as "(folder)".
+// What "(link to NAME)" at a name stands for: a symbolic link to NAME.
+const std::string link_mark = "(link to ";
+
+// The names in the folder with their bytes; a folder shows as "(folder)", a link as
+// "(link to NAME)".
 std::map<std::string, std::string> files_of(const scratch_folder& d) {
     std::map<std::string, std::string> m;
     for (const auto& e : fs::directory_iterator(d.path))
-        m[e.path().filename().string()] = e.is_directory() ? "(folder)" : read_file(e.path());
+        m[e.path().filename().string()] =
+            e.is_symlink()     ? link_mark + fs::read_symlink(e.path()).string() + ")"
+            : e.is_directory() ? "(folder)"
+                               : read_file(e.path());
     return m;
 }
 
@@ -65,11 +72,14 @@ struct run_case {
     std::vector<std::string> made; // the names the run adds (their bytes are the packer's)
 };
 
-// The files of a case made in d; "(folder)" makes a folder.
+// The files of a case made in d; "(folder)" makes a folder, "(link to NAME)" a link.
 void make_files(const scratch_folder& d, const std::map<std::string, std::string>& files) {
     for (const auto& [name, bytes] : files) {
         if (bytes == "(folder)")
             fs::create_directory(d.path / name);
+        else if (bytes.rfind(link_mark, 0) == 0)
+            fs::create_symlink(bytes.substr(link_mark.size(), bytes.size() - link_mark.size() - 1),
+                               d.path / name);
         else
             write_file(d.path / name, bytes);
     }
@@ -408,6 +418,47 @@ TEST(KtuPackRun, RoutinesAreWrittenBesideTheStream) {
          "",
          "",
          target_cpu::m6502,
+         t35o4},
+        {"-f: a link at the routine's name to the stream's, which the routine would replace",
+         {"-f", "-rz80", "-t35o4", "game.bin"},
+         {{"game.bin", abab}, {"game-t35o4.asm", "(link to game-t35o4.bin)"}},
+         "KtuPack: game-t35o4.asm: the routine would replace the packed file\n",
+         1,
+         "",
+         "",
+         target_cpu::z80,
+         t35o4},
+        {"-f: the same with an older stream there",
+         {"-f", "-r6502", "-t35o4", "game.bin"},
+         {{"game.bin", abab},
+          {"game-t35o4.bin", old},
+          {"game-t35o4.s", "(link to ./game-t35o4.bin)"}},
+         "KtuPack: game-t35o4.s: the routine would replace the packed file\n",
+         1,
+         "",
+         "",
+         target_cpu::m6502,
+         t35o4},
+        {"-f: a link at the stream's name to the routine's",
+         {"-f", "-rz80", "-t35o4", "game.bin"},
+         {{"game.bin", abab}, {"game-t35o4.bin", "(link to game-t35o4.asm)"}},
+         "KtuPack: game-t35o4.asm: the routine would replace the packed file\n",
+         1,
+         "",
+         "",
+         target_cpu::z80,
+         t35o4},
+        {"-f: links to one file at both names",
+         {"-f", "-rz80", "-t35o4", "-o", "lev.bin", "game.bin"},
+         {{"game.bin", abab},
+          {"lev.bin", "(link to shared)"},
+          {"lev.asm", "(link to shared)"},
+          {"shared", old}},
+         "KtuPack: lev.asm: the routine would replace the packed file\n",
+         1,
+         "",
+         "",
+         target_cpu::z80,
          t35o4},
         {"widths outside the search set have no routine",
          {"-rz80", "-t35o20", "game.bin"},
