@@ -14,6 +14,7 @@
 #include <cerrno>
 #include <cstring>
 #include <thread>
+#include <vector>
 
 #include "clock_ms.h"
 #include "file_read.h"
@@ -69,9 +70,6 @@ struct ktu_progress {
         if (on) clear_ktu_progress();
     }
 };
-
-// Files one -B group can hold; enough for any command line.
-constexpr size_t max_files = 4096;
 
 bool stderr_is_terminal() {
 #ifdef _WIN32
@@ -319,7 +317,7 @@ int pack_file(const ktu_file_job& job, const pack_model* chosen, const ktu_progr
 
 // The -B group's model: every file searched, the sizes summed, the routine counted once.
 // Files that cannot be read get their message and status here and are left out of the group.
-int choose_group_model(const ktu_run& run, size_t first, size_t end, bool* usable,
+int choose_group_model(const ktu_run& run, size_t first, size_t end, std::vector<bool>& usable,
                        ktu_progress& progress, pack_model& model) {
     int status = ktu_ok;
     static int64_t total[search_model_count];
@@ -347,7 +345,7 @@ int choose_group_model(const ktu_run& run, size_t first, size_t end, bool* usabl
     if (best < 0) {
         print_ktu_error(std::string("no model of the search set has a ") + cpu_label(job.cpu) +
                         " routine");
-        std::fill(usable, usable + (end - first), false);
+        std::fill(usable.begin(), usable.end(), false);
         return ktu_failed;
     }
     model = search_model(best);
@@ -373,13 +371,13 @@ int run_ktu_files(const ktu_run& run) {
         }
         size_t end = f;
         while (end < run.files.size() && run.files[end].group == job.group) ++end;
-        static bool usable[max_files];
-        const size_t count = std::min(end - f, max_files);
+        // The whole group, however many files it has: a cut would give the rest another model.
+        std::vector<bool> usable(end - f);
         pack_model model;
-        status = std::max(status, choose_group_model(run, f, f + count, usable, progress, model));
-        for (size_t g = f; g < f + count; ++g)
+        status = std::max(status, choose_group_model(run, f, end, usable, progress, model));
+        for (size_t g = f; g < end; ++g)
             if (usable[g - f]) status = std::max(status, pack_file(run.files[g], &model, progress));
-        f += count;
+        f = end;
     }
     return status;
 }

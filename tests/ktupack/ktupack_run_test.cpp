@@ -596,3 +596,28 @@ TEST(KtuPackRun, OneModelForAGroupOfFiles) {
         EXPECT_LE(group_total, total) << own[0].model << " over the group";
     }
 }
+
+// -B holds every file that follows in one group, however many: 4096 files of one byte and a
+// text after them all get the model of the least total over the 4097.
+TEST(KtuPackRun, OneModelForAGroupOfManyFiles) {
+    scratch_folder d;
+    std::vector<std::string> args = {"-f", "-q", "-B"};
+    for (int i = 0; i < 4096; ++i) {
+        std::string name = "f";
+        name += std::to_string(10000 + i);
+        write_file(d.path / name, "q");
+        args.push_back(name);
+    }
+    write_file(d.path / "text", sample_text(6000, 5));
+    args.push_back("text");
+    const run_result r = run_in(d, args);
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::map<std::string, int> models; // the tag of each output, and how many carry it
+    for (const auto& e : fs::directory_iterator(d.path)) {
+        const std::string name = e.path().filename().string();
+        if (const size_t dash = name.find("-t"); dash != std::string::npos)
+            ++models[name.substr(dash)];
+    }
+    ASSERT_EQ(models.size(), 1u) << models.begin()->first << " and " << models.rbegin()->first;
+    EXPECT_EQ(models.begin()->second, 4097);
+}
