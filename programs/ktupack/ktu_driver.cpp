@@ -242,9 +242,23 @@ int32_t read_input(const ktu_file_job& job) {
     return static_cast<int32_t>(in.size);
 }
 
+// The bytes of a -B group's input in in_buf[0..n) when a second reading would not give them
+// again (a FIFO, a pipe, a device); empty for a regular file, which is read again when packed.
+std::string kept_input(const ktu_file_job& job, int32_t n) {
+    struct stat st;
+    if (stat(job.name.c_str(), &st) == 0 && S_ISREG(st.st_mode)) return "";
+    return std::string(reinterpret_cast<const char*>(in_buf), static_cast<size_t>(n));
+}
+
 // Packs one file: under the group's model when chosen is given, else by the job's own -t or -b.
-int pack_file(const ktu_file_job& job, const pack_model* chosen, const ktu_progress& progress) {
-    const int32_t n = read_input(job);
+// The input is read, or taken from kept when the group's search kept it.
+int pack_file(const ktu_file_job& job, const pack_model* chosen, const ktu_progress& progress,
+              const std::string& kept = "") {
+    int32_t n = static_cast<int32_t>(kept.size());
+    if (n > 0)
+        memcpy(in_buf, kept.data(), kept.size());
+    else
+        n = read_input(job);
     if (n == 0) return ktu_failed;
     const pack_model given = chosen ? *chosen : job.model;
     if (job.cpu != ktu_cpu::none && (chosen || !job.search) && routine_bytes(job.cpu, given) < 0) {
@@ -316,9 +330,10 @@ int pack_file(const ktu_file_job& job, const pack_model* chosen, const ktu_progr
 }
 
 // The -B group's model: every file searched, the sizes summed, the routine counted once.
-// Files that cannot be read get their message and status here and are left out of the group.
+// Files that cannot be read get their message and status here and are left out of the group;
+// kept takes the bytes of those that could not be read again.
 int choose_group_model(const ktu_run& run, size_t first, size_t end, std::vector<bool>& usable,
-                       ktu_progress& progress, pack_model& model) {
+                       std::vector<std::string>& kept, ktu_progress& progress, pack_model& model) {
     int status = ktu_ok;
     static int64_t total[search_model_count];
     std::fill(total, total + search_model_count, 0);
@@ -330,6 +345,7 @@ int choose_group_model(const ktu_run& run, size_t first, size_t end, std::vector
             status = ktu_failed;
             continue;
         }
+        kept[f - first] = kept_input(run.files[f], n);
         file_matches fm;
         prepare_file(in_buf, n, fm);
         progress.show();
@@ -373,10 +389,12 @@ int run_ktu_files(const ktu_run& run) {
         while (end < run.files.size() && run.files[end].group == job.group) ++end;
         // The whole group, however many files it has: a cut would give the rest another model.
         std::vector<bool> usable(end - f);
+        std::vector<std::string> kept(end - f);
         pack_model model;
-        status = std::max(status, choose_group_model(run, f, end, usable, progress, model));
+        status = std::max(status, choose_group_model(run, f, end, usable, kept, progress, model));
         for (size_t g = f; g < end; ++g)
-            if (usable[g - f]) status = std::max(status, pack_file(run.files[g], &model, progress));
+            if (usable[g - f])
+                status = std::max(status, pack_file(run.files[g], &model, progress, kept[g - f]));
         f = end;
     }
     return status;

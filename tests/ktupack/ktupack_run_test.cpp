@@ -6,6 +6,8 @@
 
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -620,4 +622,32 @@ TEST(KtuPackRun, OneModelForAGroupOfManyFiles) {
     }
     ASSERT_EQ(models.size(), 1u) << models.begin()->first << " and " << models.rbegin()->first;
     EXPECT_EQ(models.begin()->second, 4097);
+}
+
+// -B searches every file of the group before it packs any: a FIFO gives its bytes once, and is
+// packed from what the search read. A second reading would wait for a writer that never comes,
+// which the alarm ends.
+TEST(KtuPackRun, AGroupReadsAFifoOnce) {
+    scratch_folder d;
+    write_file(d.path / "src", sample_text(2000, 3));
+    ASSERT_EQ(mkfifo((d.path / "lev.bin").c_str(), 0600), 0);
+    run_options writer;
+    writer.folder = d.path;
+    writer.stdout_path = d.path / "lev.bin";
+    started_program cat = start_program({"cat", "src"}, writer);
+    const int st = run_in_child([&] {
+        alarm(20);
+        const run_result r = run_in(d, {"-B", "lev.bin"});
+        return r.status == 0 && r.err.empty() &&
+                       r.out.find("Packed:  2000 => ") != std::string::npos
+                   ? 0
+                   : 2;
+    });
+    EXPECT_EQ(finish_program(cat).status, 0);
+    EXPECT_NE(st, 128 + SIGALRM) << "the FIFO was opened again";
+    EXPECT_EQ(st, 0);
+    int streams = 0;
+    for (const auto& e : fs::directory_iterator(d.path))
+        if (e.path().filename().string().rfind("lev-t", 0) == 0) ++streams;
+    EXPECT_EQ(streams, 1);
 }
