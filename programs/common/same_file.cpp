@@ -85,8 +85,11 @@ bool names_same_file(const std::string& a, const std::string& b) {
 
 bool names_one_output(const std::string& a, const std::string& b) {
 #ifdef _WIN32
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
+    // Windows drops the dots and spaces at the end of a name.
+    const size_t na = a.find_last_not_of(". ") + 1;
+    const size_t nb = b.find_last_not_of(". ") + 1;
+    if (na != nb) return false;
+    for (size_t i = 0; i < na; ++i)
         if (tolower(static_cast<unsigned char>(a[i])) != tolower(static_cast<unsigned char>(b[i])))
             return false;
     return true;

@@ -8,7 +8,8 @@
 // and other spellings of one path.
 bool names_same_file(const std::string& a, const std::string& b);
 
-// Whether writing b after a writes over a: the same text (on Windows in any case), or on other
-// systems the same file once the links at either name are followed, even to a file that does
-// not exist yet, as the write follows them. Names of two links to one file are one output.
+// Whether writing b after a writes over a: the same text (on Windows in any case, and without
+// the dots and spaces Windows drops at the end of a name), or on other systems the same file
+// once the links at either name are followed, even to a file that does not exist yet, as the
+// write follows them. Names of two links to one file are one output.
 bool names_one_output(const std::string& a, const std::string& b);

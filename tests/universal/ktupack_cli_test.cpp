@@ -112,6 +112,7 @@ TEST(ktupack_cli, names_reports_and_files) {
         {"-x-t22.bin", {"-x.bin", {2, 2, 0, 0}}},
         {"lev.ASM", {"game.bin", {2, 2, 0, 0}}},
         {"lev.asm", {"; KTB depacker for the Z80,\n", {}}},
+        {"lev.asm ", {"game.bin", {2, 2, 0, 0}}},
     };
     const bool windows = tested_on_windows();
     const std::vector<cli_case> cases = {
@@ -251,6 +252,15 @@ TEST(ktupack_cli, names_reports_and_files) {
          windows ? "KtuPack: lev.asm: the routine would replace the packed file\n" : "",
          windows ? 1 : 0,
          windows ? std::vector<std::string>{} : std::vector<std::string>{"lev.ASM", "lev.asm"}},
+        {"-o whose name ends in a space that Windows drops, one file with its routine there",
+         {"-rz80", "-t22", "-o", "lev.asm ", "game.bin"},
+         {{"game.bin", abab}},
+         windows ? ""
+                 : "game.bin => lev.asm   Model: -t22       Packed:    12 => 6      Routine: 51   "
+                   "Total: 57     Margin: 1\n",
+         windows ? "KtuPack: lev.asm: the routine would replace the packed file\n" : "",
+         windows ? 1 : 0,
+         windows ? std::vector<std::string>{} : std::vector<std::string>{"lev.asm ", "lev.asm"}},
     };
     for (const cli_case& c : cases) run_case(c, inputs_of);
 }
