@@ -83,14 +83,21 @@ bool names_same_file(const std::string& a, const std::string& b) {
     return identify(a, ia) && identify(b, ib) && same_id(ia, ib);
 }
 
+std::string name_as_stored(const std::string& name) {
+#ifdef _WIN32
+    return name.substr(0, name.find_last_not_of(". ") + 1);
+#else
+    return name;
+#endif
+}
+
 bool names_one_output(const std::string& a, const std::string& b) {
 #ifdef _WIN32
-    // Windows drops the dots and spaces at the end of a name.
-    const size_t na = a.find_last_not_of(". ") + 1;
-    const size_t nb = b.find_last_not_of(". ") + 1;
-    if (na != nb) return false;
-    for (size_t i = 0; i < na; ++i)
-        if (tolower(static_cast<unsigned char>(a[i])) != tolower(static_cast<unsigned char>(b[i])))
+    const std::string sa = name_as_stored(a), sb = name_as_stored(b);
+    if (sa.size() != sb.size()) return false;
+    for (size_t i = 0; i < sa.size(); ++i)
+        if (tolower(static_cast<unsigned char>(sa[i])) !=
+            tolower(static_cast<unsigned char>(sb[i])))
             return false;
     return true;
 #else

@@ -8,6 +8,10 @@
 // and other spellings of one path.
 bool names_same_file(const std::string& a, const std::string& b);
 
+// The name a file written as name gets: on Windows without the dots and spaces at its end,
+// which Windows drops; elsewhere name itself.
+std::string name_as_stored(const std::string& name);
+
 // Whether writing b after a writes over a: the same text (on Windows in any case, and without
 // the dots and spaces Windows drops at the end of a name), or on other systems the same file
 // once the links at either name are followed, even to a file that does not exist yet, as the

@@ -166,7 +166,8 @@ bool free_to_write(const ktu_file_job& job, const std::string& out) {
 // without -f. Empty after the message when the file must be skipped.
 std::string output_for(const ktu_file_job& job, const pack_model& model) {
     const std::string out = job.output.empty() ? tagged_name(job.name, model) : job.output;
-    const name_check check = check_name_model(out, model);
+    // Read back as the file will be named, which on Windows may lose dots at its end.
+    const name_check check = check_name_model(name_as_stored(out), model);
     if (check == name_check::other_model || (check == name_check::no_model && job.output.empty())) {
         print_ktu_error(out + ": KtuList would read " +
                         (check == name_check::other_model ? "another model" : "no model") +

@@ -113,6 +113,7 @@ TEST(ktupack_cli, names_reports_and_files) {
         {"lev.ASM", {"game.bin", {2, 2, 0, 0}}},
         {"lev.asm", {"; KTB depacker for the Z80,\n", {}}},
         {"lev.asm ", {"game.bin", {2, 2, 0, 0}}},
+        {"out.ktb.", {"game.bin", {1, 1, 0, 0}}},
     };
     const bool windows = tested_on_windows();
     const std::vector<cli_case> cases = {
@@ -182,6 +183,15 @@ TEST(ktupack_cli, names_reports_and_files) {
          "KtuPack: out.kta: KtuList would read another model from this name, not -t22\n",
          1,
          {}},
+        {"-o with a name of another model once Windows drops the dot at its end",
+         {"-t11", "-o", "out.ktb.", "game.bin"},
+         {{"game.bin", abab}},
+         windows ? ""
+                 : "game.bin => out.ktb.  Model: -t11       Packed:    12 => 6      Margin: 1\n",
+         windows ? "KtuPack: out.ktb.: KtuList would read another model from this name, not -t11\n"
+                 : "",
+         windows ? 1 : 0,
+         windows ? std::vector<std::string>{} : std::vector<std::string>{"out.ktb."}},
         {"a name that would read back as no model",
          {"-t11", "abc."},
          {{"abc.", abab}},
