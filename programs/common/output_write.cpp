@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 
@@ -27,15 +28,27 @@ bool write_all(int fd, const uint8_t* data, size_t size) {
     return true;
 }
 
-// The file the output really is: the name, or the regular file a link at the name points to.
+// The file the output really is: the name, or the regular file a link at the name points to,
+// or the file a dangling link names, which the write creates.
 std::string target_of(const std::string& name) {
     struct stat lst;
     if (lstat(name.c_str(), &lst) != 0 || !S_ISLNK(lst.st_mode)) return name;
-    char* real = realpath(name.c_str(), nullptr);
-    if (real == nullptr) return name;
-    std::string target = real;
-    free(real);
-    return target;
+    if (char* real = realpath(name.c_str(), nullptr); real != nullptr) {
+        std::string target = real;
+        free(real);
+        return target;
+    }
+    std::string path = name;
+    for (int hops = 0; hops < 40 && lstat(path.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode);
+         ++hops) {
+        char link[PATH_MAX];
+        const ssize_t n = readlink(path.c_str(), link, sizeof link);
+        if (n <= 0) break;
+        const std::string to(link, static_cast<size_t>(n));
+        const size_t slash = path.find_last_of('/');
+        path = to[0] == '/' || slash == std::string::npos ? to : path.substr(0, slash + 1) + to;
+    }
+    return path;
 }
 
 // The mode the output gets: the replaced file's, or what a new file gets under the umask.
@@ -56,12 +69,16 @@ int folder_at(const std::string& name) {
 write_result write_output_file(const std::string& name, const uint8_t* data, size_t size) {
     struct stat st;
     const bool exists = stat(name.c_str(), &st) == 0;
+    // A link that leads to no file (ENOENT) is written as a new file at the name it leads to,
+    // through a temporary file as any other; one that cannot be followed (a loop) is written
+    // directly, which fails with the reason.
+    const int stat_err = exists ? 0 : errno;
     struct stat lst;
-    const bool dangling = !exists && lstat(name.c_str(), &lst) == 0;
+    const bool broken_link = !exists && stat_err != ENOENT && lstat(name.c_str(), &lst) == 0;
     // A name ending in a slash names a folder: no temporary file can stand for it, and the
     // direct creation fails with the reason the user can act on (EISDIR).
     const bool folder_name = !name.empty() && name.back() == '/';
-    if ((exists && !S_ISREG(st.st_mode)) || dangling || folder_name)
+    if ((exists && !S_ISREG(st.st_mode)) || broken_link || folder_name)
         return write_directly(name, data, size);
 
     const std::string target = target_of(name);

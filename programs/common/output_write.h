@@ -19,7 +19,8 @@ struct write_result {
 };
 
 // Writes data[0..size) as name. A symbolic link to a regular file keeps pointing to the new
-// data (the file it points to is replaced); an existing output that is not a regular file (a
+// data (the file it points to is replaced), and a link to no file gets the new file where it
+// leads, through a temporary file there too; an existing output that is not a regular file (a
 // device, a FIFO) is written directly, and nothing is removed when that fails.
 write_result write_output_file(const std::string& name, const uint8_t* data, size_t size);
 

@@ -83,6 +83,49 @@ TEST(output_write, a_link_to_a_regular_file_keeps_pointing_to_the_new_data) {
     EXPECT_EQ(fs::directory_iterator(d.path / "real")->path().filename(), "data.bin");
 }
 
+// A dangling link gets the new file at the name it leads to, whole or not at all: under a
+// file-size limit the write fails with EFBIG and leaves no part of it there.
+TEST(output_write, a_dangling_link_gets_a_whole_file_where_it_leads) {
+    const struct {
+        const char* what;
+        std::string link_to; // from d/link.out
+        long limit;          // bytes; -1: none
+        int err;
+        std::set<std::string> left; // in the folder real/ after the write
+    } cases[] = {
+        {"beside it", "real/data.bin", -1, 0, {"data.bin"}},
+        {"by a path from the root", "(root)/real/data.bin", -1, 0, {"data.bin"}},
+        {"through a second link", "real/next", -1, 0, {"data.bin", "next"}},
+        {"under a file-size limit", "real/data.bin", 4096, EFBIG, {}},
+        {"in a missing folder", "nowhere/data.bin", -1, ENOENT, {}},
+    };
+    for (const auto& c : cases) {
+        scratch_folder d;
+        fs::create_directory(d.path / "real");
+        std::string to = c.link_to;
+        if (to.rfind("(root)", 0) == 0) to = d.path.string() + to.substr(6);
+        fs::create_symlink(to, d.path / "link.out");
+        if (c.left.count("next")) fs::create_symlink("data.bin", d.path / "real" / "next");
+        const std::string data(10000, 'x');
+        const int st = run_in_child([&] {
+            signal(SIGXFSZ, SIG_DFL);
+            const rlimit lim{rlim_t(c.limit), rlim_t(c.limit)};
+            if (c.limit >= 0 && setrlimit(RLIMIT_FSIZE, &lim) != 0) return 9;
+            const write_result w = write_text(d.path / "link.out", data);
+            return w.err == c.err && (w.failure == write_failure::none) == (c.err == 0) ? 0 : 1;
+        });
+        EXPECT_EQ(st, 0) << c.what;
+        EXPECT_TRUE(fs::is_symlink(d.path / "link.out")) << c.what;
+        std::set<std::string> left;
+        for (const auto& e : fs::directory_iterator(d.path / "real"))
+            left.insert(e.path().filename().string());
+        EXPECT_EQ(left, c.left) << c.what;
+        if (c.err == 0) {
+            EXPECT_EQ(read_file(d.path / "real" / "data.bin"), data) << c.what;
+        }
+    }
+}
+
 // The folder is read-only for the writer: its mode says so, and root, whom no mode stops, is
 // replaced by user nobody in the child that writes.
 TEST(output_write, a_read_only_folder_fails_at_creation_and_keeps_the_old_file) {
