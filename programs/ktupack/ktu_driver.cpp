@@ -162,6 +162,22 @@ bool free_to_write(const ktu_file_job& job, const std::string& out) {
     return true;
 }
 
+// The routines this run has written. Files whose outputs share a base (level.1 and level.2 give
+// level-t22.1, level-t22.2 and one level-t22.asm) share the routine, whose name carries the
+// model and the CPU and so stands for one text: a later file finds it written, not in its way.
+std::vector<std::string> routines_written;
+
+bool routine_written(const std::string& name) {
+    for (const std::string& w : routines_written)
+        if (names_one_output(w, name)) return true;
+    return false;
+}
+
+// Whether a routine name may be written, or was by this run.
+bool routine_free(const ktu_file_job& job, const std::string& name) {
+    return routine_written(name) || free_to_write(job, name);
+}
+
 // The output name, checked: not the input, read back as the model, not replacing a file
 // without -f. Empty after the message when the file must be skipped.
 std::string output_for(const ktu_file_job& job, const pack_model& model) {
@@ -192,7 +208,7 @@ std::string routine_for(const ktu_file_job& job, const std::string& out) {
         print_ktu_error(name + ": the routine would replace the packed file");
         return "";
     }
-    return free_to_write(job, name) ? name : "";
+    return routine_free(job, name) ? name : "";
 }
 
 bool write_named(const std::string& name, const uint8_t* data, size_t size) {
@@ -206,7 +222,7 @@ bool write_named(const std::string& name, const uint8_t* data, size_t size) {
 // Whether the output, and with -r its routine, may be written; false after the message.
 bool outputs_free(const ktu_file_job& job, const std::string& out) {
     if (!free_to_write(job, out)) return false;
-    return job.cpu == ktu_cpu::none || free_to_write(job, routine_name(out, job.cpu));
+    return job.cpu == ktu_cpu::none || routine_free(job, routine_name(out, job.cpu));
 }
 
 // Under -b the model, and so the tagged name, is known only after the search, which is the
@@ -316,10 +332,12 @@ int pack_file(const ktu_file_job& job, const pack_model* chosen, const ktu_progr
         return ktu_internal_error;
     }
     if (!write_named(out, stream_buf, static_cast<size_t>(p.outcome.size))) return ktu_failed;
-    if (!routine_file.empty() &&
-        !write_named(routine_file, reinterpret_cast<const uint8_t*>(routine_text.data()),
-                     routine_text.size()))
-        return ktu_failed;
+    if (!routine_file.empty() && !routine_written(routine_file)) {
+        if (!write_named(routine_file, reinterpret_cast<const uint8_t*>(routine_text.data()),
+                         routine_text.size()))
+            return ktu_failed;
+        routines_written.push_back(routine_file);
+    }
     if (!job.quiet) {
         print_ktu_report({job.name.c_str(), out.c_str(), model, static_cast<uint32_t>(n),
                           static_cast<uint32_t>(p.outcome.size),
@@ -372,6 +390,7 @@ int choose_group_model(const ktu_run& run, size_t first, size_t end, std::vector
 } // namespace
 
 int run_ktu_files(const ktu_run& run) {
+    routines_written.clear();
     int status = ktu_ok;
     ktu_progress progress;
     for (const ktu_file_job& job : run.files)

@@ -259,6 +259,44 @@ TEST(ktupack_run, outputs_are_checked_before_packing) {
          "KtuPack: game.bin: the output would replace the input\n",
          1,
          {}},
+        {"files that share a routine: the first writes it, the second finds it written",
+         {"-rz80", "-t22", "level.1", "level.2"},
+         {{"level.1", abab}, {"level.2", abab}},
+         "level.1 => level-t22.1  Model: -t22       Packed:    12 => 6      Routine: 51   Total: "
+         "57     Margin: 1\n"
+         "level.2 => level-t22.2  Model: -t22       Packed:    12 => 6      Routine: 51   Total: "
+         "57     Margin: 1\n",
+         "",
+         0,
+         {"level-t22.1", "level-t22.2", "level-t22.asm"}},
+        {"-B: the same in a group",
+         {"-rz80", "-B", "level.1", "level.2"},
+         {{"level.1", abab}, {"level.2", abab}},
+         "level.1 => level-t11.1  Model: -t11       Packed:    12 => 6      Routine: 27   Total: "
+         "33     Margin: 1\n"
+         "level.2 => level-t11.2  Model: -t11       Packed:    12 => 6      Routine: 27   Total: "
+         "33     Margin: 1\n",
+         "",
+         0,
+         {"level-t11.1", "level-t11.2", "level-t11.asm"}},
+        {"-b: the same before the second file's search",
+         {"-r6502", "level.1", "level.2"},
+         {{"level.1", abab}, {"level.2", abab}},
+         "level.1 => level-t11.1  Model: -t11       Packed:    12 => 6      Routine: 75   Total: "
+         "81     Margin: 1\n"
+         "level.2 => level-t11.2  Model: -t11       Packed:    12 => 6      Routine: 75   Total: "
+         "81     Margin: 1\n",
+         "",
+         0,
+         {"level-t11.1", "level-t11.2", "level-t11.s"}},
+        {"a shared routine that was there before the run is in the way of both",
+         {"-rz80", "-t22", "level.1", "level.2"},
+         {{"level.1", abab}, {"level.2", abab}, {"level-t22.asm", old}},
+         "",
+         "KtuPack: level-t22.asm: exists (-f replaces it)\n"
+         "KtuPack: level-t22.asm: exists (-f replaces it)\n",
+         1,
+         {}},
         {"-v with a model: the search waits for the name",
          {"-v", "-t22", "game.bin"},
          {{"game.bin", abab}, {"game-t22.bin", old}},
