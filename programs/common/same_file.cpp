@@ -91,16 +91,16 @@ std::string name_as_stored(const std::string& name) {
 #endif
 }
 
-bool names_one_output(const std::string& a, const std::string& b) {
+std::string output_key(const std::string& name) {
 #ifdef _WIN32
-    const std::string sa = name_as_stored(a), sb = name_as_stored(b);
-    if (sa.size() != sb.size()) return false;
-    for (size_t i = 0; i < sa.size(); ++i)
-        if (tolower(static_cast<unsigned char>(sa[i])) !=
-            tolower(static_cast<unsigned char>(sb[i])))
-            return false;
-    return true;
+    std::string key = name_as_stored(name);
+    for (char& c : key) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    return key;
 #else
-    return a == b || written_path(a) == written_path(b);
+    return written_path(name);
 #endif
+}
+
+bool names_one_output(const std::string& a, const std::string& b) {
+    return a == b || output_key(a) == output_key(b);
 }

@@ -12,8 +12,12 @@ bool names_same_file(const std::string& a, const std::string& b);
 // which Windows drops; elsewhere name itself.
 std::string name_as_stored(const std::string& name);
 
-// Whether writing b after a writes over a: the same text (on Windows in any case, and without
-// the dots and spaces Windows drops at the end of a name), or on other systems the same file
-// once the links at either name are followed, even to a file that does not exist yet, as the
-// write follows them. Names of two links to one file are one output.
+// The file a write to name reaches, as a text that names of one such file share: on Windows
+// the name in lower case without the dots and spaces Windows drops at its end; on other
+// systems the path once the links at its last part are followed (even to a file that does not
+// exist yet, as the write follows them), its folder made absolute.
+std::string output_key(const std::string& name);
+
+// Whether writing b after a writes over a: the same text or the same output_key. Names of two
+// links to one file are one output.
 bool names_one_output(const std::string& a, const std::string& b);

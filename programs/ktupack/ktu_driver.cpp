@@ -162,15 +162,17 @@ bool free_to_write(const ktu_file_job& job, const std::string& out) {
     return true;
 }
 
-// The routines this run has written. Files whose outputs share a base (level.1 and level.2 give
-// level-t22.1, level-t22.2 and one level-t22.asm) share the routine, whose name carries the
-// model and the CPU and so stands for one text: a later file finds it written, not in its way.
+// The routines this run has written, by output_key. Files whose outputs share a base (level.1
+// and level.2 give level-t22.1, level-t22.2 and one level-t22.asm) share the routine, whose name
+// carries the model and the CPU and so stands for one text: a later file finds it written, not
+// in its way.
 std::vector<std::string> routines_written;
 
 bool routine_written(const std::string& name) {
-    for (const std::string& w : routines_written)
-        if (names_one_output(w, name)) return true;
-    return false;
+    if (routines_written.empty()) return false;
+    const std::string key = output_key(name);
+    return std::find(routines_written.begin(), routines_written.end(), key) !=
+           routines_written.end();
 }
 
 // Whether a routine name may be written, or was by this run.
@@ -336,7 +338,7 @@ int pack_file(const ktu_file_job& job, const pack_model* chosen, const ktu_progr
         if (!write_named(routine_file, reinterpret_cast<const uint8_t*>(routine_text.data()),
                          routine_text.size()))
             return ktu_failed;
-        routines_written.push_back(routine_file);
+        routines_written.push_back(output_key(routine_file));
     }
     if (!job.quiet) {
         print_ktu_report({job.name.c_str(), out.c_str(), model, static_cast<uint32_t>(n),
