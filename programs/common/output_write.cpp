@@ -1,5 +1,6 @@
 #include "output_write.h"
 #include "output_write_direct.h"
+#include "same_file.h"
 #include "temp_guard.h"
 
 #include <fcntl.h>
@@ -7,7 +8,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 
@@ -38,17 +38,7 @@ std::string target_of(const std::string& name) {
         free(real);
         return target;
     }
-    std::string path = name;
-    for (int hops = 0; hops < 40 && lstat(path.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode);
-         ++hops) {
-        char link[PATH_MAX];
-        const ssize_t n = readlink(path.c_str(), link, sizeof link);
-        if (n <= 0) break;
-        const std::string to(link, static_cast<size_t>(n));
-        const size_t slash = path.find_last_of('/');
-        path = to[0] == '/' || slash == std::string::npos ? to : path.substr(0, slash + 1) + to;
-    }
-    return path;
+    return links_followed(name);
 }
 
 // The mode the output gets: the replaced file's, or what a new file gets under the umask.

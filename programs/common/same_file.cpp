@@ -54,17 +54,10 @@ bool identify(const std::string& name, file_id& id) {
 
 bool same_id(const file_id& a, const file_id& b) { return a.dev == b.dev && a.ino == b.ino; }
 
-// The path a write to name reaches: the links at its last part followed (a dangling one to
-// the file the write would create), the folder made absolute.
-std::string written_path(std::string name) {
-    for (int hops = 0; hops < 40; ++hops) {
-        char link[PATH_MAX];
-        const ssize_t n = readlink(name.c_str(), link, sizeof link);
-        if (n <= 0) break;
-        const std::string to(link, static_cast<size_t>(n));
-        const size_t slash = name.find_last_of('/');
-        name = to[0] == '/' || slash == std::string::npos ? to : name.substr(0, slash + 1) + to;
-    }
+// The path a write to name reaches: the links at its last part followed, the folder made
+// absolute.
+std::string written_path(const std::string& written) {
+    const std::string name = links_followed(written);
     const size_t slash = name.find_last_of('/');
     const std::string folder = slash == std::string::npos ? "." : name.substr(0, slash + 1);
     char* real = realpath(folder.c_str(), nullptr);
@@ -76,6 +69,23 @@ std::string written_path(std::string name) {
 #endif
 
 } // namespace
+
+std::string links_followed(const std::string& name) {
+#ifdef _WIN32
+    return name;
+#else
+    std::string path = name;
+    for (int hops = 0; hops < 40; ++hops) {
+        char link[PATH_MAX];
+        const ssize_t n = readlink(path.c_str(), link, sizeof link);
+        if (n <= 0) break;
+        const std::string to(link, static_cast<size_t>(n));
+        const size_t slash = path.find_last_of('/');
+        path = to[0] == '/' || slash == std::string::npos ? to : path.substr(0, slash + 1) + to;
+    }
+    return path;
+#endif
+}
 
 bool names_same_file(const std::string& a, const std::string& b) {
     if (a == b) return true;

@@ -8,6 +8,11 @@
 // and other spellings of one path.
 bool names_same_file(const std::string& a, const std::string& b);
 
+// The name a write to name reaches once the symbolic links at its last part are followed, up to
+// 40 as the system does; where the last leads nowhere, the file the write would create. On
+// Windows, which has no such links, name itself.
+std::string links_followed(const std::string& name);
+
 // The name a file written as name gets: on Windows without the dots and spaces at its end,
 // which Windows drops; elsewhere name itself.
 std::string name_as_stored(const std::string& name);
