@@ -1,6 +1,7 @@
 // libFuzzer target for the universal packer: the first bytes choose a model (type, coding,
 // widths), the rest is packed under it; the stream must depack through the readers' token
-// walk to the input, end with its end mark, and keep its in-place margin. Small inputs with
+// walk to the input, end with its end mark, and depack in place with its margin but not with
+// one byte less (the margin is the least that works). Small inputs with
 // the top bit of the first byte set run the whole model search too (KTR, compression type 6,
 // included: compression_type_count covers it).
 #include <cstdint>
@@ -9,6 +10,7 @@
 #include "model_search.h"
 #include "packed_writer.h"
 #include "token_walk.h"
+#include "universal_support.h"
 
 namespace {
 
@@ -39,6 +41,13 @@ void check(const file_matches& fm, const pack_model& m, parse_space& space, int3
     if (d.status != walk_status::end_mark || d.packed_pos != o.size) __builtin_trap();
     if (d.out_size != fm.size || memcmp(back, fm.data, size_t(fm.size)) != 0) __builtin_trap();
     if (o.margin < 0 || o.margin > o.size + 1) __builtin_trap();
+    const std::vector<uint8_t> packed(stream, stream + o.size);
+    const in_place_result exact = depack_in_place(packed, m, size_t(fm.size), o.margin);
+    if (exact.overwrote_unread || exact.failed || exact.out.size() != size_t(fm.size) ||
+        memcmp(exact.out.data(), fm.data, size_t(fm.size)) != 0)
+        __builtin_trap();
+    if (o.margin > 0 && !depack_in_place(packed, m, size_t(fm.size), o.margin - 1).overwrote_unread)
+        __builtin_trap();
 }
 
 } // namespace
