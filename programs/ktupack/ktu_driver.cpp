@@ -303,9 +303,11 @@ int pack_file(const ktu_file_job& job, const pack_model* chosen, const ktu_progr
     parse_space space;
     size_parse_space(fm.size, space);
     if (search || job.verbose) {
-        progress.show();
+        // Only a file the count holds shows it: -v under -t or -B searches once more, uncounted.
+        const bool shown = search && !job.quiet;
+        if (shown) progress.show();
         search_models(fm, search_threads(), found);
-        progress.clear();
+        if (shown) progress.clear();
     }
     pack_model model = given;
     if (search) {
@@ -360,19 +362,24 @@ int choose_group_model(const ktu_run& run, size_t first, size_t end, std::vector
     std::fill(total, total + search_model_count, 0);
     bool any = false;
     for (size_t f = first; f < end; ++f) {
+        // As outside a group: a file under -q is neither shown nor counted, a failed one counted.
+        const bool counted = !run.files[f].quiet;
         const int32_t n = read_input(run.files[f]);
         usable[f - first] = n > 0 && search_output_free(run.files[f]);
         if (!usable[f - first]) {
             status = ktu_failed;
+            if (counted) ++progress.file;
             continue;
         }
         kept[f - first] = kept_input(run.files[f], n);
         file_matches fm;
         prepare_file(in_buf, n, fm);
-        progress.show();
+        if (counted) progress.show();
         search_models(fm, search_threads(), found);
-        progress.clear();
-        ++progress.file;
+        if (counted) {
+            progress.clear();
+            ++progress.file;
+        }
         for (int i = 0; i < search_model_count; ++i) total[i] += found.size[i];
         any = true;
     }

@@ -4,12 +4,14 @@
 // what only the program shows: usage, statuses and files, also under Wine.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <random>
@@ -688,4 +690,66 @@ TEST(KtuPackRun, AGroupReadsAFifoOnce) {
     for (const auto& e : fs::directory_iterator(d.path))
         if (e.path().filename().string().rfind("lev-t", 0) == 0) ++streams;
     EXPECT_EQ(streams, 1);
+}
+
+// What run_ktupack shows on a terminal at its standard error (a pseudo-terminal here), its
+// standard output captured and dropped.
+std::string terminal_err_of(const scratch_folder& d, const std::vector<std::string>& args) {
+    const int master = posix_openpt(O_RDWR | O_NOCTTY);
+    if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) return "(no terminal)";
+    const int slave = open(ptsname(master), O_RDWR | O_NOCTTY);
+    if (slave < 0) return "(no terminal)";
+    std::vector<std::string> words = {"KtuPack"};
+    words.insert(words.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& w : words) argv.push_back(w.data());
+    argv.push_back(nullptr);
+    const fs::path home = fs::current_path();
+    fs::current_path(d.path);
+    fflush(stderr);
+    const int saved = dup(STDERR_FILENO);
+    dup2(slave, STDERR_FILENO);
+    testing::internal::CaptureStdout();
+    run_ktupack(static_cast<int>(words.size()), argv.data());
+    testing::internal::GetCapturedStdout();
+    fflush(stderr);
+    dup2(saved, STDERR_FILENO);
+    close(saved);
+    fs::current_path(home);
+    fcntl(master, F_SETFL, O_NONBLOCK);
+    std::string seen;
+    char buf[4096];
+    for (ssize_t n; (n = read(master, buf, sizeof buf)) > 0;) seen.append(buf, size_t(n));
+    close(slave);
+    close(master);
+    return seen;
+}
+
+// The progress a search over several files shows on a terminal counts the searched files
+// that are not under -q, a failed one too, and shows nothing for the others: a file under -q
+// (-b or -B) and the second search of -v under -t or -B used to show "file 3 of 2".
+TEST(KtuPackRun, ProgressCountsTheSearchedFiles) {
+    const struct {
+        std::vector<std::string> args;
+        std::vector<std::string> shown; // the "file N of M" texts, in order
+    } cases[] = {
+        {{"-b", "a.bin", "b.bin"}, {"file 1 of 2", "file 2 of 2"}},
+        {{"-b", "a.bin", "b.bin", "-q", "c.bin"}, {"file 1 of 2", "file 2 of 2"}},
+        {{"-b", "a.bin", "b.bin", "-q", "-B", "c.bin", "d.bin"}, {"file 1 of 2", "file 2 of 2"}},
+        {{"-b", "a.bin", "b.bin", "-t22", "-v", "c.bin"}, {"file 1 of 2", "file 2 of 2"}},
+        {{"-B", "-v", "a.bin", "b.bin"}, {"file 1 of 2", "file 2 of 2"}},
+        {{"-B", "a.bin", "nope.bin", "b.bin"}, {"file 1 of 3", "file 3 of 3"}},
+    };
+    for (const auto& c : cases) {
+        scratch_folder d;
+        for (const char* name : {"a.bin", "b.bin", "c.bin", "d.bin"})
+            write_file(d.path / name, abab);
+        const std::string seen = terminal_err_of(d, c.args);
+        std::vector<std::string> shown;
+        const std::regex counted("file [0-9]+ of [0-9]+");
+        for (auto it = std::sregex_iterator(seen.begin(), seen.end(), counted);
+             it != std::sregex_iterator(); ++it)
+            shown.push_back(it->str());
+        EXPECT_EQ(shown, c.shown) << c.args[0] << " " << c.args[1] << " ... " << c.args.back();
+    }
 }
