@@ -669,6 +669,15 @@ std::vector<cli_case> file_cases() {
                  "",
                  0,
                  {}});
+    // On Windows too, where the C runtime used to expand it: -d.kta was taken as -d, and a.kta
+    // depacked rather than listed.
+    c.push_back({"wildcard_match_with_a_dash_is_a_file",
+                 {{"-d.kta", demo}, {"a.kta", demo}},
+                 {"*.kta"},
+                 demo_listing("-d.kta") + demo_listing("a.kta"),
+                 "",
+                 0,
+                 {}});
     return c;
 }
 
