@@ -44,8 +44,8 @@ std::map<std::string, std::string> files_of(const scratch_folder& d) {
     return m;
 }
 
-// run_ktupack with args in the folder d, its streams captured; report times cut out.
-run_result run_in(const scratch_folder& d, const std::vector<std::string>& args) {
+// run_ktupack with args in the folder d, as the program runs there; its status.
+int call_in(const scratch_folder& d, const std::vector<std::string>& args) {
     std::vector<std::string> words = {"KtuPack"};
     words.insert(words.end(), args.begin(), args.end());
     std::vector<char*> argv;
@@ -53,13 +53,19 @@ run_result run_in(const scratch_folder& d, const std::vector<std::string>& args)
     argv.push_back(nullptr);
     const fs::path home = fs::current_path();
     fs::current_path(d.path);
+    const int status = run_ktupack(static_cast<int>(words.size()), argv.data());
+    fs::current_path(home);
+    return status;
+}
+
+// The same with its streams captured; report times cut out.
+run_result run_in(const scratch_folder& d, const std::vector<std::string>& args) {
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
     run_result r;
-    r.status = run_ktupack(static_cast<int>(words.size()), argv.data());
+    r.status = call_in(d, args);
     r.out = testing::internal::GetCapturedStdout();
     r.err = testing::internal::GetCapturedStderr();
-    fs::current_path(home);
     r.out = std::regex_replace(r.out, std::regex(" +Time: [0-9]+\\.[0-9]{3} seconds"), "");
     return r;
 }
@@ -470,17 +476,6 @@ TEST(KtuPackRun, RoutinesAreWrittenBesideTheStream) {
          "",
          target_cpu::z80,
          t35o4},
-        {"-f: the same with an older stream there",
-         {"-f", "-r6502", "-t35o4", "game.bin"},
-         {{"game.bin", abab},
-          {"game-t35o4.bin", old},
-          {"game-t35o4.s", "(link to ./game-t35o4.bin)"}},
-         "KtuPack: game-t35o4.s: the routine would replace the packed file\n",
-         1,
-         "",
-         "",
-         target_cpu::m6502,
-         t35o4},
         {"-f: a link at the stream's name to the routine's",
          {"-f", "-rz80", "-t35o4", "game.bin"},
          {{"game.bin", abab}, {"game-t35o4.bin", "(link to game-t35o4.asm)"}},
@@ -699,23 +694,15 @@ std::string terminal_err_of(const scratch_folder& d, const std::vector<std::stri
     if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) return "(no terminal)";
     const int slave = open(ptsname(master), O_RDWR | O_NOCTTY);
     if (slave < 0) return "(no terminal)";
-    std::vector<std::string> words = {"KtuPack"};
-    words.insert(words.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& w : words) argv.push_back(w.data());
-    argv.push_back(nullptr);
-    const fs::path home = fs::current_path();
-    fs::current_path(d.path);
     fflush(stderr);
     const int saved = dup(STDERR_FILENO);
     dup2(slave, STDERR_FILENO);
     testing::internal::CaptureStdout();
-    run_ktupack(static_cast<int>(words.size()), argv.data());
+    call_in(d, args);
     testing::internal::GetCapturedStdout();
     fflush(stderr);
     dup2(saved, STDERR_FILENO);
     close(saved);
-    fs::current_path(home);
     fcntl(master, F_SETFL, O_NONBLOCK);
     std::string seen;
     char buf[4096];
